@@ -1,0 +1,22 @@
+#pragma once
+
+// 32-bit two's-complement arithmetic that wraps modulo 2^32 instead of
+// overflowing. Signed overflow is undefined in C++, unsigned arithmetic wraps,
+// and since C++20 converting back to int is defined modulo 2^32 as well.
+
+static_assert(sizeof(int) == 4 && sizeof(unsigned) == 4, "values are 32-bit integers");
+
+inline int wrapAdd(int a, int b)
+{
+    return static_cast<int>(static_cast<unsigned>(a) + static_cast<unsigned>(b));
+}
+
+inline int wrapSub(int a, int b)
+{
+    return static_cast<int>(static_cast<unsigned>(a) - static_cast<unsigned>(b));
+}
+
+inline int wrapMul(int a, int b)
+{
+    return static_cast<int>(static_cast<unsigned>(a) * static_cast<unsigned>(b));
+}

@@ -1,0 +1,14 @@
+#!/bin/sh
+# Runs every program of the suite on sample input. Argument: the bin directory.
+bin=${1:?usage: demo.sh <bin directory>}
+
+echo "== The calculators: the same lines, three grammars"
+for line in '2+3*4' '10-3-2' '8-4-2-1' '10-2-3+1' '(1+2)*(3+4)' '2147483647+1' '6/2'; do
+    for prog in calcloop calcminusrec calcrec; do
+        printf '%-12s <<< %-12s  ' "$prog" "$line"
+        printf '%s\n' "$line" | "$bin/$prog"
+        status=$?
+        [ "$status" -eq 0 ] || echo "             (exit status $status)"
+    done
+    echo
+done

@@ -1,0 +1,95 @@
+"""Runs the suite's programs as black boxes and tallies the checks.
+
+The programs are found in the directory given by --bin. PROGRAM_EMULATOR,
+when set, is a command line put in front of every program (for example an
+emulator that runs a cross-compiled build)."""
+
+import argparse
+import os
+import resource
+import shlex
+import subprocess
+import sys
+from dataclasses import dataclass
+
+
+@dataclass
+class Run:
+    stdout: bytes
+    stderr: bytes
+    status: int  # exit status, or minus the signal number that killed it
+
+
+def arguments(extra=None):
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin", required=True, help="directory holding the programs")
+    if extra:
+        extra(parser)
+    return parser.parse_args()
+
+
+def run(bin_dir, program, stdin=b"", *, stdout=subprocess.PIPE, stack_limit=None, timeout=60):
+    """Runs program with stdin as its standard input.
+
+    If stdin holds a newline, the pipe stays open while the program runs: a
+    program that reads past the point where it should stop waits for more
+    input and fails by timeout instead of passing."""
+    command = shlex.split(os.environ.get("PROGRAM_EMULATOR", "")) + [os.path.join(bin_dir, program)]
+
+    def limit_stack():
+        if stack_limit is not None:
+            hard = resource.getrlimit(resource.RLIMIT_STACK)[1]
+            if stack_limit == resource.RLIM_INFINITY:
+                hard = resource.RLIM_INFINITY
+            resource.setrlimit(resource.RLIMIT_STACK, (stack_limit, hard))
+
+    proc = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=stdout,
+                            stderr=subprocess.PIPE, preexec_fn=limit_stack)
+    try:
+        if b"\n" in stdin:
+            # The programs' output is small enough for the pipe buffers, so
+            # waiting before reading cannot deadlock.
+            try:
+                proc.stdin.write(stdin)
+                proc.stdin.flush()
+            except BrokenPipeError:
+                pass  # it stopped reading early, as it may
+            proc.wait(timeout=timeout)
+            out = proc.stdout.read() if proc.stdout else b""
+            err = proc.stderr.read()
+        else:
+            out, err = proc.communicate(stdin, timeout=timeout)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
+        return Run(b"", b"timed out: still waiting for input or still running", -9)
+    finally:
+        for stream in (proc.stdin, proc.stdout, proc.stderr):
+            if stream:
+                stream.close()
+    return Run(out or b"", err or b"", proc.returncode)
+
+
+class Tally:
+    """Counts checks; prints each failure and a closing 'N passed, N failed' line."""
+
+    def __init__(self):
+        self.passed = 0
+        self.failed = 0
+
+    def check(self, label, ok, detail=""):
+        if ok:
+            self.passed += 1
+        else:
+            self.failed += 1
+            print(f"FAIL {label}" + (f"\n     {detail}" if detail else ""))
+        return ok
+
+    def expect_run(self, label, got, stdout, status, stderr=b""):
+        """Checks exact stdout bytes, exit status and stderr bytes."""
+        want = Run(stdout, stderr, status)
+        return self.check(label, got == want, f"want {want}\n     got  {got}")
+
+    def finish(self):
+        print(f"{self.passed} passed, {self.failed} failed")
+        sys.exit(1 if self.failed else 0)
