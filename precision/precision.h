@@ -1,0 +1,31 @@
+#pragma once
+
+// The demonstration programs' sections and what sets the programs apart.
+// The sections are written once; each program defines `settings` beside its
+// main.
+
+enum class Arithmetic {
+    strictSingle,  // every operation rounded to single precision at once
+    extended,      // each step rounded to a 64-bit significand, stored as single
+};
+
+struct Settings {
+    Arithmetic arithmetic;
+    int low1, high1;             // range of Part 1A
+    int low2, high2;             // range of Part 1B
+    const char* part2Format;     // prints the tenth and the sum of ten of them
+    const char* part1Question;   // a closing question for each section, or nullptr
+    const char* part2Question;
+};
+
+extern const Settings settings;
+
+// The harmonic sums of part1: one / i added for every i from low to high
+// (increasing) or from high down to low (decreasing), one term at a time into
+// a single-precision sum.
+float sumIncreasing(Arithmetic arithmetic, int low, int high);
+float sumDecreasing(Arithmetic arithmetic, int low, int high);
+
+void part1();
+void part2();
+void part3();
