@@ -5,15 +5,6 @@
 #include "extended.h"
 #include "precision.h"
 
-#include <cfloat>
-
-// Single precision is only strict if float expressions are evaluated in
-// float: where they would be kept in a wider format (the x87 unit without
-// SSE), every printed digit could change.
-static_assert(FLT_EVAL_METHOD == 0,
-              "float expressions must be evaluated in single precision; "
-              "on 32-bit x86 compile with -msse2 -mfpmath=sse");
-
 // sum + one / i, stored in single precision.
 inline float addReciprocal(Arithmetic arithmetic, float sum, float one, int i)
 {

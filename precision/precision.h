@@ -4,6 +4,15 @@
 // The sections are written once; each program defines `settings` beside its
 // main.
 
+#include <cfloat>
+
+// Single precision is only strict if float expressions are evaluated in
+// float: where they would be kept in a wider format (the x87 unit without
+// SSE), every printed digit could change.
+static_assert(FLT_EVAL_METHOD == 0,
+              "float expressions must be evaluated in single precision; "
+              "on 32-bit x86 compile with -msse2 -mfpmath=sse");
+
 enum class Arithmetic {
     strictSingle,  // every operation rounded to single precision at once
     extended,      // each step rounded to a 64-bit significand, stored as single
