@@ -30,9 +30,9 @@ float softToSingle(SoftExtended x);             // rounded to single precision
 #define EXTENDED_IN_HARDWARE 1
 using Extended = long double;
 
-inline Extended toExtended(float x) { return x; }
+inline Extended toExtended(float x) { return static_cast<Extended>(x); }
 inline Extended extendedDivide(float x, int divisor) { return static_cast<Extended>(x) / divisor; }
-inline Extended extendedAdd(float x, Extended y) { return x + y; }
+inline Extended extendedAdd(float x, Extended y) { return static_cast<Extended>(x) + y; }
 inline float toSingle(Extended x) { return static_cast<float>(x); }
 
 #else

@@ -11,6 +11,12 @@ for line in '2+3*4' '10-3-2' '8-4-2-1' '10-2-3+1' '(1+2)*(3+4)' '2147483647+1' '
     echo
 done
 
+for prog in precision3 precision2 precisionx; do
+    echo "== $prog"
+    "$bin/$prog"
+    echo
+done
+
 echo "== The factorial programs"
 for prog in prodshow prodshow-opt; do
     printf '%-12s  ' "$prog"
