@@ -29,6 +29,16 @@ struct Settings {
 
 extern const Settings settings;
 
+// Parameter set S: precision3 and precision2 differ only in part3.
+inline constexpr Settings strictSetS = {
+    .arithmetic = Arithmetic::strictSingle,
+    .low1 = 20, .high1 = 100,
+    .low2 = 2000, .high2 = 10000000,
+    .part2Format = "\nPart 2 -- f is %e,  sum is %e\n",
+    .part1Question = nullptr,
+    .part2Question = nullptr,
+};
+
 // The harmonic sums of part1: one / i added for every i from low to high
 // (increasing) or from high down to low (decreasing), one term at a time into
 // a single-precision sum.

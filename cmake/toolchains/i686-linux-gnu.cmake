@@ -1,12 +1,5 @@
-# 32-bit x86 Linux with Debian's cross compiler (g++-i686-linux-gnu); the
-# programs run under qemu-user (qemu-i386) against the cross libc.
-set(CMAKE_SYSTEM_NAME Linux)
+# 32-bit x86 Linux: g++-i686-linux-gnu, run under qemu-i386.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_CXX_COMPILER i686-linux-gnu-g++)
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-i386 -L /usr/i686-linux-gnu)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-linux-gnu)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(CROSS_TRIPLET i686-linux-gnu)
+set(CROSS_QEMU qemu-i386)
+include(${CMAKE_CURRENT_LIST_DIR}/cross-linux-gnu.cmake)

@@ -1,15 +1,8 @@
-# 64-bit SPARC Linux with Debian's cross compiler (g++-sparc64-linux-gnu);
-# the programs run under qemu-user (qemu-sparc64) against the cross libc.
-set(CMAKE_SYSTEM_NAME Linux)
+# 64-bit SPARC Linux: g++-sparc64-linux-gnu, run under qemu-sparc64.
 set(CMAKE_SYSTEM_PROCESSOR sparc64)
-set(CMAKE_CXX_COMPILER sparc64-linux-gnu-g++)
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-sparc64 -L /usr/sparc64-linux-gnu)
-
-set(CMAKE_FIND_ROOT_PATH /usr/sparc64-linux-gnu)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(CROSS_TRIPLET sparc64-linux-gnu)
+set(CROSS_QEMU qemu-sparc64)
+include(${CMAKE_CURRENT_LIST_DIR}/cross-linux-gnu.cmake)
 
 # Linked statically for the emulator's sake. SPARC's procedure linkage table
 # is writable code, and the linker puts it on the same page as the programs'
