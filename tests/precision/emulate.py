@@ -47,8 +47,8 @@ def round_significand(x, bits):
     return Fraction(whole) / Fraction(2) ** shift
 
 
-def strict_sum(indices):
-    total = 0.0
+def strict_sum(indices, total=0.0):
+    """total + 1/i for each i in turn, in strict single precision."""
     for i in indices:
         total = single(total + single(1.0 / i))
     return total
