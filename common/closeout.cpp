@@ -1,14 +1,21 @@
 #include "closeout.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <stdio_ext.h>
 
 void closeStdout()
 {
-    // The flush comes first: buffered output is only written now, at exit.
-    // The error flag then also reports a write that failed earlier.
-    bool flushed = std::fflush(stdout) == 0;
-    if (flushed && !std::ferror(stdout))
+    // fclose writes what is still buffered, then closes; an error can show at
+    // either. The error flag reports a write that failed earlier.
+    bool failedEarlier = std::ferror(stdout) != 0;
+    bool pending = __fpending(stdout) != 0;
+    bool closeFailed = std::fclose(stdout) != 0;
+    // A standard output closed before the program started (prog >&-) fails
+    // the close with EBADF; if nothing was written, nothing was lost.
+    bool lost = failedEarlier || (closeFailed && (pending || errno != EBADF));
+    if (!lost)
         return;
     std::fputs("write error\n", stderr);
     // Calling exit from an atexit handler is undefined; _Exit ends at once.

@@ -11,7 +11,10 @@ void part2()
     float sum = 0;
     for (int n = 0; n <= 9; n++)
         sum = addSingle(settings.arithmetic, sum, tenth);
-    std::printf(settings.part2Format, static_cast<double>(tenth), static_cast<double>(sum));
+    if (settings.part2TenTimes)
+        std::printf("\nPart 2 -- f is %e, 10*f = sum is %e\n", static_cast<double>(tenth), static_cast<double>(sum));
+    else
+        std::printf("\nPart 2 -- f is %e,  sum is %e\n", static_cast<double>(tenth), static_cast<double>(sum));
     int equal = sum == 1.0f;
     std::printf("Part 2B?  sum == 1.0F IS false (%d)\n", equal);
     if (settings.part2Question)

@@ -22,21 +22,32 @@ struct Settings {
     Arithmetic arithmetic;
     int low1, high1;             // range of Part 1A
     int low2, high2;             // range of Part 1B
-    const char* part2Format;     // prints the tenth and the sum of ten of them
+    bool part2TenTimes;          // Part 2 calls the sum "10*f" (precisionx's wording)
     const char* part1Question;   // a closing question for each section, or nullptr
     const char* part2Question;
 };
 
 extern const Settings settings;
 
-// Parameter set S: precision3 and precision2 differ only in part3.
-inline constexpr Settings strictSetS = {
+// precision3 and precision2: they differ only in part3.
+inline constexpr Settings strictSettings = {
     .arithmetic = Arithmetic::strictSingle,
     .low1 = 20, .high1 = 100,
     .low2 = 2000, .high2 = 10000000,
-    .part2Format = "\nPart 2 -- f is %e,  sum is %e\n",
+    .part2TenTimes = false,
     .part1Question = nullptr,
     .part2Question = nullptr,
+};
+
+// precisionx: over these ranges every stored sum is the same in both
+// arithmetics, which is what its first question asks about.
+inline constexpr Settings extendedSettings = {
+    .arithmetic = Arithmetic::extended,
+    .low1 = 20, .high1 = 800,
+    .low2 = 20, .high2 = 900,
+    .part2TenTimes = true,
+    .part1Question = "Why are the values the same in part 1a and different in part 2b?",
+    .part2Question = "Since adding 0.1, 10 times is 1.0, why do we get False above?",
 };
 
 // The harmonic sums of part1: one / i added for every i from low to high

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-const Settings settings = strictSetS;
+const Settings settings = strictSettings;
 
 int main()
 {

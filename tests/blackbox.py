@@ -28,6 +28,16 @@ def arguments(extra=None):
     return parser.parse_args()
 
 
+# As run's stdout: the program starts with its standard output closed.
+CLOSED = "closed"
+
+
+def signed32(n):
+    """n wrapped to a 32-bit two's-complement integer."""
+    n %= 1 << 32
+    return n - (1 << 32) if n >= 1 << 31 else n
+
+
 def run(bin_dir, program, stdin=b"", *, stdout=subprocess.PIPE, stack_limit=None, timeout=60):
     """Runs program with stdin as its standard input.
 
@@ -36,15 +46,18 @@ def run(bin_dir, program, stdin=b"", *, stdout=subprocess.PIPE, stack_limit=None
     input and fails by timeout instead of passing."""
     command = shlex.split(os.environ.get("PROGRAM_EMULATOR", "")) + [os.path.join(bin_dir, program)]
 
-    def limit_stack():
+    def prepare_child():
         if stack_limit is not None:
             hard = resource.getrlimit(resource.RLIMIT_STACK)[1]
             if stack_limit == resource.RLIM_INFINITY:
                 hard = resource.RLIM_INFINITY
             resource.setrlimit(resource.RLIMIT_STACK, (stack_limit, hard))
+        if stdout is CLOSED:
+            os.close(1)
 
-    proc = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=stdout,
-                            stderr=subprocess.PIPE, preexec_fn=limit_stack)
+    proc = subprocess.Popen(command, stdin=subprocess.PIPE,
+                            stdout=subprocess.DEVNULL if stdout is CLOSED else stdout,
+                            stderr=subprocess.PIPE, preexec_fn=prepare_child)
     try:
         if b"\n" in stdin:
             # The programs' output is small enough for the pipe buffers, so

@@ -1,34 +1,44 @@
 """A program whose output cannot be written must not report success.
 
-Standard output goes to /dev/full, where every write fails: the program must
-say "write error" on standard error and exit 1, on its success path and on
-its error path alike. A program that writes nothing has lost nothing."""
-
-import sys
+Every program the build makes is run, and each must have a row below, so a
+program added later cannot go unchecked. Standard output goes to /dev/full,
+where every write fails: the program must say "write error" on standard
+error, once, and exit 1, on its success path and on its error path alike.
+With standard output closed before it starts (prog >&-), a program that
+writes fails the same way, and one that writes nothing has lost nothing."""
 
 import blackbox
 
 LOST = (1, b"write error\n")
+NOTHING_LOST = (0, b"")
 
-# program, standard input, exit status and standard error
-RUNS = [
-    ("calcloop", b"1+1\n", LOST),
-    ("calcloop", b"5)\n", LOST),
-    ("calcminusrec", b"10-3-2\n", LOST),
-    ("calcrec", b"5-3\n", LOST),
-    ("prodshow", b"", LOST),
-    ("prodshow-opt", b"", LOST),
-    ("prodquiet", b"", (0, b"")),
-]
+# program: runs of (standard input, result with output lost).
+RUNS = {
+    "calcloop": [(b"1+1\n", LOST), (b"5)\n", LOST)],
+    "calcminusrec": [(b"10-3-2\n", LOST)],
+    "calcrec": [(b"5-3\n", LOST)],
+    "precision3": [(b"", LOST)],
+    "precision2": [(b"", LOST)],
+    "precisionx": [(b"", LOST)],
+    "prodshow": [(b"", LOST)],
+    "prodshow-opt": [(b"", LOST)],
+    "prodquiet": [(b"", NOTHING_LOST)],
+}
 
 
 def main():
-    args = blackbox.arguments()
+    args = blackbox.arguments(lambda parser: parser.add_argument(
+        "--programs", required=True, help="every program the build makes, separated by commas"))
     tally = blackbox.Tally()
+    for program in args.programs.split(","):
+        tally.check(f"{program} has a lost-output row", program in RUNS)
     with open("/dev/full", "wb") as full:
-        for program, stdin, (status, stderr) in RUNS:
-            got = blackbox.run(args.bin, program, stdin, stdout=full)
-            tally.expect_run(f"{program} <<< {stdin!r} > /dev/full", got, b"", status, stderr)
+        for program, runs in RUNS.items():
+            for stdin, (status, stderr) in runs:
+                got = blackbox.run(args.bin, program, stdin, stdout=full)
+                tally.expect_run(f"{program} <<< {stdin!r} > /dev/full", got, b"", status, stderr)
+                got = blackbox.run(args.bin, program, stdin, stdout=blackbox.CLOSED)
+                tally.expect_run(f"{program} <<< {stdin!r} >&-", got, b"", status, stderr)
     tally.finish()
 
 

@@ -1,8 +1,11 @@
-"""Deep nesting must never crash a calculator.
+"""Deep nesting must never crash a calculator, and shallow lines must never
+meet the bound.
 
-Nesting is bounded by the process's stack limit: within the bound the value
-is exact, beyond it the program prints the depth error and exits 1. At least
-10,000 levels must evaluate under an 8 MiB stack in every build."""
+Nesting is bounded by the stack that is really left: within the bound the
+value is exact, beyond it the program prints the depth error and exits 1.
+A shallow line evaluates at every stack limit at which the program can run
+at all, at least 10,000 levels evaluate under an 8 MiB stack in every build,
+and a million levels end in the error line under every limit."""
 
 import os
 import resource
@@ -12,16 +15,20 @@ sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 import blackbox  # noqa: E402
 
 TOO_DEEP = b"parse error: expression nested too deeply\n"
-MIB = 1 << 20
+KIB, MIB = 1 << 10, 1 << 20
+UNLIMITED = resource.RLIM_INFINITY
 
-
-def signed32(n):
-    n %= 1 << 32
-    return n - (1 << 32) if n >= 1 << 31 else n
+# Stack limits to run under. Below 16 KiB even a calculator without the guard
+# dies before it has read a character (measured on x86-64). Under an emulator
+# the limit binds the emulator's own stack as well, and qemu-user needs some
+# 28 KiB of it, so emulated runs start at 32 KiB.
+LIMITS = [16 * KIB, 20 * KIB, 24 * KIB, 32 * KIB, 48 * KIB, 64 * KIB, 84 * KIB,
+          128 * KIB, 1 * MIB, 8 * MIB, UNLIMITED]
+EMULATED_FLOOR = 32 * KIB
 
 
 def result(value):
-    return b"The result is: %d\n" % signed32(value)
+    return b"The result is: %d\n" % blackbox.signed32(value)
 
 
 def parens(depth):
@@ -38,6 +45,14 @@ def alternating(count):
     number of ones."""
     return 1 if (count + 1) % 2 == 1 else 0
 
+
+# Shallow lines: input, and per program the value or None for "parse error".
+SHALLOW = [
+    (b"1+2\n", {"calcloop": 3, "calcminusrec": 3, "calcrec": 3}),
+    (b"((7))\n", {"calcloop": 7, "calcminusrec": 7, "calcrec": 7}),
+    # (3*3)-4 = 5; calcrec has no '-' and stops there.
+    (b"(((1+2)*3)-4)\n", {"calcloop": 5, "calcminusrec": 5, "calcrec": None}),
+]
 
 # program, input, value it must print (with 10,000 levels of nesting or chain)
 WITHIN_BOUND = [
@@ -65,9 +80,19 @@ BEYOND_BOUND = [
 ]
 
 
+def limit_name(limit):
+    if limit == UNLIMITED:
+        return "unlimited"
+    return f"{limit // MIB} MiB" if limit >= MIB else f"{limit // KIB} KiB"
+
+
 def main():
     args = blackbox.arguments()
     tally = blackbox.Tally()
+    emulated = bool(os.environ.get("PROGRAM_EMULATOR"))
+    limits = [limit for limit in LIMITS if not emulated or limit >= EMULATED_FLOOR]
+    print(f"stack limits: {', '.join(limit_name(limit) for limit in limits)}"
+          + (" (emulated: qemu-user itself needs the smaller ones)" if emulated else ""))
 
     def describe(stdin):
         return f"{stdin[:12]!r}... ({len(stdin)} bytes)"
@@ -77,6 +102,13 @@ def main():
         if value is not None:
             allowed.append(blackbox.Run(result(value), b"", 0))
         tally.check(label, got in allowed, f"got {got.status} {got.stdout[:80]!r} {got.stderr[:300]!r}")
+
+    for limit in limits:
+        for stdin, values in SHALLOW:
+            for program, value in values.items():
+                got = blackbox.run(args.bin, program, stdin, stack_limit=limit)
+                stdout, status = (result(value), 0) if value is not None else (b"parse error\n", 1)
+                tally.expect_run(f"{program} <<< {stdin!r}, {limit_name(limit)} stack", got, stdout, status)
 
     for program, stdin, value in WITHIN_BOUND:
         label = f"{program} {describe(stdin)}"
@@ -88,9 +120,9 @@ def main():
 
     for program, stdin, value in BEYOND_BOUND:
         label = f"{program} {describe(stdin)}"
-        for limit, name in ((8 * MIB, "8 MiB"), (1 * MIB, "1 MiB"), (resource.RLIM_INFINITY, "unlimited")):
+        for limit in (min(limits), 64 * KIB, 1 * MIB, 8 * MIB, UNLIMITED):
             got = blackbox.run(args.bin, program, stdin, stack_limit=limit)
-            expect_value_or_too_deep(f"{label}, {name} stack", got, value)
+            expect_value_or_too_deep(f"{label}, {limit_name(limit)} stack", got, value)
 
     tally.finish()
 

@@ -28,11 +28,6 @@ class Invalid(Exception):
     pass
 
 
-def signed32(n):
-    n %= 1 << 32
-    return n - (1 << 32) if n >= 1 << 31 else n
-
-
 def tokens(line):
     """Tokens of the first line, or Invalid. Blanks and tabs vanish before
     tokenising, so digits on both sides of a blank form one number."""
@@ -93,7 +88,7 @@ def evaluate(line, operators):
         return None
     if pos != len(toks):
         return None
-    return signed32(value)
+    return blackbox.signed32(value)
 
 
 def blanks(rng):

@@ -135,6 +135,51 @@ TEST(SoftExtended, HardSums)
     }
 }
 
+// Edges of the rounding, each with its result worked out by hand and also
+// held against the x87 unit. Units are those of x's last bit.
+TEST(SoftExtended, EdgesDerivedByHand)
+{
+    constexpr std::uint64_t top = std::uint64_t{1} << 63;
+    constexpr std::uint64_t ones = ~std::uint64_t{0};
+    struct Case {
+        SoftExtended x, y, sum;
+        const char* what;
+    };
+    const Case cases[] = {
+        {{ones, 0}, {top, -64}, {top, 1},
+         "(2^64 - 1) + 1/2: a tie, odd, rounds up and carries out of the top bit to 2^64"},
+        {{top | 1, 0}, {top, -64}, {top | 2, 0},
+         "a gap of exactly 64 bits: y is half a unit, a tie; x is odd, so up"},
+        {{top, 0}, {top, -64}, {top, 0},
+         "the same tie with x even: x, since nothing lies below y's one bit"},
+        {{0xc000000000000001, 0}, {0x8000000000000001, -1}, {top | 1, 1},
+         "x + y = 0x10000000000000001.8 carries out; in units of 2 that is "
+         "0x8000000000000000.c: the bit shifted out of the sum and the half "
+         "below it make three quarters, so up"},
+        {{0xc000000000000001, 0}, {top, -1}, {top, 1},
+         "x + y = 0x10000000000000001 carries out; in units of 2 exactly "
+         "0x8000000000000000.8, a tie, even, so down"},
+    };
+    for (const Case& c : cases) {
+        SoftExtended soft = softAdd(c.x, c.y);
+        EXPECT_EQ(soft.significand, c.sum.significand) << c.what;
+        EXPECT_EQ(soft.exponent, c.sum.exponent) << c.what;
+        EXPECT_TRUE(sameBits(soft, toHardware(c.x) + toHardware(c.y))) << c.what;
+    }
+
+    // 2^-126 = 2^63 * 2^-189: the smallest normal single, exponent field 1.
+    SoftExtended smallest = softFromSingle(0x1p-126f);
+    EXPECT_EQ(smallest.significand, top);
+    EXPECT_EQ(smallest.exponent, -189);
+    EXPECT_TRUE(sameBits(smallest, 0x1p-126L));
+
+    // 24 ones and then exactly half a unit of single precision: a tie, and
+    // the kept 0xffffff is odd, so it rounds up to 2^24, the next power of two.
+    SoftExtended tie{0xffffff8000000000, -63};  // 2 - 2^-24
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(softToSingle(tie)), 0x40000000u);  // 2.0
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(static_cast<float>(toHardware(tie))), 0x40000000u);
+}
+
 TEST(SoftExtended, RoundingToSingle)
 {
     std::mt19937_64 rng(3);

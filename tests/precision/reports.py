@@ -18,6 +18,7 @@ import emulate  # noqa: E402
 # as 1.000000e+00; it is not 1, so the flag is 0.
 PART2_STRICT = ("\nPart 2 -- f is 1.000000e-01,  sum is 1.000000e+00\n"
                 "Part 2B?  sum == 1.0F IS false (0)\n")
+QUESTION1 = "Why are the values the same in part 1a and different in part 2b?"
 PART2_X = ("\nPart 2 -- f is 1.000000e-01, 10*f = sum is 1.000000e+00\n"
            "Part 2B?  sum == 1.0F IS false (0)\n"
            "Since adding 0.1, 10 times is 1.0, why do we get False above?\n")
@@ -55,7 +56,7 @@ def part1(sums, question=None):
 
 def check_model(tally, s_sums, x_sums, stalled):
     """The facts the reports show, checked on the model's numbers. `stalled`
-    is the increasing Part 1B sum of set S just before i = 2^22."""
+    is precision3's increasing Part 1B sum just before i = 2^22."""
     single, bits = emulate.single, emulate.single_bits
     tally.check("model: the single nearest 0.1 is 3dcccccd", bits(single(0.1)) == 0x3dcccccd)
     total = 0.0
@@ -63,24 +64,46 @@ def check_model(tally, s_sums, x_sums, stalled):
         total = single(total + single(0.1))
     tally.check("model: ten tenths sum to 1 + 2^-23", total == 1 + 2**-23)
 
-    tally.check("model, set S: Part 1A sums differ in their bits", s_sums[0] != s_sums[1])
-    tally.check("model, set S: but print the same", "%e" % s_sums[0] == "%e" % s_sums[1])
-    tally.check("model, set S: Part 1B prints close to 7.92 and 8.51",
+    tally.check("model, strict ranges: Part 1A sums differ in their bits", s_sums[0] != s_sums[1])
+    tally.check("model, strict ranges: but print the same", "%e" % s_sums[0] == "%e" % s_sums[1])
+    tally.check("model, strict ranges: Part 1B prints close to 7.92 and 8.51",
                 round(s_sums[2], 2) == 7.92 and round(s_sums[3], 2) == 8.51, f"{s_sums}")
-    tally.check("model, set S: from i = 2^22 on the increasing sum no longer changes",
+    tally.check("model, strict ranges: from i = 2^22 on the increasing sum no longer changes",
                 stalled == s_sums[2] and 4 <= stalled < 8)
 
-    tally.check("model, set X: the Part 1A sums are identical", x_sums[0] == x_sums[1])
-    tally.check("model, set X: the Part 1B lines differ in the last digit",
+    tally.check("model, precisionx's ranges: the Part 1A sums are identical", x_sums[0] == x_sums[1])
+    tally.check("model, precisionx's ranges: the Part 1B lines differ in the last digit",
                 ("%e" % x_sums[2])[:-4] != ("%e" % x_sums[3])[:-4]  # cut "e+00"
                 and ("%e" % x_sums[2])[:-5] == ("%e" % x_sums[3])[:-5])
-    strict_x = (emulate.strict_sum(emulate.increasing(20, 800)), emulate.strict_sum(emulate.decreasing(20, 800)),
-                emulate.strict_sum(emulate.increasing(20, 900)), emulate.strict_sum(emulate.decreasing(20, 900)))
-    tally.check("model, set X: extended and strict single sums are the same", strict_x == x_sums)
+    strict_x = passes(emulate.strict_sum, ((20, 800), (20, 900)))
+    tally.check("model, precisionx's ranges: extended and strict single sums are the same", strict_x == x_sums)
+
+
+# precisionx's sections over ranges where the two arithmetics print
+# different sums (found by comparing the model's two modes).
+WIDENED_RANGES = ((50, 181), (1, 727))
+
+
+def passes(sum_of, ranges):
+    """The four sums of Part 1 over (low1, high1) and (low2, high2)."""
+    return tuple(sum_of(order(low, high)) for low, high in ranges
+                 for order in (emulate.increasing, emulate.decreasing))
+
+
+def check_extended_sections(tally, path):
+    """Sections that silently fell back to strict single precision would
+    print the same report for precisionx; over these ranges they would not."""
+    extended = part1(passes(emulate.extended_sum, WIDENED_RANGES), QUESTION1) + PART2_X
+    strict = part1(passes(emulate.strict_sum, WIDENED_RANGES), QUESTION1) + PART2_X
+    tally.check("model: the widened ranges print differently in the two arithmetics", extended != strict)
+    directory, program = os.path.split(path)
+    tally.expect_run("precisionx's sections over the widened ranges",
+                     blackbox.run(directory, program), extended.encode(), 0)
 
 
 def main():
-    args = blackbox.arguments()
+    args = blackbox.arguments(lambda parser: parser.add_argument(
+        "--extended-sections", required=True, help="precisionx's sections built over wider ranges"))
     tally = blackbox.Tally()
 
     # The increasing Part 1B pass in two legs, split at i = 2^22, so that the
@@ -89,17 +112,17 @@ def main():
     s_sums = (emulate.strict_sum(emulate.increasing(20, 100)), emulate.strict_sum(emulate.decreasing(20, 100)),
               emulate.strict_sum(emulate.increasing(2**22, 10_000_000), stalled),
               emulate.strict_sum(emulate.decreasing(2000, 10_000_000)))
-    x_sums = (emulate.extended_sum(emulate.increasing(20, 800)), emulate.extended_sum(emulate.decreasing(20, 800)),
-              emulate.extended_sum(emulate.increasing(20, 900)), emulate.extended_sum(emulate.decreasing(20, 900)))
+    x_sums = passes(emulate.extended_sum, ((20, 800), (20, 900)))
     check_model(tally, s_sums, x_sums, stalled)
 
     reports = {
         "precision3": part1(s_sums) + PART2_STRICT + PART3,
         "precision2": part1(s_sums) + PART2_STRICT,
-        "precisionx": part1(x_sums, "Why are the values the same in part 1a and different in part 2b?") + PART2_X,
+        "precisionx": part1(x_sums, QUESTION1) + PART2_X,
     }
     for program, text in reports.items():
         tally.expect_run(program, blackbox.run(args.bin, program, timeout=300), text.encode(), 0)
+    check_extended_sections(tally, args.extended_sections)
     tally.finish()
 
 
