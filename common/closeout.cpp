@@ -7,6 +7,12 @@
 
 void closeStdout()
 {
+    // Once closed, the stream is gone: a second call (a second registration,
+    // or one a forked process inherited) has nothing left to check.
+    static bool closed = false;
+    if (closed)
+        return;
+    closed = true;
     // fclose writes what is still buffered, then closes; an error can show at
     // either. The error flag reports a write that failed earlier.
     bool failedEarlier = std::ferror(stdout) != 0;
