@@ -47,6 +47,7 @@ int digit()
     if (!std::isdigit(token))
         error();
     int value = token - '0';
+    TRACE_DIGIT(value);
     match(static_cast<char>(token));
     return value;
 }
@@ -54,6 +55,7 @@ int digit()
 // number -> digit { digit }
 int number()
 {
+    TRACE_RULE();
     int value = digit();
     while (std::isdigit(token))
         value = wrapAdd(wrapMul(value, 10), digit());
@@ -63,6 +65,7 @@ int number()
 // factor -> '(' expr ')' | number
 int factor()
 {
+    TRACE_RULE();
     checkDepth();
     if (token != '(')
         return number();
@@ -75,6 +78,7 @@ int factor()
 // command -> expr newline
 void command()
 {
+    TRACE_RULE();
     int value = expr();
     if (token != '\n')
         error();

@@ -12,6 +12,7 @@ static int term();
 // expr -> minus { '+' minus }
 int expr()
 {
+    TRACE_RULE();
     int value = minus();
     while (token == '+') {
         match('+');
@@ -23,6 +24,7 @@ int expr()
 // minus -> term [ '-' minus ]
 static int minus()
 {
+    TRACE_RULE();
     int value = term();
     if (token == '-') {
         match('-');
@@ -34,6 +36,7 @@ static int minus()
 // term -> factor { '*' factor }
 static int term()
 {
+    TRACE_RULE();
     int value = factor();
     while (token == '*') {
         match('*');

@@ -12,6 +12,7 @@ static int term();
 // expr -> term [ '+' expr ]
 int expr()
 {
+    TRACE_RULE();
     int value = term();
     if (token == '+') {
         match('+');
@@ -23,6 +24,7 @@ int expr()
 // term -> factor [ '*' term ]
 static int term()
 {
+    TRACE_RULE();
     int value = factor();
     if (token == '*') {
         match('*');

@@ -38,13 +38,15 @@ def signed32(n):
     return n - (1 << 32) if n >= 1 << 31 else n
 
 
-def run(bin_dir, program, stdin=b"", *, stdout=subprocess.PIPE, stack_limit=None, timeout=60):
-    """Runs program with stdin as its standard input.
+def run(bin_dir, program, stdin=b"", *, arguments=(), stdout=subprocess.PIPE, stack_limit=None, timeout=60,
+        hold_input_open=True):
+    """Runs program with its arguments and stdin as its standard input.
 
-    If stdin holds a newline, the pipe stays open while the program runs: a
+    If stdin holds a newline, the pipe stays open while the program runs
+    (unless hold_input_open is false, for a program that reads to the end): a
     program that reads past the point where it should stop waits for more
     input and fails by timeout instead of passing."""
-    command = shlex.split(os.environ.get("PROGRAM_EMULATOR", "")) + [os.path.join(bin_dir, program)]
+    command = shlex.split(os.environ.get("PROGRAM_EMULATOR", "")) + [os.path.join(bin_dir, program), *arguments]
 
     def prepare_child():
         if stack_limit is not None:
@@ -59,7 +61,7 @@ def run(bin_dir, program, stdin=b"", *, stdout=subprocess.PIPE, stack_limit=None
                             stdout=subprocess.DEVNULL if stdout is CLOSED else stdout,
                             stderr=subprocess.PIPE, preexec_fn=prepare_child)
     try:
-        if b"\n" in stdin:
+        if hold_input_open and b"\n" in stdin:
             # The programs' output is small enough for the pipe buffers, so
             # waiting before reading cannot deadlock.
             try:

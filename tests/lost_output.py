@@ -17,6 +17,7 @@ RUNS = {
     "calcloop": [(b"1+1\n", LOST), (b"5)\n", LOST)],
     "calcminusrec": [(b"10-3-2\n", LOST)],
     "calcrec": [(b"5-3\n", LOST)],
+    "calcexplain": [(b"1+1\n", LOST), (b"5)\n", LOST)],
     "precision3": [(b"", LOST)],
     "precision2": [(b"", LOST)],
     "precisionx": [(b"", LOST)],
@@ -35,9 +36,10 @@ def main():
     with open("/dev/full", "wb") as full:
         for program, runs in RUNS.items():
             for stdin, (status, stderr) in runs:
-                got = blackbox.run(args.bin, program, stdin, stdout=full)
+                # Standard input ends, for calcexplain, which reads to its end.
+                got = blackbox.run(args.bin, program, stdin, stdout=full, hold_input_open=False)
                 tally.expect_run(f"{program} <<< {stdin!r} > /dev/full", got, b"", status, stderr)
-                got = blackbox.run(args.bin, program, stdin, stdout=blackbox.CLOSED)
+                got = blackbox.run(args.bin, program, stdin, stdout=blackbox.CLOSED, hold_input_open=False)
                 tally.expect_run(f"{program} <<< {stdin!r} >&-", got, b"", status, stderr)
     tally.finish()
 

@@ -8,7 +8,6 @@ associativity. Values are exact integers reduced modulo 2^32 at each step."""
 
 import os
 import random
-import re
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
@@ -25,51 +24,67 @@ APPLY = {"+": lambda a, b: a + b, "-": lambda a, b: a - b, "*": lambda a, b: a *
 
 
 class Invalid(Exception):
-    pass
+    """The line is rejected; `column` is the 1-based column of the first
+    character that does not fit (one past the end for the end of input)."""
+
+    def __init__(self, column):
+        super().__init__(f"rejected at column {column}")
+        self.column = column
 
 
 def tokens(line):
-    """Tokens of the first line, or Invalid. Blanks and tabs vanish before
-    tokenising, so digits on both sides of a blank form one number."""
-    if b"\n" not in line:
-        raise Invalid("no newline")
-    text = line[: line.index(b"\n")].replace(b" ", b"").replace(b"\t", b"")
+    """The tokens of the first line as (token, column) pairs, ending with
+    ("\n", column) or (None, column) for the end of input. Blanks and tabs
+    are skipped, even between the digits of one number. A token is an int,
+    an operator or parenthesis, or a stray byte as bytes."""
     result = []
-    for match in re.finditer(rb"[0-9]+|[-+*()]|.", text, re.DOTALL):
-        piece = match.group()
-        if piece.isdigit():
-            result.append(int(piece))
-        elif piece in (b"+", b"-", b"*", b"(", b")"):
-            result.append(piece.decode())
-        else:
-            raise Invalid(f"stray byte {piece!r}")
-    return result
+    pos = 0
+    while True:
+        while pos < len(line) and line[pos] in b" \t":
+            pos += 1
+        if pos == len(line):
+            return result + [(None, pos + 1)]
+        start = pos
+        char = line[pos:pos + 1]
+        if char == b"\n":
+            return result + [("\n", start + 1)]
+        if char.isdigit():
+            digits = b""
+            while pos < len(line) and (line[pos:pos + 1].isdigit() or line[pos] in b" \t"):
+                digits += line[pos:pos + 1].strip()
+                pos += 1
+            result.append((int(digits), start + 1))
+            continue
+        result.append((char.decode() if char in b"+-*()" else char, start + 1))
+        pos += 1
 
 
-def evaluate(line, operators):
-    """The value the line must print, or None for a parse error."""
-    try:
-        toks = tokens(line)
-    except Invalid:
-        return None
+def parse(line, operators):
+    """The value the line must print, or Invalid with the column at which a
+    calculator with these operators stops."""
+    toks = tokens(line)
     pos = 0
 
     def peek():
-        return toks[pos] if pos < len(toks) else None
+        return toks[pos][0]
+
+    def fail():
+        raise Invalid(toks[pos][1])
 
     def primary():
         nonlocal pos
         tok = peek()
-        pos += 1
         if isinstance(tok, int):
+            pos += 1
             return tok % (1 << 32)
         if tok == "(":
+            pos += 1
             value = climb(0)
             if peek() != ")":
-                raise Invalid("unclosed parenthesis")
+                fail()
             pos += 1
             return value
-        raise Invalid(f"operand expected, found {tok}")
+        fail()
 
     def climb(min_strength):
         nonlocal pos
@@ -82,13 +97,18 @@ def evaluate(line, operators):
             value = APPLY[op](value, rhs) % (1 << 32)
         return value
 
+    value = climb(0)
+    if peek() != "\n":
+        fail()
+    return blackbox.signed32(value)
+
+
+def evaluate(line, operators):
+    """The value the line must print, or None for a parse error."""
     try:
-        value = climb(0)
+        return parse(line, operators)
     except Invalid:
         return None
-    if pos != len(toks):
-        return None
-    return blackbox.signed32(value)
 
 
 def blanks(rng):
