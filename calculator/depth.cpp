@@ -33,20 +33,23 @@ static std::uintptr_t stackFloor;
 // then grow into the heap until memory runs out).
 static std::size_t stackBelow(std::uintptr_t here)
 {
-    constexpr std::size_t usual = std::size_t{8} << 20;
-    std::size_t below = usual / 2;  // if glibc cannot say: a guess that leaves half unused
+    std::size_t most = std::size_t{8} << 20;
+    rlimit limit{};
+    if (getrlimit(RLIMIT_STACK, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        most = static_cast<std::size_t>(limit.rlim_cur);
     pthread_attr_t attributes;
     if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
         void* end = nullptr;
         std::size_t size = 0;
-        if (pthread_attr_getstack(&attributes, &end, &size) == 0 && here > reinterpret_cast<std::uintptr_t>(end))
-            below = here - reinterpret_cast<std::uintptr_t>(end);
+        bool known = pthread_attr_getstack(&attributes, &end, &size) == 0;
         pthread_attr_destroy(&attributes);
+        if (known && here > reinterpret_cast<std::uintptr_t>(end))
+            return std::min(here - reinterpret_cast<std::uintptr_t>(end), most);
     }
-    rlimit limit{};
-    if (getrlimit(RLIMIT_STACK, &limit) == 0 && limit.rlim_cur == RLIM_INFINITY)
-        below = std::min(below, usual);
-    return below;
+    // glibc cannot always tell (a static program under qemu-user): then a
+    // quarter of the limit is taken to be in use by arguments, environment
+    // and the start of the program.
+    return most / 4 * 3;
 }
 
 void startDepthGuard()

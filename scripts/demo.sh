@@ -11,6 +11,10 @@ for line in '2+3*4' '10-3-2' '8-4-2-1' '10-2-3+1' '(1+2)*(3+4)' '2147483647+1' '
     echo
 done
 
+echo "== Why: calcexplain --steps"
+"$bin/calcexplain" --steps '10-3-2' '2*3-4*5'
+echo
+
 for prog in precision3 precision2 precisionx; do
     echo "== $prog"
     "$bin/$prog"
