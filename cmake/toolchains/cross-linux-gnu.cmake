@@ -10,3 +10,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Linked statically, for the emulator's sake: under qemu-user 7.2 a
+# dynamically linked i686 program that forks (calcexplain does) hangs or
+# crashes in the child, inside glibc; a static one forks as it should.
+set(CMAKE_EXE_LINKER_FLAGS_INIT -static)

@@ -4,9 +4,9 @@ set(CROSS_TRIPLET sparc64-linux-gnu)
 set(CROSS_QEMU qemu-sparc64)
 include(${CMAKE_CURRENT_LIST_DIR}/cross-linux-gnu.cmake)
 
-# Linked statically for the emulator's sake. SPARC's procedure linkage table
-# is writable code, and the linker puts it on the same page as the programs'
-# variables; qemu-user then translates that page's code anew after every
-# write to a variable, which makes a calculator some 200 times slower and
-# its memory grow with the input. A static program has no such table.
-set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+# Static linking (cross-linux-gnu.cmake) also matters for speed here. SPARC's
+# procedure linkage table is writable code, and the linker puts it on the
+# same page as the programs' variables; qemu-user then translates that
+# page's code anew after every write to a variable, which makes a
+# dynamically linked calculator some 200 times slower and its memory grow
+# with the input. A static program has no such table.
