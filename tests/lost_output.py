@@ -24,6 +24,7 @@ RUNS = {
     "prodshow": [(b"", LOST)],
     "prodshow-opt": [(b"", LOST)],
     "prodquiet": [(b"", NOTHING_LOST)],
+    "prodquiet-opt": [(b"", NOTHING_LOST)],
 }
 
 

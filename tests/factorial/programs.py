@@ -11,6 +11,7 @@ RUNS = [
     ("prodshow", b" fact is  24\n"),
     ("prodshow-opt", b" fact is  24\n"),
     ("prodquiet", b""),
+    ("prodquiet-opt", b""),
 ]
 
 
