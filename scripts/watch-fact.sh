@@ -17,7 +17,7 @@ result_line=$(line_of prodquiet.cpp 'return 0')
 # loads are left out; all else is shown.
 session() {
     gdb -nx -batch -ex "set \$multiplyLine = $multiply_line" -ex "set \$resultLine = $result_line" \
-        -x "$gdb_dir/fact-returns.py" -x "$gdb_dir/$1" "$bin/$2" 2>&1 | sed -e '/^Breakpoint [0-9]* at /d' -e '/libthread_db/d'
+        -x "$gdb_dir/fact-returns.py" -x "$gdb_dir/$1" -ex run "$bin/$2" 2>&1 | sed -e '/^Breakpoint [0-9]* at /d' -e '/libthread_db/d'
 }
 
 echo "== prodquiet: fact recurses (-O0)"

@@ -1,7 +1,7 @@
 # Watch fact(4) in prodquiet-opt, where -O2 has turned the recursion into a
 # loop:
 #   gdb -batch -ex 'set $multiplyLine = N' -ex 'set $resultLine = M' \
-#       -x fact-returns.py -x fact-opt.gdb prodquiet-opt
+#       -x fact-returns.py -x fact-opt.gdb -ex run prodquiet-opt
 # where N is the line of fact.cpp that multiplies and M the line of
 # prodquiet.cpp that returns from main (scripts/watch-fact.sh finds them).
 set pagination off
@@ -40,5 +40,3 @@ commands
   echo \n
   continue
 end
-
-run

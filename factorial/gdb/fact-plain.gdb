@@ -1,5 +1,5 @@
 # Watch fact(4) recurse in prodquiet's plain (-O0) build:
-#   gdb -batch -ex 'set $resultLine = N' -x fact-returns.py -x fact-plain.gdb prodquiet
+#   gdb -batch -ex 'set $resultLine = N' -x fact-returns.py -x fact-plain.gdb -ex run prodquiet
 # where N is the line of prodquiet.cpp that returns from main (the
 # watch-fact target and scripts/watch-fact.sh find it for you).
 set pagination off
@@ -24,5 +24,3 @@ commands
   printf "main keeps f = %d\n", f
   continue
 end
-
-run
