@@ -45,7 +45,9 @@ def run(bin_dir, program, stdin=b"", *, arguments=(), stdout=subprocess.PIPE, st
     If stdin holds a newline, the pipe stays open while the program runs
     (unless hold_input_open is false, for a program that reads to the end): a
     program that reads past the point where it should stop waits for more
-    input and fails by timeout instead of passing."""
+    input and fails by timeout instead of passing. stdin may also be an open
+    file, which the program then reads directly, as from `< file`."""
+    from_file = hasattr(stdin, "fileno")
     command = shlex.split(os.environ.get("PROGRAM_EMULATOR", "")) + [os.path.join(bin_dir, program), *arguments]
 
     def prepare_child():
@@ -57,11 +59,13 @@ def run(bin_dir, program, stdin=b"", *, arguments=(), stdout=subprocess.PIPE, st
         if stdout is CLOSED:
             os.close(1)
 
-    proc = subprocess.Popen(command, stdin=subprocess.PIPE,
+    proc = subprocess.Popen(command, stdin=stdin if from_file else subprocess.PIPE,
                             stdout=subprocess.DEVNULL if stdout is CLOSED else stdout,
                             stderr=subprocess.PIPE, preexec_fn=prepare_child)
     try:
-        if hold_input_open and b"\n" in stdin:
+        if from_file:
+            out, err = proc.communicate(timeout=timeout)
+        elif hold_input_open and b"\n" in stdin:
             # The programs' output is small enough for the pipe buffers, so
             # waiting before reading cannot deadlock.
             try:

@@ -41,6 +41,7 @@ constexpr int nameWidth = 14;  // "calcminusrec: "
 bool showSteps;
 bool showCalls;
 bool internalError;  // a grammar's run failed in a way no program should
+std::FILE* lineInput;  // standard input, when the lines come from there
 
 const char usage[] =
     "Usage: calcexplain [--steps] [--trace] [--] [LINE]...\n"
@@ -117,6 +118,11 @@ Outcome run(const Grammar& grammar, std::string_view line)
         // process's output, and none of its errors.
         __fpurge(stdout);
         std::clearerr(stdout);
+        // Nor may it touch the lines still to come: at exit, a stream with
+        // input read ahead seeks its file back, and that file's offset is
+        // shared with this process.
+        if (lineInput)
+            __fpurge(lineInput);
         running = &grammar;
         resultOut = result;
         startTrace(outcome.steps, outcome.calls);
@@ -191,7 +197,7 @@ void showOutcome(const Grammar& grammar, std::string_view line, const Outcome& o
     if (outcome.accepted) {
         copy(outcome.grouping);
         std::printf(" = %d\n", outcome.value);
-    } else if (outcome.message.rfind("parse error", 0) == 0) {
+    } else if (outcome.message.rfind("parse error", 0) == 0 && outcome.column > 0) {
         std::string_view detail = std::string_view(outcome.message).substr(std::strlen("parse error"));
         std::printf("parse error at column %ld%.*s\n", outcome.column, static_cast<int>(detail.size()), detail.data());
         showColumn(line, outcome.column);
@@ -282,11 +288,11 @@ int main(int argc, char** argv)
     } else {
         // Read through a stream of our own: the grammars' processes get a
         // standard input whose buffer this process has never touched.
-        std::FILE* in = fdopen(dup(STDIN_FILENO), "r");
+        lineInput = fdopen(dup(STDIN_FILENO), "r");
         char* line = nullptr;
         std::size_t capacity = 0;
         ssize_t length;
-        while (in && (length = getline(&line, &capacity, in)) > 0)
+        while (lineInput && (length = getline(&line, &capacity, lineInput)) > 0)
             next(std::string_view(line, static_cast<std::size_t>(length)));
         std::free(line);
     }

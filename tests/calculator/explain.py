@@ -9,6 +9,7 @@ Beside them: the README's example, and one case for each feature."""
 import os
 import re
 import sys
+import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 import blackbox  # noqa: E402
@@ -179,6 +180,14 @@ def main():
                 ["parse error at column 3"] * 3 + ["parse error at column 2"] * 3 + ["parse error at column 4"] * 3,
                 f"{got}")
     tally.check("standard input: explanations separated by one empty line", got.stdout.count(b"\n\n") == 2)
+    # From a file, whose offset the grammars' processes share: each line once.
+    with tempfile.TemporaryFile() as lines:
+        lines.write(b"1+1\n2*3\n4\n")
+        lines.seek(0)
+        got = blackbox.run(args.bin, "calcexplain", lines)
+    tally.check("standard input from a file: each line explained once",
+                [text for program, text in summaries(got.stdout) if program == "calcloop"]
+                == ["(1+1) = 2", "(2*3) = 6", "4 = 4"], f"{got}")
 
     # Options.
     got = explain(["--help"])
