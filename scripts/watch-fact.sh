@@ -1,7 +1,11 @@
 #!/bin/sh
 # Runs the gdb sessions of factorial/gdb on prodquiet (plain build) and
-# prodquiet-opt (optimised build). Argument: the bin directory.
-bin=${1:?usage: watch-fact.sh <bin directory>}
+# prodquiet-opt (optimised build).
+#   watch-fact.sh <bin directory>           this machine's programs (x86-64)
+#   watch-fact.sh <bin directory> i686      an i686 build, under qemu-i386's
+#                                           gdb stub, with gdb-multiarch
+bin=${1:?usage: watch-fact.sh <bin directory> [i686]}
+target=${2:-native}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 gdb_dir=$source_dir/factorial/gdb
 
@@ -13,13 +17,33 @@ line_of() {
 multiply_line=$(line_of fact.cpp 'return wrapMul')
 result_line=$(line_of prodquiet.cpp 'return 0')
 
+case $target in
+    native) gdb=gdb; architecture=x86-64 ;;
+    i686) gdb=gdb-multiarch; architecture=i686 ;;
+    *) echo "watch-fact.sh: no session for '$target'" >&2; exit 2 ;;
+esac
+
 # gdb's notes on each breakpoint it sets and on the thread library it
-# loads are left out; all else is shown.
+# loads are left out; all else is shown. Natively gdb starts the program;
+# under emulation qemu-user starts it, and waits for gdb on a port of its
+# gdb stub.
 session() {
-    gdb -nx -batch -ex "set \$multiplyLine = $multiply_line" -ex "set \$resultLine = $result_line" \
-        -x "$gdb_dir/fact-returns.py" -x "$gdb_dir/$1" -ex run "$bin/$2" 2>&1 | sed -e '/^Breakpoint [0-9]* at /d' -e '/libthread_db/d'
+    if [ "$target" = native ]; then
+        echo run > "$scratch"
+    else
+        port=$((20000 + $$ % 20000))
+        qemu-i386 -g "$port" "$bin/$2" &
+        sleep 1
+        printf 'target remote :%s\ncontinue\n' "$port" > "$scratch"
+    fi
+    $gdb -nx -batch -ex "set \$multiplyLine = $multiply_line" -ex "set \$resultLine = $result_line" \
+        -x "$gdb_dir/fact-returns.py" -x "$gdb_dir/loop-$architecture.gdb" -x "$gdb_dir/$1" \
+        -x "$scratch" "$bin/$2" 2>&1 | sed -e '/^Breakpoint [0-9]* at /d' -e '/libthread_db/d'
+    wait
 }
 
+scratch=$(mktemp)
+trap 'rm -f "$scratch"' EXIT
 echo "== prodquiet: fact recurses (-O0)"
 session fact-plain.gdb prodquiet
 echo

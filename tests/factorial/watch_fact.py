@@ -34,11 +34,12 @@ def check_optimised(tally, text):
     calls = re.findall(r"^fact\((-?\d+)\) called$", text, re.M)
     tally.check("optimised: fact called once, with 4", calls == ["4"], text)
     turns = [(int(m), int(p), n) for m, p, n in re.findall(
-        r"^turn: multiplier edi = (-?\d+), product eax = (-?\d+), n = (.*)$", text, re.M)]
+        r"^turn: multiplier = (-?\d+), product = (-?\d+), n = (.*)$", text, re.M)]
     multipliers = [m for m, _, _ in turns]
     products = [p for _, p, _ in turns]
     # The breakpoint may stand just before the multiply (g++) or just after
-    # it (clang): the product so far is 4*...*(m+1), or already times m.
+    # it (clang on x86-64): the product so far is 4*...*(m+1), or already
+    # times m.
     before = [math.prod(range(m + 1, 5)) for m in multipliers]
     after = [math.prod(range(m, 5)) for m in multipliers]
     tally.check("optimised: one turn for each multiplier 4, 3, 2, 1", multipliers == [4, 3, 2, 1], text)
@@ -54,9 +55,11 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--bin", required=True)
     parser.add_argument("--script", required=True, help="scripts/watch-fact.sh")
+    parser.add_argument("--target", default="native", help="native, or i686 under qemu-i386")
     args = parser.parse_args()
     tally = blackbox.Tally()
-    output = subprocess.run(["sh", args.script, args.bin], capture_output=True, text=True, timeout=120).stdout
+    output = subprocess.run(["sh", args.script, args.bin, args.target],
+                            capture_output=True, text=True, timeout=120).stdout
     if "ptrace" in output and "not permitted" in output:
         print("gdb may not trace processes here (ptrace: Operation not permitted); "
               "the debugger sessions cannot run")
