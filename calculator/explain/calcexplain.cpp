@@ -163,7 +163,7 @@ Outcome run(const Grammar& grammar, std::string_view line)
 
 void copy(std::FILE* from)
 {
-    char buffer[1 << 16];
+    static char buffer[1 << 16];  // not on the stack, which may be small
     std::size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, from)) > 0)
         std::fwrite(buffer, 1, n, stdout);

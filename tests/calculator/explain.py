@@ -200,12 +200,27 @@ def main():
                 [(program, "parse error at column 1") for program in PROGRAMS], f"{got}")
 
     # A million levels of parentheses: each grammar's own depth guard stops it.
-    got = explain([], b"(" * 1_000_000 + b"1" + b")" * 1_000_000 + b"\n")
+    deep_line = b"(" * 1_000_000 + b"1" + b")" * 1_000_000 + b"\n"
+    got = explain([], deep_line)
     deep = [re.fullmatch(r"parse error at column ([0-9]+): expression nested too deeply", text)
             for _, text in summaries(got.stdout)]
     tally.check("a million levels: the depth error in each grammar, status 0",
                 got.status == 0 and len(deep) == 3 and all(m and int(m.group(1)) <= 1_000_000 for m in deep),
                 f"{got.status} {got.stdout[:400]!r} {got.stderr[:300]!r}")
+
+    # A small stack: calcexplain itself must fit in it, and each grammar's
+    # guard must still stop the deep line (64 KiB: above what the emulators
+    # and the sanitizers need for themselves).
+    small = 64 << 10
+    got = blackbox.run(args.bin, "calcexplain", arguments=["(((1+2)*3)-4)"], stack_limit=small)
+    tally.check("64 KiB stack: a shallow line evaluates", summaries(got.stdout)[:2] ==
+                [("calcloop", "(((1+2)*3)-4) = 5"), ("calcminusrec", "(((1+2)*3)-4) = 5")], f"{got}")
+    for arguments in ([], ["--steps", "--trace"]):
+        got = blackbox.run(args.bin, "calcexplain", deep_line, arguments=arguments, stack_limit=small,
+                           timeout=300, hold_input_open=False)
+        tally.check(f"64 KiB stack, {arguments}: a million levels meet the depth guard in every grammar",
+                    got.status == 0 and got.stdout.count(b"expression nested too deeply") == 3,
+                    f"{got.status} {got.stderr[:300]!r}")
 
     check_generated(tally, args.bin)
     tally.finish()
