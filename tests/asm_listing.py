@@ -38,7 +38,8 @@ def main():
         if recursive is not None:
             # fact's mangled name is _Z4facti on every target.
             body = text[text.index("_Z4facti:"):]
-            calls_itself = re.search(r"\bcall\S*\s+_Z4facti\b", body) is not None
+            # call (x86, SPARC, RISC-V), bl (ARM, POWER), brasl (IBM Z).
+            calls_itself = re.search(r"\b(call\S*|bl|brasl)\s+(%r14,\s*)?_Z4facti\b", body) is not None
             tally.check(f"{path}: fact {'calls' if recursive else 'does not call'} itself",
                         calls_itself == recursive)
     tally.finish()

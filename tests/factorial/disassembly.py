@@ -11,7 +11,10 @@ import sys
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 import blackbox  # noqa: E402
 
-CALLS_FACT = re.compile(r"\bcall\w*\s.*<fact\(int\)>")  # call, callq, calll
+# A call of fact in each target's objdump: call, callq, calll (x86, SPARC),
+# bl (ARM, POWER, which enters at fact's local entry, fact+0x8), brasl
+# (IBM Z), jal or call (RISC-V).
+CALLS_FACT = re.compile(r"\b(call\w*|bl|brasl|jal)\s.*<fact\(int\)(\+0x8)?>")
 
 
 def function(listing, name):
