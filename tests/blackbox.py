@@ -1,8 +1,10 @@
 """Runs the suite's programs as black boxes and tallies the checks.
 
-The programs are found in the directory given by --bin. PROGRAM_EMULATOR,
-when set, is a command line put in front of every program (for example an
-emulator that runs a cross-compiled build)."""
+The programs are found in the directory given by --bin, or in PROGRAM_BIN
+when that is set (so that the same tests can run against the programs of an
+installed package). PROGRAM_EMULATOR, when set, is a command line put in
+front of every program (for example an emulator that runs a cross-compiled
+build)."""
 
 import argparse
 import os
@@ -25,7 +27,9 @@ def arguments(extra=None):
     parser.add_argument("--bin", required=True, help="directory holding the programs")
     if extra:
         extra(parser)
-    return parser.parse_args()
+    args = parser.parse_args()
+    args.bin = os.environ.get("PROGRAM_BIN") or args.bin
+    return args
 
 
 # As run's stdout: the program starts with its standard output closed.
