@@ -8,8 +8,10 @@ float sumIncreasing(Arithmetic arithmetic, int low, int high)
 {
     const float one = 1.0f;
     float sum = 0;
-    for (int i = low; i <= high; i++)
+    for (int i = low; i <= high; i++) {
         sum = addReciprocal(arithmetic, sum, one, i);
+        TRACE_TERM(i, sum);
+    }
     return sum;
 }
 
@@ -17,7 +19,9 @@ float sumDecreasing(Arithmetic arithmetic, int low, int high)
 {
     const float one = 1.0f;
     float sum = 0;
-    for (int i = high; i > low - 1; i--)
+    for (int i = high; i > low - 1; i--) {
         sum = addReciprocal(arithmetic, sum, one, i);
+        TRACE_TERM(i, sum);
+    }
     return sum;
 }

@@ -9,8 +9,10 @@ void part2()
 {
     float tenth = 0.1f;  // 0x3dcccccd, a little above 0.1
     float sum = 0;
-    for (int n = 0; n <= 9; n++)
+    for (int n = 0; n <= 9; n++) {
         sum = addSingle(settings.arithmetic, sum, tenth);
+        TRACE_TENTH(tenth, sum);
+    }
     if (settings.part2TenTimes)
         std::printf("\nPart 2 -- f is %e, 10*f = sum is %e\n", static_cast<double>(tenth), static_cast<double>(sum));
     else

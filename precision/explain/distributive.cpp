@@ -1,0 +1,67 @@
+// floatexplain distributive: part3's operations, as part3 itself made them
+// (its own code, run with its lines thrown away, leaves every result in its
+// program-wide variables), each rounding measured exactly.
+
+#include "commands.h"
+#include "exact.h"
+#include "precision.h"
+#include "show.h"
+
+#include <cstdio>
+#include <string>
+
+// part3's program-wide variables.
+extern float a, b, c, d, e, s, t;
+
+namespace {
+
+struct Operation {
+    const char* name;
+    std::string operands;
+    Exact exact;
+    float rounded;
+};
+
+void showRow(const Operation& operation)
+{
+    printRow("%-16s  %-19s  %-30s  %s %-13e  %-10s  %s", operation.name, operation.operands.c_str(),
+                decimal(operation.exact).c_str(), bitsOf(operation.rounded).c_str(),
+                static_cast<double>(operation.rounded), inUlps(exactSingle(operation.rounded) - operation.exact,
+                                                               operation.rounded).c_str(),
+                direction(operation.exact, operation.rounded).c_str());
+}
+
+}  // namespace
+
+int distributiveCommand(int argc, char** argv)
+{
+    if (argc > 0)
+        usageError(argv[0][0] == '-' ? "unknown option" : "unexpected argument", argv[0]);
+    runQuietly(part3);
+    // After part3, d holds Line 1 and e Line 2; s and t hold a*10 and b*10,
+    // which part3 made twice, the same way both times; c holds a + b, which
+    // is also the t of Line 1.
+    const float ten = 10.0f;
+    const Operation operations[] = {
+        {"a + b", bitsOf(a) + " + " + bitsOf(b), exactSingle(a) + exactSingle(b), c},
+        {"a*10", bitsOf(a) + " * " + bitsOf(ten), exactProduct(a, ten), s},
+        {"b*10", bitsOf(b) + " * " + bitsOf(ten), exactProduct(b, ten), t},
+        {"Line1: (a+b)*10", bitsOf(c) + " * " + bitsOf(ten), exactProduct(c, ten), d},
+        {"Line2: a*10+b*10", bitsOf(s) + " + " + bitsOf(t), exactSingle(s) + exactSingle(t), e},
+    };
+
+    std::printf("part3's operations in single precision: a = %s = %s, b = %s = %s\n\n", bitsOf(a).c_str(),
+                decimal(exactSingle(a)).c_str(), bitsOf(b).c_str(), decimal(exactSingle(b)).c_str());
+    printRow("%-16s  %-19s  %-30s  %-22s  %-10s  %s", "operation", "operands", "exact result",
+                "rounded to single", "error", "direction");
+    for (const Operation& operation : operations)
+        showRow(operation);
+
+    std::printf("\nLine 1 - Line 2 = %s\n", decimal(exactSingle(d) - exactSingle(e)).c_str());
+    for (const Operation& operation : operations) {
+        Exact error = exactSingle(operation.rounded) - operation.exact;
+        if (!(error == Exact{0, 0}))
+            std::printf("%s rounded by %s\n", operation.name, decimal(error).c_str());
+    }
+    return 0;
+}

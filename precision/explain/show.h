@@ -1,0 +1,34 @@
+#pragma once
+
+// How floatexplain writes numbers and roundings, the same in every table.
+
+#include "exact.h"
+
+#include <string>
+
+std::string bitsOf(float x);           // "3dcccccd"
+std::string powerOfTwo(int exponent);  // "2^-21"
+
+// The exponent of x's power of two (x nonzero), and its unit in the last place.
+int binadeOf(float x);
+int ulpExponent(float x);
+
+// A rounding error in units in the last place of `rounded`: "-0.37 ulp", or
+// "exact".
+std::string inUlps(Exact error, float rounded);
+
+// Which way `rounded` went from `exact`: "exact", "up", "down", or, when
+// `exact` lay halfway between two singles, "tie, up to even" and the like.
+std::string direction(Exact exact, float rounded);
+
+// printf for a table's row: the blanks that padding leaves at the end of
+// the line are dropped.
+void printRow(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Runs a section of the programs with its printed lines thrown away: only
+// the values it computes are wanted.
+void runQuietly(void (*section)());
+
+// Ends floatexplain with status 3 when it cannot do what no input should
+// keep it from doing, such as agreeing with the programs' arithmetic.
+[[noreturn]] void disagree(const char* what);

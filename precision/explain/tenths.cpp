@@ -1,0 +1,90 @@
+// floatexplain tenths: part2's ten additions of the tenth, made by part2's
+// own code (traced), each rounding measured exactly.
+
+#include "arithmetic.h"
+#include "commands.h"
+#include "exact.h"
+#include "hooks.h"
+#include "show.h"
+#include "traced.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool extended;
+float tenthSeen;
+std::vector<float> sums;  // after each addition
+
+std::string tenthsText(int n)
+{
+    return n % 10 ? std::to_string(n / 10) + "." + std::to_string(n % 10) : std::to_string(n / 10);
+}
+
+void showRow(int n, float before, float sum)
+{
+    Exact exact = exactSingle(before) + exactSingle(tenthSeen);
+    std::string wide;
+    if (extended) {
+        // precisionx's step: the sum to 64 bits first, then to single.
+        Extended sum64 = extendedAdd(before, toExtended(tenthSeen));
+        if (toSingle(sum64) != sum)
+            disagree("an extended addition differs from part2's own");
+        wide = inUlps(exactExtended(sum64) - exact, sum);
+        wide.resize(12, ' ');
+    }
+    // The single nearest n/10: where the sum would be if it stayed on
+    // course for 1.
+    float course = static_cast<float>(n) / 10.0f;
+    std::string note = sum == course ? "the single nearest " + tenthsText(n)
+                                     : "off course: the single nearest " + tenthsText(n) + " is " + bitsOf(course);
+    printRow("%2d  %s  %-29s  %s%s %e  %-10s  %-17s  %s", n, bitsOf(before).c_str(), decimal(exact).c_str(),
+                wide.c_str(), bitsOf(sum).c_str(), static_cast<double>(sum),
+                inUlps(exactSingle(sum) - exact, sum).c_str(), direction(exact, sum).c_str(), note.c_str());
+}
+
+}  // namespace
+
+void traceTenth(float tenth, float sum)
+{
+    tenthSeen = tenth;
+    sums.push_back(sum);
+}
+
+int tenthsCommand(int argc, char** argv)
+{
+    for (int index = 0; index < argc; ++index) {
+        if (std::string(argv[index]) == "--extended")
+            extended = true;
+        else
+            usageError(argv[index][0] == '-' ? "unknown option" : "unexpected argument", argv[index]);
+    }
+    traced::settings = extended ? extendedSettings : strictSettings;
+    runQuietly(traced::part2);
+    if (sums.empty())
+        disagree("part2 added nothing");
+
+    std::printf("part2's additions of the tenth %s = %s, %s\n\n", bitsOf(tenthSeen).c_str(),
+                decimal(exactSingle(tenthSeen)).c_str(),
+                extended ? "each with a 64-bit significand, stored in single precision" : "in strict single precision");
+    printRow("%2s  %-8s  %-29s  %s%-21s  %-10s  %-17s", "n", "sum", "+ tenth, exactly",
+                extended ? "to 64 bits  " : "", "rounded to single", "error", "direction");
+    float before = 0;
+    for (std::size_t n = 0; n < sums.size(); ++n) {
+        showRow(static_cast<int>(n + 1), before, sums[n]);
+        before = sums[n];
+    }
+
+    float sum = sums.back();
+    std::printf("\nthe sum: %s = %s\n", bitsOf(sum).c_str(), decimal(exactSingle(sum)).c_str());
+    std::printf("sum - 1: %s (%s of 1)\n", decimal(exactSingle(sum) - exactSingle(1.0f)).c_str(),
+                inUlps(exactSingle(sum) - exactSingle(1.0f), 1.0f).c_str());
+    std::printf("sum == 1.0f: %s\n", sum == 1.0f ? "true" : "false");
+    // Rounded once instead of at every step, ten tenths are 1.
+    float once = tenthSeen * static_cast<float>(sums.size());
+    std::printf("%zu * tenth, exactly: %s, rounded once: %s\n", sums.size(),
+                decimal(exactProduct(tenthSeen, static_cast<float>(sums.size()))).c_str(), bitsOf(once).c_str());
+    return 0;
+}
