@@ -147,8 +147,15 @@ std::string decimal(Exact x, int places)
         if (half && incrementDigits(fraction))
             ++whole;
     }
-    std::string text = (isNegative(x) ? "-" : "") + std::to_string(whole);
-    return fraction.empty() ? text : text + "." + fraction;
+    // Appended piece by piece: g++ 12 warns falsely (-Wrestrict) of a
+    // literal + std::string.
+    std::string text = isNegative(x) ? "-" : "";
+    text += std::to_string(whole);
+    if (!fraction.empty()) {
+        text += '.';
+        text += fraction;
+    }
+    return text;
 }
 
 std::string scientific(Exact x, int digits)
@@ -173,5 +180,10 @@ std::string scientific(Exact x, int digits)
     }
     char tail[8];
     std::snprintf(tail, sizeof tail, "e%+03d", exponent);
-    return (isNegative(x) ? "-" : "") + kept.substr(0, 1) + "." + kept.substr(1) + tail;
+    std::string text = isNegative(x) ? "-" : "";
+    text += kept[0];
+    text += '.';
+    text += kept.substr(1);
+    text += tail;
+    return text;
 }

@@ -10,6 +10,7 @@ Extended evaluation: exact rational arithmetic (fractions), rounded to a
 64-bit significand and then to single precision by an explicit
 round-to-nearest-even on the binary expansion."""
 
+import math
 import struct
 from fractions import Fraction
 
@@ -69,3 +70,53 @@ def increasing(low, high):
 
 def decreasing(low, high):
     return range(high, low - 1, -1)
+
+
+# The same extended steps in integers, fast enough for ten million terms:
+# every value in play is a multiple of 2^-128 (1/i rounded to 64 bits has its
+# last bit at 2^-88 or above for i <= 2^24), held as that multiple.
+SCALE = 128
+_ONE = 1 << SCALE
+
+
+def round_integer(x, bits):
+    """The positive integer x rounded to `bits` significant bits, to nearest
+    with ties to even."""
+    shift = x.bit_length() - bits
+    if shift <= 0:
+        return x
+    kept = x >> shift
+    rest = x - (kept << shift)
+    half = 1 << (shift - 1)
+    if rest > half or (rest == half and kept & 1):
+        kept += 1
+    return kept << shift
+
+
+def reciprocal64(i):
+    """1/i rounded to 64 significant bits, as a multiple of 2^-SCALE."""
+    step = 1 << ((_ONE // i).bit_length() - 64)
+    kept, rest = divmod(_ONE, i * step)
+    if 2 * rest > i * step or (2 * rest == i * step and kept & 1):
+        kept += 1
+    return kept * step
+
+
+def x87_sums(indices):
+    """Two sums of 1/i as the x87 unit makes them, each term rounded to 64
+    bits: `kept`, where the sum stays in a register, rounded to 64 bits at
+    every step and never stored; `stored`, where every step is also stored
+    in single precision (precisionx's extended evaluation). Both as
+    multiples of 2^-SCALE."""
+    kept = stored = 0
+    for i in indices:
+        term = reciprocal64(i)
+        kept = round_integer(kept + term, 64)
+        stored = round_integer(round_integer(stored + term, 64), 24)
+    return kept, stored
+
+
+def scaled_to_double(x):
+    """A multiple of 2^-SCALE rounded to double precision (Python rounds an
+    integer to the nearest double)."""
+    return math.ldexp(float(x), -SCALE)
