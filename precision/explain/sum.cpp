@@ -184,12 +184,13 @@ void showHeading()
 }
 
 // The exact sum's terms are each cut below 2^-64, so it lies less than
-// terms * 2^-64 below the true sum; it is shown to as many decimal places as
-// that allows, and rounding to them at most doubles the bound.
+// cut = terms * 2^-64 below the true sum. It is shown to the fewest decimal
+// places whose rounding costs at most as much again, half a unit of the last
+// place <= cut, so that it is off by less than 2 * cut.
 void showExactSum()
 {
     double bound = std::ldexp(static_cast<double>(facts.terms), -64) * 2;
-    int places = static_cast<int>(std::floor(-std::log10(bound)));
+    int places = static_cast<int>(std::ceil(-std::log10(bound)));
     // The bound, rounded up to two significant digits.
     int exponent = static_cast<int>(std::floor(std::log10(bound)));
     double mantissa = std::ceil(bound / std::pow(10.0, exponent) * 10) / 10;

@@ -1,0 +1,269 @@
+"""floatexplain against the independent model in emulate.py and against
+values derived by hand.
+
+Every shown step of a few short passes is held against the model's exact
+rational arithmetic: the stored term and sum, the unit in the last place and
+each rounding error. The default pass's summary is held against facts
+derived from the arithmetic (the stall at 2^22) and an exact sum from the
+asymptotic series of the harmonic numbers. One row of each table is derived
+by hand below."""
+
+import decimal
+import os
+import re
+import sys
+from fractions import Fraction
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
+import blackbox  # noqa: E402
+import emulate  # noqa: E402
+
+STRICT_ROW = re.compile(r"^ *(\d+)  ([0-9a-f]{8}) \S+  ([0-9a-f]{8}) \S+  2\^(-?\d+) +(exact|absorbed|\S+ ulp) *(.*)$")
+EXTENDED_ROW = re.compile(
+    r"^ *(\d+)  (\S+)  ([0-9a-f]{8}) \S+  2\^(-?\d+) +(exact|\S+ ulp) +(exact|absorbed|\S+ ulp) *(.*)$")
+SUMMARY = re.compile(r"^([a-z ]+): (.*)$")
+
+
+def run(args, *arguments):
+    got = blackbox.run(args.bin, "floatexplain", arguments=list(arguments), timeout=600)
+    return got, got.stdout.decode(errors="replace")
+
+
+def ulp_exponent(x):
+    """The exponent of the unit in the last place of a positive single."""
+    return max(x.numerator.bit_length() - x.denominator.bit_length()
+               - (1 if x < Fraction(2) ** (x.numerator.bit_length() - x.denominator.bit_length()) else 0),
+               -126) - 23
+
+
+def ulps_text(error, exponent):
+    ulps = float(error / Fraction(2) ** exponent)
+    if ulps == 0:
+        return "exact"
+    return ("%+.0f ulp" if abs(ulps) >= 1000 else "%+.3g ulp") % ulps
+
+
+def bits(x):
+    return "%08x" % emulate.single_bits(float(x))
+
+
+def scientific(x, digits):
+    """x to `digits` significant digits, halves rounded up, as C's %e would
+    lay it out."""
+    with decimal.localcontext() as context:
+        context.prec = 200
+        exact = decimal.Decimal(x.numerator) / decimal.Decimal(x.denominator)
+        exponent = exact.adjusted()
+        kept = exact.scaleb(-exponent).quantize(decimal.Decimal(1).scaleb(1 - digits), decimal.ROUND_HALF_UP)
+        if kept >= 10:
+            kept, exponent = kept / 10, exponent + 1
+        return f"{kept}e{exponent:+03d}"
+
+
+def model_steps(indices, extended):
+    """Each step as (i, term, sum, ulp exponent, rounding text[, to-64 text])."""
+    total = Fraction(0)
+    for i in indices:
+        if extended:
+            term = emulate.round_significand(Fraction(1, i), 64)
+            wide = emulate.round_significand(total + term, 64)
+            stored = emulate.round_significand(wide, 24)
+            exponent = ulp_exponent(stored)
+            to_single = "absorbed" if stored == total else ulps_text(stored - wide, exponent)
+            yield i, term, stored, exponent, to_single, ulps_text(wide - total - term, exponent)
+        else:
+            term = Fraction(emulate.single(1.0 / i))
+            stored = Fraction(emulate.single(float(total) + float(term)))
+            exponent = ulp_exponent(stored)
+            yield i, term, stored, exponent, "absorbed" if stored == total else ulps_text(stored - total - term, exponent)
+        total = stored
+
+
+def summary(text):
+    return dict(m.groups() for m in map(SUMMARY.match, text.split("\n\n")[-1].splitlines()) if m)
+
+
+def check_passes(tally, args):
+    """Every step of short passes, and their summaries, against the model."""
+    passes = [((20, 100), False), ((1, 2000), False), ((2000, 6000), False),
+              ((20, 800), True), ((20, 900), True), ((16_777_000, 16_777_216), True)]
+    for (low, high), extended in passes:
+        for order in (emulate.increasing, emulate.decreasing):
+            options = ["sum", "--from", str(low), "--to", str(high), "--every", "1"]
+            options += ["--extended"] * extended + ["--decreasing"] * (order is emulate.decreasing)
+            label = " ".join(options)
+            got, text = run(args, *options)
+            pattern = EXTENDED_ROW if extended else STRICT_ROW
+            rows = [m.groups() for m in map(pattern.match, text.splitlines()) if m]
+            model = list(model_steps(order(low, high), extended))
+            tally.check(f"{label}: one row a step", len(rows) == len(model) and got.status == 0,
+                        f"{len(rows)} rows for {len(model)} steps, status {got.status}")
+            wrong = []
+            for row, step in zip(rows, model):
+                i, term, stored, exponent, to_single = step[:5]
+                if extended:
+                    want = (str(i), scientific(term, 20), bits(stored), str(exponent), step[5], to_single)
+                else:
+                    want = (str(i), bits(term), bits(stored), str(exponent), to_single)
+                if row[:len(want)] != want:
+                    wrong.append(f"got {row[:len(want)]}, want {want}")
+            tally.check(f"{label}: every step as the model makes it", not wrong, "\n     ".join(wrong[:3]))
+
+            facts = summary(text)
+            final = model[-1][2]
+            exact = sum(Fraction(1, i) for i in range(low, high + 1))
+            absorbed = [step[0] for step, before in zip(model, [None] + model) if before and step[2] == before[2]]
+            changes = [step[0] for step, before in zip(model, [None] + model) if not before or step[2] != before[2]]
+            tally.check(f"{label}: summary of absorbed terms",
+                        facts.get("first term absorbed") == (f"i = {absorbed[0]}" if absorbed else "none")
+                        and facts.get("terms absorbed") == str(len(absorbed))
+                        and facts.get("last step that changes the sum") == f"i = {changes[-1]}", str(facts))
+            tally.check(f"{label}: final sum", facts.get("final sum", "").split(" ")[0] == bits(final), str(facts))
+            shown, bound = re.match(r"(\S+) \(error below (\S+)\)", facts.get("exact sum", "0 (error below 0)")).groups()
+            tally.check(f"{label}: exact sum within its bound", abs(Fraction(shown) - exact) < Fraction(bound),
+                        f"{shown} +- {bound}, exact {float(exact)}")
+            tally.check(f"{label}: error of the final sum",
+                        facts.get("error of the final sum") ==
+                        f"{ulps_text(final - exact, ulp_exponent(final))} (ulp 2^{ulp_exponent(final)})", str(facts))
+
+
+def harmonic(n):
+    """H(n) from its asymptotic series, to far more digits than the test
+    needs: the first term left out is below 1/(240 n^8)."""
+    with decimal.localcontext() as context:
+        context.prec = 50
+        n = decimal.Decimal(n)
+        gamma = decimal.Decimal("0.57721566490153286060651209008240243104215933593992")
+        return n.ln() + gamma + 1 / (2 * n) - 1 / (12 * n ** 2) + 1 / (120 * n ** 4) - 1 / (252 * n ** 6)
+
+
+def check_default_pass(tally, args):
+    """precision3's increasing 2000..10,000,000 pass. The sum passes 4 near
+    i = 1.4 million; from then on its unit in the last place is 2^-21, and a
+    term 1/i is at most half of it once i >= 2^22. At i = 2^22 the term is
+    exactly half (a tie, which leaves the even sum alone); every later term
+    is less. Just before, 1/(2^22 - 1) is more than half and still moves the
+    sum. Decreasing, no term is ever absorbed: it would need
+    1/i <= S * 2^-24 with S = ln(10^7 / i), and x e^-x < 1/e forbids it."""
+    stalled = emulate.strict_sum(emulate.increasing(2000, 2 ** 22 - 1))
+    exact = Fraction(harmonic(10 ** 7) - harmonic(1999))
+    got, text = run(args, "sum", "--summary")
+    facts = summary(text)
+    want = {
+        "terms added": str(10 ** 7 - 2000 + 1),
+        "first term absorbed": f"i = {2 ** 22}",
+        "last step that changes the sum": f"i = {2 ** 22 - 1}",
+        "terms absorbed": str(10 ** 7 - 2 ** 22 + 1),
+        "final sum": f"{bits(stalled)} {stalled:e}",
+    }
+    tally.check("default pass: the stall at 2^22", all(facts.get(k) == v for k, v in want.items()) and got.status == 0,
+                f"{facts}\n     want {want}")
+    shown, bound = re.match(r"(\S+) \(error below (\S+)\)", facts.get("exact sum", "0 (error below 0)")).groups()
+    tally.check("default pass: exact sum to 10 digits and more, within its bound",
+                abs(Fraction(shown) - exact) < Fraction(bound) < Fraction(1, 10 ** 10), f"{shown}, {float(exact)}")
+    error = (Fraction(stalled) - exact) / Fraction(2) ** -21
+    tally.check("default pass: error of the final sum", facts.get("error of the final sum") ==
+                "%+.0f ulp (ulp 2^-21)" % float(error), f"{facts.get('error of the final sum')}, {float(error)}")
+
+    got, text = run(args, "sum", "--summary", "--decreasing")
+    facts = summary(text)
+    tally.check("default pass, decreasing: nothing absorbed",
+                facts.get("first term absorbed") == "none" and facts.get("terms absorbed") == "0"
+                and facts.get("last step that changes the sum") == "i = 2000", str(facts))
+
+    # The rows at the stall. 1/(2^22 - 1) = 2^-22 (1 + 2^-22 + ...) is stored
+    # as 2^-22 (1 + 2^-22): fraction bit 1 set, 0x34800002. Against the
+    # ulp 2^-21 it is a little over a half, so the sum rounds up by
+    # 2^-21 - 2^-22 (1 + 2^-22) = 2^-22 - 2^-44, or 0.5 - 2^-23 ulp: "+0.5".
+    # 1/2^22 is 0x69 << 23 = 0x34800000, exactly half an ulp: absorbed.
+    got, text = run(args, "sum")
+    rows = [m.groups() for m in map(STRICT_ROW.match, text.splitlines()) if m]
+    rows = [(r[0], r[1], r[4], r[5]) for r in rows if r[0] in (str(2 ** 22 - 1), str(2 ** 22))]
+    tally.check("the rows at 2^22", rows == [(str(2 ** 22 - 1), "34800002", "+0.5 ulp", "last change to the sum"),
+                                             (str(2 ** 22), "34800000", "absorbed", "first term absorbed")], str(rows))
+
+
+def check_tables(tally, args):
+    # The tenth is 13421773 * 2^-27. The ninth sum, 3f666668, is 15099496 *
+    # 2^-24 = 120795968 * 2^-27, so the tenth addition is exactly
+    # 134217741 * 2^-27 = 1 + 13 * 2^-27. The ulp of 1 is 2^-23 = 16 * 2^-27:
+    # 13/16 of it is past the half, so the sum rounds up to 1 + 2^-23
+    # (3f800001), by 3/16 ulp.
+    exact = Fraction(134217741, 2 ** 27)
+    digits = str(decimal.Decimal(exact.numerator) / decimal.Decimal(exact.denominator))
+    for extended in (False, True):
+        options = ["tenths"] + ["--extended"] * extended
+        got, text = run(args, *options)
+        row = next((line.split() for line in text.splitlines() if line.startswith("10  ")), [])
+        # The sums of two singles this size fit 64 bits: never rounded there.
+        want = ["10", "3f666668", digits] + ["exact"] * extended + [
+            "3f800001", "1.000000e+00", "+0.188", "ulp", "up", "off", "course:"]
+        tally.check(f"{' '.join(options)}: the tenth addition", row[:len(want)] == want and got.status == 0,
+                    f"{row}\n     want {want}")
+        # Ten tenths in one product: 134217730 * 2^-27 = 1 + 2^-26, less than
+        # half an ulp of 1 away from it.
+        tally.check(f"{' '.join(options)}: the sum is not 1, the product rounds to it",
+                    "sum == 1.0f: false\n" in text
+                    and "10 * tenth, exactly: 1.00000001490116119384765625, rounded once: 3f800000\n" in text)
+
+    # a*10 = 134217730 * 2^-27 = 1 + 2^-26, which rounds down to 1 by
+    # 2^-26, an eighth of the ulp 2^-23 of 1. Line 2 is 1 - (1 - 2^-24) =
+    # 2^-24 exactly; Line 1 is 10 * 2^-27, 2^-26 more.
+    got, text = run(args, "distributive")
+    rows = {line[:16].strip(): line[16:].split() for line in text.splitlines()}
+    want = {
+        "a*10": ["3dcccccd", "*", "41200000", "1.00000001490116119384765625", "3f800000", "1.000000e+00",
+                 "-0.125", "ulp", "down"],
+        "Line2: a*10+b*10": ["3f800000", "+", "bf7fffff", "0.000000059604644775390625", "33800000",
+                             "5.960464e-08", "exact", "exact"],
+    }
+    for name, fields in want.items():
+        tally.check(f"distributive: {name}", rows.get(name) == fields and got.status == 0, f"{rows.get(name)}")
+    tally.check("distributive: Line 1 - Line 2 is what a*10 lost",
+                "Line 1 - Line 2 = 0.00000001490116119384765625\n" in text
+                and "a*10 rounded by -0.00000001490116119384765625\n" in text)
+
+
+def check_data(tally, args):
+    got, text = run(args, "sum", "--data", "--from", "20", "--to", "100", "--every", "10")
+    rows = [line.split("\t") for line in text.splitlines() if not line.startswith("#")]
+    model = {step[0]: step[2] for step in model_steps(emulate.increasing(20, 100), False)}
+    tally.check("--data: the first, the last and every tenth i", [int(r[0]) for r in rows] == list(range(20, 101, 10)))
+    tally.check("--data: the stored and the exact sums", all(
+        emulate.single(float(r[1])) == float(model[int(r[0])])  # 9 digits tell singles apart
+        and abs(Fraction(r[2]) - sum(Fraction(1, i) for i in range(20, int(r[0]) + 1))) < Fraction(1, 10 ** 12)
+        for r in rows), str(rows[:2]))
+
+
+USAGE_ERRORS = [
+    [], ["bogus"], ["--bogus"], ["sum", "--from"], ["sum", "--from", "0"], ["sum", "--to", "16777217"],
+    ["sum", "--from", "5", "--to", "4"], ["sum", "--every", "0"], ["sum", "--every", "2x"],
+    ["sum", "--from", "99999999999999999999"], ["sum", "--summary", "--data"], ["sum", "extra"],
+    ["tenths", "--from", "1"], ["distributive", "--extended"],
+]
+
+
+def check_usage(tally, args):
+    for arguments in USAGE_ERRORS:
+        got = blackbox.run(args.bin, "floatexplain", arguments=arguments)
+        tally.check(f"floatexplain {' '.join(arguments)}: usage error",
+                    got.status == 2 and got.stdout == b"" and got.stderr.startswith(b"floatexplain: ")
+                    and got.stderr.endswith(b"Try 'floatexplain --help'.\n"), str(got))
+    for arguments in (["--help"], ["sum", "--help"], ["tenths", "--extended", "--help"]):
+        got = blackbox.run(args.bin, "floatexplain", arguments=arguments)
+        tally.check(f"floatexplain {' '.join(arguments)}", got.status == 0 and got.stdout.startswith(b"Usage: "))
+
+
+def main():
+    args = blackbox.arguments()
+    tally = blackbox.Tally()
+    check_usage(tally, args)
+    check_tables(tally, args)
+    check_data(tally, args)
+    check_passes(tally, args)
+    check_default_pass(tally, args)
+    tally.finish()
+
+
+if __name__ == "__main__":
+    main()
