@@ -21,6 +21,12 @@ for prog in precision3 precision2 precisionx; do
     echo
 done
 
+echo "== Why: floatexplain sum --summary, then floatexplain tenths"
+"$bin/floatexplain" sum --summary
+echo
+"$bin/floatexplain" tenths
+echo
+
 echo "== The factorial programs"
 for prog in prodshow prodshow-opt; do
     printf '%-12s  ' "$prog"

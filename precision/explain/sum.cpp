@@ -138,9 +138,11 @@ void showData(int i, float sum)
 
 void show(int i, float sum)
 {
-    std::string note = request.data ? "" : notes(i, sum);
-    if (i != firstI() && i != lastI() && i % request.every != 0 && note.empty())
+    bool notable = !request.data && (i == facts.firstAbsorbed || i == facts.lastChange || before == 0 ||
+                                     binadeOf(sum) != binadeOf(before));
+    if (!notable && i != firstI() && i != lastI() && i % request.every != 0)
         return;
+    std::string note = notable ? notes(i, sum) : "";
     if (request.data)
         showData(i, sum);
     else if (request.extended)

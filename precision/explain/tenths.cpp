@@ -69,8 +69,8 @@ int tenthsCommand(int argc, char** argv)
     std::printf("part2's additions of the tenth %s = %s, %s\n\n", bitsOf(tenthSeen).c_str(),
                 decimal(exactSingle(tenthSeen)).c_str(),
                 extended ? "each with a 64-bit significand, stored in single precision" : "in strict single precision");
-    printRow("%2s  %-8s  %-29s  %s%-21s  %-10s  %-17s", "n", "sum", "+ tenth, exactly",
-                extended ? "to 64 bits  " : "", "rounded to single", "error", "direction");
+    printRow("%2s  %-8s  %-29s  %s%-21s  %-10s  %-17s  %s", "n", "sum", "+ tenth, exactly",
+             extended ? "to 64 bits  " : "", "rounded to single", "error", "direction", "course for 1");
     float before = 0;
     for (std::size_t n = 0; n < sums.size(); ++n) {
         showRow(static_cast<int>(n + 1), before, sums[n]);
