@@ -5,6 +5,9 @@
 set(package teaching-programs)
 set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/${package})
 install(FILES README.md scripts/demo.sh packaging/copyright DESTINATION ${doc_dir})
+# The walk-throughs beside it, where the README's links expect them.
+install(FILES calculator/README.md DESTINATION ${doc_dir}/calculator)
+install(FILES precision/README.md precision/harmonic-sums.png DESTINATION ${doc_dir}/precision)
 
 # Debian wants the changelog compressed, like the manual pages.
 find_program(GZIP gzip)
