@@ -1,8 +1,9 @@
 # Assembly listings for people who study what the compilers make of the code.
 #
 # add_assembly_listing(<target>) compiles the target's sources once more, with
-# the same options, include directories and optimisation level but without
-# sanitizers, and with -S, so each "object" is the compiler's assembly.
+# the same options, definitions, include directories and optimisation level
+# but without sanitizers, and with -S, so each "object" is the compiler's
+# assembly.
 # The target `asm` copies them to <build>/asm/<target>/<source>.s.
 
 add_custom_target(asm COMMENT "Assembly listings in ${PROJECT_BINARY_DIR}/asm")
@@ -22,6 +23,7 @@ function(add_assembly_listing target)
   target_include_directories(${listing} PRIVATE $<TARGET_PROPERTY:${target},INCLUDE_DIRECTORIES>)
   # Without debug information the listing holds the code and little else.
   target_compile_options(${listing} PRIVATE $<TARGET_PROPERTY:${target},COMPILE_OPTIONS> -S -g0)
+  target_compile_definitions(${listing} PRIVATE $<TARGET_PROPERTY:${target},COMPILE_DEFINITIONS>)
 
   add_custom_target(${listing}.copy
     COMMAND ${CMAKE_COMMAND} "-DOBJECTS=$<TARGET_OBJECTS:${listing}>"

@@ -41,7 +41,11 @@ int distributiveCommand(int argc, char** argv)
     // After part3, d holds Line 1 and e Line 2; s and t hold a*10 and b*10,
     // which part3 made twice, the same way both times; c holds a + b, which
     // is also the t of Line 1.
+    // part3's multiplier. Each operation below, made again in single
+    // precision, must give what part3 stored, or this reading of it is wrong.
     const float ten = 10.0f;
+    if (a + b != c || a * ten != s || b * ten != t || c * ten != d || s + t != e)
+        disagree("part3's variables do not hold the operations expected of them");
     const Operation operations[] = {
         {"a + b", bitsOf(a) + " + " + bitsOf(b), exactSingle(a) + exactSingle(b), c},
         {"a*10", bitsOf(a) + " * " + bitsOf(ten), exactProduct(a, ten), s},
