@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <stdio_ext.h>
+#include <unistd.h>
 
 void closeStdout()
 {
@@ -26,4 +28,10 @@ void closeStdout()
     std::fputs("write error\n", stderr);
     // Calling exit from an atexit handler is undefined; _Exit ends at once.
     std::_Exit(1);
+}
+
+void holdStdoutOpen()
+{
+    while (fcntl(STDOUT_FILENO, F_GETFD) < 0 && open("/dev/null", O_RDONLY) >= 0) {
+    }
 }

@@ -5,3 +5,9 @@
 // /dev/full) it says "write error" on standard error and ends the process
 // with status 1 instead of reporting success.
 void closeStdout();
+
+// For the companions, which open descriptors of their own: if standard
+// output was closed before the program started, a descriptor opened later
+// would take its place and swallow the output. This puts a read-only one
+// there, so that every write fails instead, as it does in the programs.
+void holdStdoutOpen();

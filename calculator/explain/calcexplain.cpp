@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <stdio_ext.h>
 #include <string>
 #include <string_view>
@@ -251,11 +250,8 @@ void explain(std::string_view line)
 
 int main(int argc, char** argv)
 {
-    // With standard output closed, the first temporary file would take its
-    // descriptor and swallow the output. A read-only descriptor in its place
-    // makes every write fail instead, as it does in the programs.
-    while (fcntl(STDOUT_FILENO, F_GETFD) < 0 && open("/dev/null", O_RDONLY) >= 0) {
-    }
+    // Before the temporary files are opened.
+    holdStdoutOpen();
     std::atexit(closeStdout);
     int first = 1;
     for (; first < argc && argv[first][0] == '-' && argv[first][1] == '-'; ++first) {

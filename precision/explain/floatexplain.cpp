@@ -9,9 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <string_view>
-#include <unistd.h>
 
 namespace {
 
@@ -86,11 +84,8 @@ int numberOption(int argc, char** argv, int& index, const char* name, long low, 
 
 int main(int argc, char** argv)
 {
-    // With standard output closed, a descriptor opened later would take its
-    // place. A read-only one there makes every write fail instead, as it
-    // does in the programs.
-    while (fcntl(STDOUT_FILENO, F_GETFD) < 0 && open("/dev/null", O_RDONLY) >= 0) {
-    }
+    // Before part2 and part3 are run with their output set aside.
+    holdStdoutOpen();
     std::atexit(closeStdout);
     if (argc < 2)
         usageError("missing command", nullptr);
