@@ -164,8 +164,9 @@ std::string scientific(Exact x, int digits)
     bool half = false;
     // The whole part is below 2^27, so it has at most 9 digits; a fraction
     // has at most 100.
-    std::string all = std::to_string(magnitude.high >> fractionBitsInHigh) + fractionDigits(magnitude, -1, half);
-    int point = static_cast<int>(std::to_string(magnitude.high >> fractionBitsInHigh).size());
+    std::string all = std::to_string(magnitude.high >> fractionBitsInHigh);
+    int point = static_cast<int>(all.size());
+    all += fractionDigits(magnitude, -1, half);
     std::size_t first = all.find_first_not_of('0');
     if (first == std::string::npos)
         first = all.size() - 1;

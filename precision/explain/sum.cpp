@@ -138,11 +138,9 @@ void showData(int i, float sum)
 
 void show(int i, float sum)
 {
-    bool notable = !request.data && (i == facts.firstAbsorbed || i == facts.lastChange || before == 0 ||
-                                     binadeOf(sum) != binadeOf(before));
-    if (!notable && i != firstI() && i != lastI() && i % request.every != 0)
+    std::string note = request.data ? "" : notes(i, sum);
+    if (note.empty() && i != firstI() && i != lastI() && i % request.every != 0)
         return;
-    std::string note = notable ? notes(i, sum) : "";
     if (request.data)
         showData(i, sum);
     else if (request.extended)
@@ -260,7 +258,10 @@ void parse(int argc, char** argv)
 
 void traceTerm(int i, float sum)
 {
-    exactSoFar = exactSoFar + cutReciprocal(i);
+    // The exact sum's division is most of a step's cost: made once for the
+    // summary, and again only for --data, which shows the running sum.
+    if (!printing || request.data)
+        exactSoFar = exactSoFar + cutReciprocal(i);
     if (printing)
         show(i, sum);
     else

@@ -9,6 +9,7 @@ asymptotic series of the harmonic numbers. One row of each table is derived
 by hand below."""
 
 import decimal
+import math
 import os
 import re
 import sys
@@ -30,10 +31,9 @@ def run(args, *arguments):
 
 
 def ulp_exponent(x):
-    """The exponent of the unit in the last place of a positive single."""
-    return max(x.numerator.bit_length() - x.denominator.bit_length()
-               - (1 if x < Fraction(2) ** (x.numerator.bit_length() - x.denominator.bit_length()) else 0),
-               -126) - 23
+    """The exponent of the unit in the last place of a positive single
+    (exact as a double, so frexp reads its power of two exactly)."""
+    return max(math.frexp(float(x))[1] - 1, -126) - 23
 
 
 def ulps_text(error, exponent):
