@@ -1,0 +1,165 @@
+"""Replays the transcripts of a document with cram, byte for byte, or
+rewrites the document's shown output from a real run.
+
+A transcript is a block of `$ command` lines, each followed by what the
+command prints: in Markdown a fenced code block whose first line starts
+with `$ `; in a manual page a .nf/.fi block of the EXAMPLES section whose
+first line does. Commands run in one shell, from the source directory, with
+the programs on PATH. A document shows only what the terminal shows, so the
+exit status is not compared. Output that a document cuts is cut by the
+command itself (`| head -n 4`), so that it replays as printed.
+
+    transcripts.py check --cram CRAM --bin DIR --root DIR DOCUMENT...
+    transcripts.py update --cram CRAM --bin DIR --root DIR DOCUMENT...
+"""
+
+import argparse
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+INDENT = "  "
+
+
+def is_manual_page(path):
+    return re.search(r"\.[1-9]$", path) is not None
+
+
+def from_roff(line):
+    """The text a roff line of a .nf block shows."""
+    text = line.replace("\\-", "-").replace("\\&", "").replace("\\(aq", "'").replace("\\(dq", '"')
+    return text.replace("\\e", "\\")
+
+
+def to_roff(text):
+    """The roff line that shows text in a .nf block."""
+    line = text.replace("\\", "\\e").replace("-", "\\-")
+    return "\\&" + line if line.startswith((".", "'")) else line
+
+
+def transcript_blocks(path, lines):
+    """(first, end) line indices of each transcript's body, end excluded."""
+    blocks = []
+    if is_manual_page(path):
+        in_examples = False
+        start = None
+        for i, line in enumerate(lines):
+            if line.startswith(".SH"):
+                in_examples = line.split(None, 1)[1:] == ["EXAMPLES"]
+            elif in_examples and line == ".nf":
+                start = i + 1
+            elif in_examples and line == ".fi" and start is not None:
+                if start < i and lines[start].startswith("$ "):
+                    blocks.append((start, i))
+                start = None
+    else:
+        start = None
+        for i, line in enumerate(lines):
+            if line.startswith("```"):
+                if start is None:
+                    start = i + 1
+                else:
+                    if start < i and lines[start].startswith("$ "):
+                        blocks.append((start, i))
+                    start = None
+    return blocks
+
+
+def shown(path, line):
+    return from_roff(line) if is_manual_page(path) else line
+
+
+def cram_lines(path, lines, blocks):
+    """The document's transcripts as a cram test: a comment before each
+    block, then its commands (the status ignored) and expected output."""
+    test = [f"{INDENT}$ cd \"$DOCUMENTS_ROOT\"\n"]
+    for number, (first, end) in enumerate(blocks):
+        test.append(f"{path}:{first + 1}\n")
+        for line in lines[first:end]:
+            text = shown(path, line)
+            if text.startswith("$ "):
+                test.append(f"{INDENT}$ {text[2:]} || true\n")
+            else:
+                test.append(f"{INDENT}{text}\n")
+    return test
+
+
+def replay(cram, path, root, bin_dir):
+    """The document's lines, its transcripts, the actual cram test (lines)
+    and the difference cram shows, empty when all output matches."""
+    with open(path, encoding="utf-8") as f:
+        lines = f.read().split("\n")
+    blocks = transcript_blocks(path, lines)
+    env = dict(os.environ, DOCUMENTS_ROOT=os.path.abspath(root),
+               PATH=os.path.abspath(bin_dir) + os.pathsep + os.environ["PATH"])
+    with tempfile.TemporaryDirectory() as scratch:
+        test = os.path.join(scratch, os.path.basename(path) + ".t")
+        with open(test, "w", encoding="utf-8") as f:
+            f.writelines(cram_lines(path, lines, blocks))
+        run = subprocess.run([cram, "--shell=/bin/sh", test], env=env, cwd=scratch,
+                             stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+        if run.returncode not in (0, 1) or (run.returncode == 1) != os.path.exists(test + ".err"):
+            sys.exit(f"{path}: cram failed (status {run.returncode}):\n{run.stdout}")
+        actual = test + (".err" if run.returncode else "")
+        with open(actual, encoding="utf-8") as f:
+            actual = f.read().split("\n")[:-1]
+    return lines, blocks, actual, run.stdout if run.returncode else ""
+
+
+def rewrite(path, lines, blocks, actual):
+    """The document with each transcript's output replaced by the actual one."""
+    outputs = []  # per block: (command, output lines)
+    for text in actual[1:]:
+        if not text.startswith(INDENT):
+            outputs.append([])
+        elif text.startswith(INDENT + "$ "):
+            outputs[-1].append((text[len(INDENT) + 2:-len(" || true")], []))
+        elif text.endswith((" (esc)", " (no-eol)")):
+            sys.exit(f"{path}: output a document cannot show as printed: {text!r}")
+        else:
+            outputs[-1][-1][1].append(text[len(INDENT):])
+    new = list(lines)
+    for (first, end), block in reversed(list(zip(blocks, outputs))):
+        body = []
+        commands = [line for line in lines[first:end] if shown(path, line).startswith("$ ")]
+        for command_line, (_, output) in zip(commands, block):
+            body.append(command_line)
+            body += [to_roff(text) if is_manual_page(path) else text for text in output]
+        new[first:end] = body
+    return new
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("mode", choices=["check", "update"])
+    parser.add_argument("--cram", default="cram3", help="the cram command")
+    parser.add_argument("--bin", required=True, help="the programs' directory, put first on PATH")
+    parser.add_argument("--root", required=True, help="the source directory, where commands run")
+    parser.add_argument("documents", nargs="+")
+    args = parser.parse_args()
+    failed = 0
+    for path in args.documents:
+        path = os.path.abspath(path)
+        lines, blocks, actual, diff = replay(args.cram, path, args.root, args.bin)
+        name = os.path.relpath(path, args.root)
+        if not blocks:
+            print(f"FAIL {name}: no transcript found")
+            failed += 1
+        elif args.mode == "check":
+            print(f"{'FAIL' if diff else 'ok  '} {name}: {len(blocks)} transcripts")
+            if diff:
+                print(diff, end="")
+                failed += 1
+        elif diff:
+            with open(path, "w", encoding="utf-8") as f:
+                f.write("\n".join(rewrite(path, lines, blocks, actual)))
+            print(f"updated {name}")
+        else:
+            print(f"unchanged {name}")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
