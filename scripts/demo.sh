@@ -1,6 +1,11 @@
 #!/bin/sh
-# Runs every program of the suite on sample input. Argument: the bin directory.
-bin=${1:?usage: demo.sh <bin directory>}
+# Runs every program of the suite on sample input: those in the directory
+# given as argument, or else those on PATH (as installed by the package).
+bin=${1:-$(dirname "$(command -v calcloop)")}
+if [ ! -x "$bin/calcloop" ]; then
+    echo "usage: demo.sh [<bin directory>] (calcloop not found)" >&2
+    exit 2
+fi
 
 echo "== The calculators: the same lines, three grammars"
 for line in '2+3*4' '10-3-2' '8-4-2-1' '10-2-3+1' '(1+2)*(3+4)' '2147483647+1' '6/2'; do

@@ -1,11 +1,16 @@
 #!/bin/sh
 # Runs the gdb sessions of factorial/gdb on prodquiet (plain build) and
 # prodquiet-opt (optimised build).
-#   watch-fact.sh <bin directory>           this machine's programs (x86-64)
+#   watch-fact.sh                           the programs found on PATH (x86-64)
+#   watch-fact.sh <bin directory>           this machine's programs there
 #   watch-fact.sh <bin directory> i686      an i686 build, under qemu-i386's
 #                                           gdb stub, with gdb-multiarch
-bin=${1:?usage: watch-fact.sh <bin directory> [i686]}
+bin=${1:-$(dirname "$(command -v prodquiet)")}
 target=${2:-native}
+if [ ! -x "$bin/prodquiet" ]; then
+    echo "usage: watch-fact.sh [<bin directory> [i686]] (prodquiet not found)" >&2
+    exit 2
+fi
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 gdb_dir=$source_dir/factorial/gdb
 
@@ -23,8 +28,11 @@ case $target in
     *) echo "watch-fact.sh: no session for '$target'" >&2; exit 2 ;;
 esac
 
-# gdb's notes on each breakpoint it sets and on the thread library it
-# loads are left out; all else is shown. Natively gdb starts the program;
+# gdb's notes on each breakpoint it sets, on the thread library it loads
+# and on the program's exit ("[Inferior 1 (process N) exited normally]",
+# whose process number changes from run to run) are left out; all else is
+# shown. Frames name source files without their directory, and without the
+# code addresses that differ from build to build. Natively gdb starts the program;
 # under emulation qemu-user starts it, and waits for gdb on a port of its
 # gdb stub.
 session() {
@@ -36,9 +44,12 @@ session() {
         sleep 1
         printf 'target remote :%s\ncontinue\n' "$port" > "$scratch"
     fi
-    $gdb -nx -batch -ex "set \$multiplyLine = $multiply_line" -ex "set \$resultLine = $result_line" \
+    $gdb -nx -batch -ex 'set filename-display basename' -ex 'set print address off' \
+        -ex "set \$multiplyLine = $multiply_line" -ex "set \$resultLine = $result_line" \
         -x "$gdb_dir/fact-returns.py" -x "$gdb_dir/loop-$architecture.gdb" -x "$gdb_dir/$1" \
-        -x "$scratch" "$bin/$2" 2>&1 | sed -e '/^Breakpoint [0-9]* at /d' -e '/libthread_db/d'
+        -x "$scratch" "$bin/$2" 2>&1 |
+        sed -e '/^Breakpoint [0-9]* at /d' -e '/^Breakpoint [0-9]*: file /d' \
+            -e '/libthread_db/d' -e '/^\[Inferior 1 /d'
     wait
 }
 

@@ -71,18 +71,51 @@ def shown(path, line):
     return from_roff(line) if is_manual_page(path) else line
 
 
+def steps(path, lines, first, end):
+    """A transcript as (command lines, output lines) pairs, each line as the
+    document writes it. A command line that ends in a backslash goes on in
+    the next line."""
+    result = []
+    continued = False
+    for line in lines[first:end]:
+        if continued or shown(path, line).startswith("$ "):
+            if not continued:
+                result.append(([], []))
+            result[-1][0].append(line)
+            continued = shown(path, line).endswith("\\")
+        else:
+            result[-1][1].append(line)
+    return result
+
+
+# cram writes an output line with bytes other than printable ASCII in
+# escapes, marked (esc); a tab is the one a document may show.
+def to_cram(text):
+    if re.search(r"[\x00-\x08\x0a-\x1f\x7f-\uffff]", text):
+        sys.exit(f"output a document should not show: {text!r}")
+    return text.replace("\\", "\\\\").replace("\t", "\\t") + " (esc)" if "\t" in text else text
+
+
+def from_cram(path, text):
+    if text.endswith(" (no-eol)") or re.search(r"\\x[0-9a-f]{2}", text) and text.endswith(" (esc)"):
+        sys.exit(f"{path}: output a document cannot show as printed: {text!r}")
+    if text.endswith(" (esc)"):
+        return text[:-len(" (esc)")].replace("\\t", "\t").replace("\\\\", "\\")
+    return text
+
+
 def cram_lines(path, lines, blocks):
     """The document's transcripts as a cram test: a comment before each
     block, then its commands (the status ignored) and expected output."""
     test = [f"{INDENT}$ cd \"$DOCUMENTS_ROOT\"\n"]
-    for number, (first, end) in enumerate(blocks):
-        test.append(f"{path}:{first + 1}\n")
-        for line in lines[first:end]:
-            text = shown(path, line)
-            if text.startswith("$ "):
-                test.append(f"{INDENT}$ {text[2:]} || true\n")
-            else:
-                test.append(f"{INDENT}{text}\n")
+    for first, end in blocks:
+        test.append(f"{os.path.basename(path)}, line {first + 1}:\n")
+        for command, output in steps(path, lines, first, end):
+            texts = [shown(path, line) for line in command]
+            test.append(f"{INDENT}$ {texts[0][2:]}" + ("\n" if len(texts) > 1 else " || true\n"))
+            test += [f"{INDENT}> {text}" + ("\n" if n < len(texts) - 1 else " || true\n")
+                     for n, text in enumerate(texts[1:], 1)]
+            test += [f"{INDENT}{to_cram(shown(path, line))}\n" for line in output]
     return test
 
 
@@ -110,22 +143,19 @@ def replay(cram, path, root, bin_dir):
 
 def rewrite(path, lines, blocks, actual):
     """The document with each transcript's output replaced by the actual one."""
-    outputs = []  # per block: (command, output lines)
+    outputs = []  # per block, per command: its output
     for text in actual[1:]:
         if not text.startswith(INDENT):
             outputs.append([])
         elif text.startswith(INDENT + "$ "):
-            outputs[-1].append((text[len(INDENT) + 2:-len(" || true")], []))
-        elif text.endswith((" (esc)", " (no-eol)")):
-            sys.exit(f"{path}: output a document cannot show as printed: {text!r}")
-        else:
-            outputs[-1][-1][1].append(text[len(INDENT):])
+            outputs[-1].append([])
+        elif not text.startswith(INDENT + "> "):
+            outputs[-1][-1].append(from_cram(path, text[len(INDENT):]))
     new = list(lines)
     for (first, end), block in reversed(list(zip(blocks, outputs))):
         body = []
-        commands = [line for line in lines[first:end] if shown(path, line).startswith("$ ")]
-        for command_line, (_, output) in zip(commands, block):
-            body.append(command_line)
+        for (command, _), output in zip(steps(path, lines, first, end), block):
+            body += command
             body += [to_roff(text) if is_manual_page(path) else text for text in output]
         new[first:end] = body
     return new
