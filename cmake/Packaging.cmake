@@ -8,6 +8,8 @@ install(FILES README.md scripts/demo.sh packaging/copyright DESTINATION ${doc_di
 # The walk-throughs beside it, where the README's links expect them.
 install(FILES calculator/README.md DESTINATION ${doc_dir}/calculator)
 install(FILES precision/README.md precision/harmonic-sums.png DESTINATION ${doc_dir}/precision)
+install(FILES factorial/README.md DESTINATION ${doc_dir}/factorial)
+install(FILES docs/platforms.md docs/testing.md docs/benchmarks.md DESTINATION ${doc_dir}/docs)
 
 # Debian wants the changelog compressed, like the manual pages.
 find_program(GZIP gzip)

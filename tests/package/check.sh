@@ -34,6 +34,9 @@ for program in $(ls "$bin"); do
     ls "$root"/usr/share/man/man1/"$program".1.gz >/dev/null
 done
 
+echo "== the documents' links, as the package installs them"
+python3 "$tests/docs/links.py" $(find "$root/usr/share/doc/teaching-programs" -name '*.md')
+
 echo "== the black-box tests against the extracted programs"
 # The build's own list of them, each pointed at the package's programs; all
 # but the disassembly check, which needs the symbols stripping removed.
