@@ -165,10 +165,12 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("mode", choices=["check", "update"])
     parser.add_argument("--cram", default="cram3", help="the cram command")
-    parser.add_argument("--bin", required=True, help="the programs' directory, put first on PATH")
+    parser.add_argument("--bin", required=True,
+                        help="the programs' directory, put first on PATH (PROGRAM_BIN, if set, instead)")
     parser.add_argument("--root", required=True, help="the source directory, where commands run")
     parser.add_argument("documents", nargs="+")
     args = parser.parse_args()
+    args.bin = os.environ.get("PROGRAM_BIN") or args.bin
     failed = 0
     for path in args.documents:
         path = os.path.abspath(path)
