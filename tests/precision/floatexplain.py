@@ -138,12 +138,12 @@ def harmonic(n):
 
 
 def check_default_pass(tally, args):
-    """precision3's increasing 2000..10,000,000 pass. The sum passes 4 near
-    i = 1.4 million; from then on its unit in the last place is 2^-21, and a
-    term 1/i is at most half of it once i >= 2^22. At i = 2^22 the term is
-    exactly half (a tie, which leaves the even sum alone); every later term
-    is less. Just before, 1/(2^22 - 1) is more than half and still moves the
-    sum. Decreasing, no term is ever absorbed: it would need
+    """precision3's increasing 2000..10,000,000 pass. The sum passes 4 at
+    i = 109,165, where a term is still some 19 units of its new last place,
+    2^-21; a term 1/i is at most half a unit once i >= 2^22. At i = 2^22
+    the term is exactly half (a tie, which leaves the even sum alone);
+    every later term is less. Just before, 1/(2^22 - 1) is more than half
+    and still moves the sum. Decreasing, no term is ever absorbed: it would need
     1/i <= S * 2^-24 with S = ln(10^7 / i), and x e^-x < 1/e forbids it."""
     stalled = emulate.strict_sum(emulate.increasing(2000, 2 ** 22 - 1))
     exact = Fraction(harmonic(10 ** 7) - harmonic(1999))
