@@ -93,7 +93,9 @@ def steps(path, lines, first, end):
 def to_cram(text):
     if re.search(r"[\x00-\x08\x0a-\x1f\x7f-\uffff]", text):
         sys.exit(f"output a document should not show: {text!r}")
-    return text.replace("\\", "\\\\").replace("\t", "\\t") + " (esc)" if "\t" in text else text
+    if "\t" not in text:
+        return text
+    return text.replace("\\", "\\\\").replace("\t", "\\t") + " (esc)"
 
 
 def from_cram(path, text):
