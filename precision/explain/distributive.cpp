@@ -24,7 +24,7 @@ struct Operation {
 
 void showRow(const Operation& operation)
 {
-    printRow("%-16s  %-19s  %-30s  %s %-13e  %-10s  %s", operation.name, operation.operands.c_str(),
+    printRow("%-16s  %-19s  %-30s  %s %-13e  %-12s  %s", operation.name, operation.operands.c_str(),
                 decimal(operation.exact).c_str(), bitsOf(operation.rounded).c_str(),
                 static_cast<double>(operation.rounded), inUlps(exactSingle(operation.rounded) - operation.exact,
                                                                operation.rounded).c_str(),
@@ -56,7 +56,7 @@ int distributiveCommand(int argc, char** argv)
 
     std::printf("part3's operations in single precision: a = %s = %s, b = %s = %s\n\n", bitsOf(a).c_str(),
                 decimal(exactSingle(a)).c_str(), bitsOf(b).c_str(), decimal(exactSingle(b)).c_str());
-    printRow("%-16s  %-19s  %-30s  %-22s  %-10s  %s", "operation", "operands", "exact result",
+    printRow("%-16s  %-19s  %-30s  %-22s  %-12s  %s", "operation", "operands", "exact result",
                 "rounded to single", "error", "direction");
     for (const Operation& operation : operations)
         showRow(operation);

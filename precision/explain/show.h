@@ -13,9 +13,15 @@ std::string powerOfTwo(int exponent);  // "2^-21"
 int binadeOf(float x);
 int ulpExponent(float x);
 
-// A rounding error in units in the last place of `rounded`: "-0.37 ulp", or
-// "exact".
+// A rounding error in units in the last place of `rounded`: "exact",
+// "-0.1875 ulp" (every digit, when there are at most five), "+0.0579 ulp",
+// "+0.49999988 ulp" (rounded, but never to a value that looks exact),
+// "-1254945 ulp" (whole ulps from 1000 up).
 std::string inUlps(Exact error, float rounded);
+
+// Whether `exact` lay halfway between `rounded` and the single on its other
+// side: a tie, which rounding to nearest settles to the even one.
+bool isTie(Exact exact, float rounded);
 
 // Which way `rounded` went from `exact`: "exact", "up", "down", or, when
 // `exact` lay halfway between two singles, "tie, up to even" and the like.

@@ -40,7 +40,7 @@ void showRow(int n, float before, float sum)
     float course = static_cast<float>(n) / 10.0f;
     std::string note = sum == course ? "the single nearest " + tenthsText(n)
                                      : "off course: the single nearest " + tenthsText(n) + " is " + bitsOf(course);
-    printRow("%2d  %s  %-29s  %s%s %e  %-10s  %-17s  %s", n, bitsOf(before).c_str(), decimal(exact).c_str(),
+    printRow("%2d  %s  %-29s  %s%s %e  %-12s  %-17s  %s", n, bitsOf(before).c_str(), decimal(exact).c_str(),
                 wide.c_str(), bitsOf(sum).c_str(), static_cast<double>(sum),
                 inUlps(exactSingle(sum) - exact, sum).c_str(), direction(exact, sum).c_str(), note.c_str());
 }
@@ -69,7 +69,7 @@ int tenthsCommand(int argc, char** argv)
     std::printf("part2's additions of the tenth %s = %s, %s\n\n", bitsOf(tenthSeen).c_str(),
                 decimal(exactSingle(tenthSeen)).c_str(),
                 extended ? "each with a 64-bit significand, stored in single precision" : "in strict single precision");
-    printRow("%2s  %-8s  %-29s  %s%-21s  %-10s  %-17s  %s", "n", "sum", "+ tenth, exactly",
+    printRow("%2s  %-8s  %-29s  %s%-21s  %-12s  %-17s  %s", "n", "sum", "+ tenth, exactly",
              extended ? "to 64 bits  " : "", "rounded to single", "error", "direction", "course for 1");
     float before = 0;
     for (std::size_t n = 0; n < sums.size(); ++n) {

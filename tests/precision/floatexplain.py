@@ -19,9 +19,12 @@ sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 import blackbox  # noqa: E402
 import emulate  # noqa: E402
 
-STRICT_ROW = re.compile(r"^ *(\d+)  ([0-9a-f]{8}) \S+  ([0-9a-f]{8}) \S+  2\^(-?\d+) +(exact|absorbed|\S+ ulp) *(.*)$")
+ROUNDING = r"((?:exact|absorbed|\S+ ulp)(?:, tie to even)?)"
+STRICT_ROW = re.compile(r"^ *(\d+)  ([0-9a-f]{8}) \S+  ([0-9a-f]{8}) \S+  2\^(-?\d+) +" + ROUNDING + " *(.*)$")
 EXTENDED_ROW = re.compile(
-    r"^ *(\d+)  (\S+)  ([0-9a-f]{8}) \S+  2\^(-?\d+) +(exact|\S+ ulp) +(exact|absorbed|\S+ ulp) *(.*)$")
+    r"^ *(\d+)  (\S+)  ([0-9a-f]{8}) \S+  2\^(-?\d+) +(exact|\S+ ulp) +" + ROUNDING + " *(.*)$")
+PHASE_ROW = re.compile(r"^(\[2\^-?\d+, 2\^-?\d+\)) +2\^(-?\d+) +(1 ulp or more|1/2 to 1 ulp|1/2 ulp or less)"
+                       r" +(\d+) +(\d+)  (exact|\S+ ulp)$")
 SUMMARY = re.compile(r"^([a-z ]+): (.*)$")
 
 
@@ -36,11 +39,63 @@ def ulp_exponent(x):
     return max(math.frexp(float(x))[1] - 1, -126) - 23
 
 
+def exact_digits(x):
+    """All the decimal digits of a non-negative dyadic fraction."""
+    with decimal.localcontext() as context:
+        context.prec = 200
+        text = format(decimal.Decimal(x.numerator) / decimal.Decimal(x.denominator), "f")
+    return text.rstrip("0").rstrip(".") if "." in text else text
+
+
+def significant(text):
+    return text.replace(".", "").lstrip("0")
+
+
+def looks_exact(text):
+    """A reader takes few digits naming a multiple of a power of two for an
+    exact error."""
+    value = Fraction(text)
+    return len(significant(text)) <= 5 and value.denominator & (value.denominator - 1) == 0
+
+
+def rounded(x, digits):
+    """x to `digits` significant digits, halves up, without trailing zeros."""
+    with decimal.localcontext() as context:
+        context.prec = 200
+        exact = decimal.Decimal(x.numerator) / decimal.Decimal(x.denominator)
+        text = format(exact.quantize(decimal.Decimal(1).scaleb(exact.adjusted() + 1 - digits),
+                                     decimal.ROUND_HALF_UP), "f")
+    return text.rstrip("0").rstrip(".") if "." in text else text
+
+
 def ulps_text(error, exponent):
-    ulps = float(error / Fraction(2) ** exponent)
+    """Every digit of a short error; whole ulps from 1000 up; else three
+    significant digits, more while the text would pass for exact."""
+    ulps = Fraction(error) / Fraction(2) ** exponent
     if ulps == 0:
         return "exact"
-    return ("%+.0f ulp" if abs(ulps) >= 1000 else "%+.3g ulp") % ulps
+    magnitude = abs(ulps)
+    text = exact_digits(magnitude)
+    if len(significant(text)) > 5:
+        if magnitude >= 1000:
+            text = str(math.floor(magnitude + Fraction(1, 2)))
+        else:
+            digits = 3
+            while looks_exact(rounded(magnitude, digits)):
+                digits += 1
+            text = rounded(magnitude, digits)
+    return ("+" if ulps > 0 else "-") + text + " ulp"
+
+
+def is_tie(exact):
+    """Whether a positive exact value lies halfway between two singles: it
+    needs the 25th significant bit, and no further one."""
+    return emulate.round_significand(exact, 25) == exact != emulate.round_significand(exact, 24)
+
+
+def rounding_text(stored, before, exact, exponent):
+    text = "absorbed" if stored == before else ulps_text(stored - exact, exponent)
+    return text + ", tie to even" * is_tie(exact)
 
 
 def bits(x):
@@ -61,7 +116,8 @@ def scientific(x, digits):
 
 
 def model_steps(indices, extended):
-    """Each step as (i, term, sum, ulp exponent, rounding text[, to-64 text])."""
+    """Each step as (i, term, sum, ulp exponent, rounding text, the sum
+    before, the exact term[, to-64 text])."""
     total = Fraction(0)
     for i in indices:
         if extended:
@@ -69,18 +125,39 @@ def model_steps(indices, extended):
             wide = emulate.round_significand(total + term, 64)
             stored = emulate.round_significand(wide, 24)
             exponent = ulp_exponent(stored)
-            to_single = "absorbed" if stored == total else ulps_text(stored - wide, exponent)
-            yield i, term, stored, exponent, to_single, ulps_text(wide - total - term, exponent)
+            yield (i, term, stored, exponent, rounding_text(stored, total, wide, exponent), total, term,
+                   ulps_text(wide - total - term, exponent))
         else:
             term = Fraction(emulate.single(1.0 / i))
             stored = Fraction(emulate.single(float(total) + float(term)))
             exponent = ulp_exponent(stored)
-            yield i, term, stored, exponent, "absorbed" if stored == total else ulps_text(stored - total - term, exponent)
+            yield i, term, stored, exponent, rounding_text(stored, total, total + term, exponent), total, term
         total = stored
 
 
+def model_phases(model):
+    """The runs of steps whose sums share a binade and whose terms compare
+    alike with its ulp, as the phase table shows them."""
+    phases = []
+    for i, term, stored, exponent, _, before, *rest in model:
+        ulp = Fraction(2) ** exponent
+        size = "1 ulp or more" if term >= ulp else "1/2 to 1 ulp" if 2 * term > ulp else "1/2 ulp or less"
+        binade = exponent + 23
+        if not phases or phases[-1]["binade"] != binade or phases[-1]["size"] != size:
+            phases.append(dict(binade=binade, size=size, first=i, steps=0, before=before, terms=Fraction(0)))
+        phase = phases[-1]
+        phase.update(steps=phase["steps"] + 1, after=stored, terms=phase["terms"] + term)
+    return [(f"[2^{p['binade']}, 2^{p['binade'] + 1})", str(p["binade"] - 23), p["size"], str(p["first"]),
+             str(p["steps"]), ulps_text(p["after"] - p["before"] - p["terms"], p["binade"] - 23)) for p in phases]
+
+
 def summary(text):
-    return dict(m.groups() for m in map(SUMMARY.match, text.split("\n\n")[-1].splitlines()) if m)
+    block = next((b for b in text.split("\n\n") if b.startswith("terms added") or "\nterms added" in b), "")
+    return dict(m.groups() for m in map(SUMMARY.match, block.splitlines()) if m)
+
+
+def phases(text):
+    return [m.groups() for m in map(PHASE_ROW.match, text.splitlines()) if m]
 
 
 def check_passes(tally, args):
@@ -102,12 +179,14 @@ def check_passes(tally, args):
             for row, step in zip(rows, model):
                 i, term, stored, exponent, to_single = step[:5]
                 if extended:
-                    want = (str(i), scientific(term, 20), bits(stored), str(exponent), step[5], to_single)
+                    want = (str(i), scientific(term, 20), bits(stored), str(exponent), step[7], to_single)
                 else:
                     want = (str(i), bits(term), bits(stored), str(exponent), to_single)
                 if row[:len(want)] != want:
                     wrong.append(f"got {row[:len(want)]}, want {want}")
             tally.check(f"{label}: every step as the model makes it", not wrong, "\n     ".join(wrong[:3]))
+            tally.check(f"{label}: the phases as the model finds them", phases(text) == model_phases(model),
+                        f"{phases(text)}\n     want {model_phases(model)}")
 
             facts = summary(text)
             final = model[-1][2]
@@ -138,13 +217,14 @@ def harmonic(n):
 
 
 def check_default_pass(tally, args):
-    """precision3's increasing 2000..10,000,000 pass. The sum passes 4 near
-    i = 1.4 million; from then on its unit in the last place is 2^-21, and a
-    term 1/i is at most half of it once i >= 2^22. At i = 2^22 the term is
-    exactly half (a tie, which leaves the even sum alone); every later term
-    is less. Just before, 1/(2^22 - 1) is more than half and still moves the
-    sum. Decreasing, no term is ever absorbed: it would need
-    1/i <= S * 2^-24 with S = ln(10^7 / i), and x e^-x < 1/e forbids it."""
+    """precision3's increasing 2000..10,000,000 pass. The sum passes 4 at
+    i = 109,165 (H(109165) - H(1999) = 4.0000...), where a term is about 19
+    of its new ulp 2^-21. The terms are at least that ulp up to i = 2^21;
+    from 2^21 + 1 to 2^22 - 1 they lie between half an ulp and one, so each
+    step rounds up to one whole ulp; at i = 2^22 the term is exactly half (a
+    tie, which leaves the even sum alone) and every later one is less.
+    Decreasing, no term is ever absorbed: it would need 1/i <= S * 2^-24 with
+    S = ln(10^7 / i), and x e^-x < 1/e forbids it."""
     stalled = emulate.strict_sum(emulate.increasing(2000, 2 ** 22 - 1))
     exact = Fraction(harmonic(10 ** 7) - harmonic(1999))
     got, text = run(args, "sum", "--summary")
@@ -171,16 +251,39 @@ def check_default_pass(tally, args):
                 facts.get("first term absorbed") == "none" and facts.get("terms absorbed") == "0"
                 and facts.get("last step that changes the sum") == "i = 2000", str(facts))
 
+    # The phases in [2^2, 2^3), from the paragraph above: 1/i >= 2^-21 up to
+    # i = 2^21, over half of it up to 2^22 - 1, at most half from 2^22 on.
+    # Each step of the middle phase adds 2^-21 - 1/i: in all, 2097151 ulps
+    # less the sum of the terms, 2^21 (ln 2 - 2^-22) to within 1/3 ulp:
+    # 643,517 ulps. Those absorbed lose every term, 2^21 ln(10^7 / 2^22),
+    # 1,822,127 ulps (to within 1 ulp).
+    got, text = run(args, "sum", "--summary")
+    last = [row for row in phases(text) if row[0] == "[2^2, 2^3)"]
+    lost = 2 ** 21 * math.log(10 ** 7 / 2 ** 22)
+    gained = 2 ** 22 - 1 - 2 ** 21 - 2 ** 21 * math.log((2 ** 22 - 0.5) / (2 ** 21 + 0.5))
+    want = [("1 ulp or more", "109165", str(2 ** 21 - 109165 + 1)),
+            ("1/2 to 1 ulp", str(2 ** 21 + 1), str(2 ** 22 - 1 - 2 ** 21)),
+            ("1/2 ulp or less", str(2 ** 22), str(10 ** 7 - 2 ** 22 + 1))]
+    tally.check("default pass: the three phases of [2^2, 2^3)", [row[2:5] for row in last] == want
+                and [row[1] for row in last] == ["-21"] * 3, str(last))
+    added = [int(row[5].split()[0]) for row in last[1:]] if len(last) == 3 else [0, 0]
+    tally.check("default pass: what the last two phases add",
+                abs(added[0] - gained) < 1 and abs(added[1] + lost) < 1, f"{added}, want {gained}, {-lost}")
+
     # The rows at the stall. 1/(2^22 - 1) = 2^-22 (1 + 2^-22 + ...) is stored
     # as 2^-22 (1 + 2^-22): fraction bit 1 set, 0x34800002. Against the
     # ulp 2^-21 it is a little over a half, so the sum rounds up by
-    # 2^-21 - 2^-22 (1 + 2^-22) = 2^-22 - 2^-44, or 0.5 - 2^-23 ulp: "+0.5".
-    # 1/2^22 is 0x69 << 23 = 0x34800000, exactly half an ulp: absorbed.
+    # 2^-21 - 2^-22 (1 + 2^-22) = 2^-22 - 2^-44, or 0.5 - 2^-23 ulp
+    # = 0.49999988...: to seven digits, 0.4999999, for fewer would read 0.5.
+    # 1/2^22 is 0x69 << 23 = 0x34800000, exactly half an ulp: a tie, which
+    # leaves the sum (its last bit 0: 0x40fd68c4) where it is.
     got, text = run(args, "sum")
     rows = [m.groups() for m in map(STRICT_ROW.match, text.splitlines()) if m]
     rows = [(r[0], r[1], r[4], r[5]) for r in rows if r[0] in (str(2 ** 22 - 1), str(2 ** 22))]
-    tally.check("the rows at 2^22", rows == [(str(2 ** 22 - 1), "34800002", "+0.5 ulp", "last change to the sum"),
-                                             (str(2 ** 22), "34800000", "absorbed", "first term absorbed")], str(rows))
+    tally.check("the rows at 2^22", rows == [
+        (str(2 ** 22 - 1), "34800002", "+0.4999999 ulp", "last change to the sum"),
+        (str(2 ** 22), "34800000", "absorbed, tie to even", "first term absorbed; terms now 1/2 ulp or less")],
+        str(rows))
 
 
 def check_tables(tally, args):
@@ -197,7 +300,7 @@ def check_tables(tally, args):
         row = next((line.split() for line in text.splitlines() if line.startswith("10  ")), [])
         # The sums of two singles this size fit 64 bits: never rounded there.
         want = ["10", "3f666668", digits] + ["exact"] * extended + [
-            "3f800001", "1.000000e+00", "+0.188", "ulp", "up", "off", "course:"]
+            "3f800001", "1.000000e+00", "+0.1875", "ulp", "up", "off", "course:"]
         tally.check(f"{' '.join(options)}: the tenth addition", row[:len(want)] == want and got.status == 0,
                     f"{row}\n     want {want}")
         # Ten tenths in one product: 134217730 * 2^-27 = 1 + 2^-26, less than
