@@ -45,6 +45,13 @@ Exact exactTerms(const Terms& terms)
     return singles + terms.wide;
 }
 
+// The sum of the terms 1/i each cut to a multiple of 2^-64, in units of
+// 2^-64 (a 128-bit count in two words): added to at every step, so kept
+// apart from Exact until it is shown.
+struct CutSum {
+    std::uint64_t high = 0, low = 0;
+};
+
 // How a term compares with the unit in the last place of the sum it joins,
 // which decides what rounding can do with it.
 enum class Size { wholeUnits, overHalf, halfOrLess };
@@ -69,7 +76,7 @@ struct Facts {
     long absorbed = 0;
     long unlikeStrict = 0;  // extended: steps that a strict step from the same sum would end elsewhere
     float sum = 0;
-    Exact exact = {0, 0};  // the exact sum, each term cut below 2^-64
+    CutSum exact;  // the exact sum, each term cut below 2^-64
     std::vector<Phase> phases;
     std::map<long, std::string> notes;  // why a step is worth showing, by its place in the run
 };
@@ -84,14 +91,15 @@ int iAt(long step)
     return static_cast<int>(request.decreasing ? request.high - step : request.low + step);
 }
 
-// 1/i cut to a multiple of 2^-64: floor(2^64 / i). The exact sum needs it
-// at every step, so the quotient is estimated in double precision (off by
-// at most 2^11 / i) and then corrected with the remainder, instead of a
-// 64-bit division.
-Exact cutReciprocal(int i)
+// Adds floor(2^64 / i). The quotient is estimated in double precision
+// (off by at most 2^11 / i) and corrected with the remainder, instead of a
+// 64-bit division at every step.
+void addCutReciprocal(CutSum& sum, int i)
 {
-    if (i == 1)
-        return exactDyadic(1, 0);
+    if (i == 1) {
+        ++sum.high;
+        return;
+    }
     auto divisor = static_cast<std::uint64_t>(i);
     auto quotient = static_cast<std::uint64_t>(0x1p64 / static_cast<double>(i));
     // 2^64 - quotient * i, which is small, read as a signed number.
@@ -100,7 +108,13 @@ Exact cutReciprocal(int i)
         --quotient;
     for (; remainder >= i; remainder -= i)
         ++quotient;
-    return exactDyadic(quotient, -64);
+    sum.low += quotient;
+    sum.high += sum.low < quotient;
+}
+
+Exact exactCutSum(CutSum sum)
+{
+    return exactDyadic(sum.high, 0) + exactDyadic(sum.low, -64);
 }
 
 // The sum's unit in the last place and half of it, kept from one step to
@@ -168,7 +182,7 @@ void gather(Facts& facts, long step, float before, Terms& terms, Units& units)
     Terms termsBefore = terms;
     int binade = binadeOf(sum);
     Size size = addTerm(i, sum, binade, terms, units);
-    facts.exact = facts.exact + cutReciprocal(i);
+    addCutReciprocal(facts.exact, i);
     ++facts.terms;
     if (sum == before) {
         ++facts.absorbed;
@@ -245,8 +259,9 @@ void showExtended(int i, float before, float sum, const std::string& note)
              inUlps(toWide, sum).c_str(), roundingText(exactExtended(wide), before, sum).c_str(), note.c_str());
 }
 
-void showData(int i, float sum, Exact exactSoFar)
+void showData(int i, float sum, CutSum cutSum)
 {
+    Exact exactSoFar = exactCutSum(cutSum);
     std::printf("%d\t%.9e\t%.13e\t%.6g\n", i, static_cast<double>(sum), toDouble(exactSoFar),
                 std::ldexp(toDouble(exactSingle(sum) - exactSoFar), -ulpExponent(sum)));
 }
@@ -283,13 +298,13 @@ void showRows(const Facts& facts)
         showTableHeading();
     long last = static_cast<long>(sums.size()) - 1;
     float before = 0;
-    Exact exactSoFar = {0, 0};
+    CutSum exactSoFar;
     auto note = facts.notes.begin();
     for (long step = 0; step <= last; ++step) {
         int i = iAt(step);
         float sum = sums[static_cast<std::size_t>(step)];
         if (request.data)
-            exactSoFar = exactSoFar + cutReciprocal(i);
+            addCutReciprocal(exactSoFar, i);
         bool noted = note != facts.notes.end() && note->first == step;
         // --data has no notes: its rows are evenly spaced, for plotting.
         bool notable = noted && !request.data;
@@ -318,16 +333,17 @@ void showExactSum(const Facts& facts)
     // The bound, rounded up to two significant digits.
     int exponent = static_cast<int>(std::floor(std::log10(bound)));
     double mantissa = std::ceil(bound / std::pow(10.0, exponent) * 10) / 10;
-    std::printf("exact sum: %s (error below %.1fe%d)\n", decimal(facts.exact, places).c_str(), mantissa, exponent);
+    std::printf("exact sum: %s (error below %.1fe%d)\n", decimal(exactCutSum(facts.exact), places).c_str(), mantissa, exponent);
 }
 
 // Each phase with the error its steps add to the sum: what the sum gained
 // beyond the exact terms it was given, in ulps of the phase's binade.
 void showPhases(const Facts& facts)
 {
-    std::printf("\nphases: in each binade of the sum, the terms against its ulp:\n"
+    std::printf("\nphases: in each binade of the sum, the terms as added against its ulp:\n"
                 "  1 ulp or more: roundings of either sign; 1/2 to 1 ulp: every step rounds up;\n"
-                "  1/2 ulp or less: absorbed, ties to even\n\n");
+                "  1/2 ulp or less: absorbed, ties to even. The error a phase adds is the sum\n"
+                "  of its roundings: how far the sum moved beyond its terms.\n\n");
     printRow("%-14s  %-6s  %-15s  %9s  %8s  %s", "binade", "ulp", "terms", "first i", "steps", "error added");
     for (const Phase& phase : facts.phases) {
         Exact added = (exactSingle(phase.after) - exactSingle(phase.before)) - (exactTerms(phase.termsAfter) - exactTerms(phase.termsBefore));
@@ -352,7 +368,7 @@ void showSummary(const Facts& facts)
         std::printf("steps that strict single precision would end elsewhere: %ld\n", facts.unlikeStrict);
     std::printf("final sum: %s %e\n", bitsOf(facts.sum).c_str(), static_cast<double>(facts.sum));
     showExactSum(facts);
-    std::printf("error of the final sum: %s (ulp %s)\n", inUlps(exactSingle(facts.sum) - facts.exact, facts.sum).c_str(),
+    std::printf("error of the final sum: %s (ulp %s)\n", inUlps(exactSingle(facts.sum) - exactCutSum(facts.exact), facts.sum).c_str(),
                 powerOfTwo(ulpExponent(facts.sum)).c_str());
     showPhases(facts);
 }

@@ -137,7 +137,8 @@ def model_steps(indices, extended):
 
 def model_phases(model):
     """The runs of steps whose sums share a binade and whose terms compare
-    alike with its ulp, as the phase table shows them."""
+    alike with its ulp, as the phase table shows them, each with the error it
+    adds: how much further the sum moved than the terms it was given."""
     phases = []
     for i, term, stored, exponent, _, before, *rest in model:
         ulp = Fraction(2) ** exponent
