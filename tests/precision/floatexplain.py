@@ -141,8 +141,7 @@ def model_phases(model):
     adds: how much further the sum moved than the terms it was given."""
     phases = []
     for i, term, stored, exponent, _, before, *rest in model:
-        ulp = Fraction(2) ** exponent
-        size = "1 ulp or more" if term >= ulp else "1/2 to 1 ulp" if 2 * term > ulp else "1/2 ulp or less"
+        size = size_against_ulp(term, exponent)
         binade = exponent + 23
         if not phases or phases[-1]["binade"] != binade or phases[-1]["size"] != size:
             phases.append(dict(binade=binade, size=size, first=i, steps=0, before=before, terms=Fraction(0)))
@@ -150,6 +149,32 @@ def model_phases(model):
         phase.update(steps=phase["steps"] + 1, after=stored, terms=phase["terms"] + term)
     return [(f"[2^{p['binade']}, 2^{p['binade'] + 1})", str(p["binade"] - 23), p["size"], str(p["first"]),
              str(p["steps"]), ulps_text(p["after"] - p["before"] - p["terms"], p["binade"] - 23)) for p in phases]
+
+
+def size_against_ulp(term, exponent):
+    ulp = Fraction(2) ** exponent
+    return "1 ulp or more" if term >= ulp else "1/2 to 1 ulp" if 2 * term > ulp else "1/2 ulp or less"
+
+
+def model_notes(model):
+    """Why each step is notable: the first term absorbed, the last change,
+    a new binade of the sum, or a new size of the terms within one."""
+    notes = [[] for _ in model]
+    changes = [k for k, step in enumerate(model) if step[2] != step[5]]
+    absorbed = [k for k, step in enumerate(model) if step[2] == step[5]]
+    if absorbed:
+        notes[absorbed[0]].append("first term absorbed")
+    previous = None
+    for k, (i, term, stored, exponent, *_) in enumerate(model):
+        binade, size = exponent + 23, size_against_ulp(term, exponent)
+        if previous is None or previous[0] != binade:
+            notes[k].append(f"sum enters [2^{binade}, 2^{binade + 1})")
+        elif previous[1] != size:
+            notes[k].append(f"terms now {size}")
+        previous = binade, size
+    if changes:
+        notes[changes[-1]].append("last change to the sum")
+    return ["; ".join(n) for n in notes]
 
 
 def summary(text):
@@ -177,13 +202,13 @@ def check_passes(tally, args):
             tally.check(f"{label}: one row a step", len(rows) == len(model) and got.status == 0,
                         f"{len(rows)} rows for {len(model)} steps, status {got.status}")
             wrong = []
-            for row, step in zip(rows, model):
+            for row, step, note in zip(rows, model, model_notes(model)):
                 i, term, stored, exponent, to_single = step[:5]
                 if extended:
-                    want = (str(i), scientific(term, 20), bits(stored), str(exponent), step[7], to_single)
+                    want = (str(i), scientific(term, 20), bits(stored), str(exponent), step[7], to_single, note)
                 else:
-                    want = (str(i), bits(term), bits(stored), str(exponent), to_single)
-                if row[:len(want)] != want:
+                    want = (str(i), bits(term), bits(stored), str(exponent), to_single, note)
+                if row != want:
                     wrong.append(f"got {row[:len(want)]}, want {want}")
             tally.check(f"{label}: every step as the model makes it", not wrong, "\n     ".join(wrong[:3]))
             tally.check(f"{label}: the phases as the model finds them", phases(text) == model_phases(model),
@@ -200,8 +225,20 @@ def check_passes(tally, args):
                         and facts.get("last step that changes the sum") == f"i = {changes[-1]}", str(facts))
             tally.check(f"{label}: final sum", facts.get("final sum", "").split(" ")[0] == bits(final), str(facts))
             shown, bound = re.match(r"(\S+) \(error below (\S+)\)", facts.get("exact sum", "0 (error below 0)")).groups()
-            tally.check(f"{label}: exact sum within its bound", abs(Fraction(shown) - exact) < Fraction(bound),
-                        f"{shown} +- {bound}, exact {float(exact)}")
+            # Each term is cut below 2^-64 and the sum shown to half a digit
+            # no larger than that: 2 * terms * 2^-64, rounded up to 2 digits.
+            least = len(model) * Fraction(2) ** -63
+            tally.check(f"{label}: exact sum within its bound, held to the term count",
+                        abs(Fraction(shown) - exact) < Fraction(bound) and least <= Fraction(bound) < least * 11 / 10,
+                        f"{shown} +- {bound}, exact {float(exact)}, {len(model)} terms")
+            if extended:
+                # A strict step from the same stored sum: the model's single
+                # precision, which ends elsewhere now and then.
+                unlike = sum(1 for step in model if emulate.single(float(step[5]) + emulate.single(1.0 / step[0]))
+                             != float(step[2]))
+                tally.check(f"{label}: steps where strict single precision would end elsewhere",
+                            facts.get("steps that strict single precision would end elsewhere") == str(unlike),
+                            f"{facts}, want {unlike}")
             tally.check(f"{label}: error of the final sum",
                         facts.get("error of the final sum") ==
                         f"{ulps_text(final - exact, ulp_exponent(final))} (ulp 2^{ulp_exponent(final)})", str(facts))
@@ -328,6 +365,25 @@ def check_tables(tally, args):
                 and "a*10 rounded by -0.00000001490116119384765625\n" in text)
 
 
+# Every step of a range of at most 1000 terms (high - low + 1), else those
+# where i is a multiple of the least power of ten that leaves at most about
+# 100 of them (terms // every <= 100).
+DEFAULT_EVERY = [((600, 900), 1), ((1, 1000), 1), ((1001, 2000), 1), ((1, 1001), 10), ((2000, 3000), 10),
+                 ((1, 100_000), 1000), ((1, 100_999), 1000), ((1, 101_000), 10_000)]
+
+
+def check_default_every(tally, args):
+    for (low, high), every in DEFAULT_EVERY:
+        got, text = run(args, "sum", "--from", str(low), "--to", str(high))
+        heading = "every step:" if every == 1 else \
+            f"the first and last steps, those where i is a multiple of {every}, and the notable ones:"
+        rows = [int(m.group(1)) for m in map(STRICT_ROW.match, text.splitlines()) if m]
+        multiples = range(low + (-low) % every, high + 1, every)
+        tally.check(f"sum --from {low} --to {high}: every {every}", text.splitlines()[1:2] == [heading]
+                    and set(multiples) <= set(rows) and rows[0] == low and rows[-1] == high,
+                    f"{text.splitlines()[1:2]}, {len(rows)} rows")
+
+
 def check_data(tally, args):
     got, text = run(args, "sum", "--data", "--from", "20", "--to", "100", "--every", "10")
     rows = [line.split("\t") for line in text.splitlines() if not line.startswith("#")]
@@ -364,6 +420,7 @@ def main():
     check_usage(tally, args)
     check_tables(tally, args)
     check_data(tally, args)
+    check_default_every(tally, args)
     check_passes(tally, args)
     check_default_pass(tally, args)
     tally.finish()
