@@ -33,10 +33,13 @@ void showRow(const Operation& operation)
 
 }  // namespace
 
+const option distributiveOptions[] = {helpOption, versionOption, {}};
+
 int distributiveCommand(int argc, char** argv)
 {
-    if (argc > 0)
-        usageError(argv[0][0] == '-' ? "unknown option" : "unexpected argument", argv[0]);
+    while (nextOption(argc, argv, distributiveOptions) != -1) {
+    }
+    noMoreArguments(argc, argv);
     runQuietly(part3);
     // After part3, d holds Line 1 and e Line 2; s and t hold a*10 and b*10,
     // which part3 made twice, the same way both times; c holds a + b, which

@@ -384,36 +384,68 @@ int defaultEvery()
     return every;
 }
 
+enum OptionCode { fromCode = 256, toCode, everyCode, decreasingCode, extendedCode, summaryCode, dataCode };
+
 void parse(int argc, char** argv)
 {
-    for (int index = 0; index < argc; ++index) {
-        const char* argument = argv[index];
-        if (isOption(argument, "--from"))
-            request.low = numberOption(argc, argv, index, "--from", 1, highest);
-        else if (isOption(argument, "--to"))
-            request.high = numberOption(argc, argv, index, "--to", 1, highest);
-        else if (isOption(argument, "--every"))
-            request.every = numberOption(argc, argv, index, "--every", 1, highest);
-        else if (std::string(argument) == "--decreasing")
+    bool lowGiven = false;
+    for (int code; (code = nextOption(argc, argv, sumOptions)) != -1;) {
+        switch (code) {
+        case fromCode:
+            request.low = numberValue("--from", optarg, 1, highest);
+            lowGiven = true;
+            break;
+        case toCode:
+            request.high = numberValue("--to", optarg, 1, highest);
+            break;
+        case everyCode:
+            request.every = numberValue("--every", optarg, 1, highest);
+            break;
+        case decreasingCode:
             request.decreasing = true;
-        else if (std::string(argument) == "--extended")
+            break;
+        case extendedCode:
             request.extended = true;
-        else if (std::string(argument) == "--summary")
+            break;
+        case summaryCode:
             request.summaryOnly = true;
-        else if (std::string(argument) == "--data")
+            break;
+        case dataCode:
             request.data = true;
-        else
-            usageError(argument[0] == '-' ? "unknown option" : "unexpected argument", argument);
+            break;
+        }
     }
-    if (request.low > request.high)
-        usageError("--from is above --to", nullptr);
+    noMoreArguments(argc, argv);
+    if (request.low > request.high && lowGiven) {
+        std::string what = "--from " + std::to_string(request.low) + " is above --to " + std::to_string(request.high);
+        usageError(what.c_str(), nullptr);
+    }
+    if (request.low > request.high) {
+        std::string example = "floatexplain sum --from 1 --to " + std::to_string(request.high);
+        usageError("--to is below the first i, 2000 unless --from says otherwise, as in", example.c_str());
+    }
     if (request.summaryOnly && request.data)
-        usageError("--summary and --data do not go together", "--data");
+        usageError("--summary shows no steps and --data only steps: give one of them, not both", nullptr);
+    if (request.summaryOnly && request.every)
+        usageError("--every chooses the steps shown, and --summary shows none: give one of them", nullptr);
     if (!request.every)
         request.every = defaultEvery();
 }
 
 }  // namespace
+
+const option sumOptions[] = {
+    {"from", required_argument, nullptr, fromCode},
+    {"to", required_argument, nullptr, toCode},
+    {"every", required_argument, nullptr, everyCode},
+    {"decreasing", no_argument, nullptr, decreasingCode},
+    {"extended", no_argument, nullptr, extendedCode},
+    {"summary", no_argument, nullptr, summaryCode},
+    {"data", no_argument, nullptr, dataCode},
+    helpOption,
+    versionOption,
+    {},
+};
 
 void traceTerm(int, float sum)
 {

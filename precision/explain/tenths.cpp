@@ -47,6 +47,8 @@ void showRow(int n, float before, float sum)
 
 }  // namespace
 
+const option tenthsOptions[] = {{"extended", no_argument, nullptr, 1}, helpOption, versionOption, {}};
+
 void traceTenth(float tenth, float sum)
 {
     tenthSeen = tenth;
@@ -55,12 +57,9 @@ void traceTenth(float tenth, float sum)
 
 int tenthsCommand(int argc, char** argv)
 {
-    for (int index = 0; index < argc; ++index) {
-        if (std::string(argv[index]) == "--extended")
-            extended = true;
-        else
-            usageError(argv[index][0] == '-' ? "unknown option" : "unexpected argument", argv[index]);
-    }
+    while (nextOption(argc, argv, tenthsOptions) != -1)
+        extended = true;  // the only option it has
+    noMoreArguments(argc, argv);
     traced::settings = extended ? extendedSettings : strictSettings;
     runQuietly(traced::part2);
     if (sums.empty())

@@ -399,8 +399,31 @@ USAGE_ERRORS = [
     [], ["bogus"], ["--bogus"], ["sum", "--from"], ["sum", "--from", "0"], ["sum", "--to", "16777217"],
     ["sum", "--from", "5", "--to", "4"], ["sum", "--every", "0"], ["sum", "--every", "2x"],
     ["sum", "--from", "99999999999999999999"], ["sum", "--summary", "--data"], ["sum", "extra"],
-    ["tenths", "--from", "1"], ["distributive", "--extended"],
+    ["tenths", "--from", "1"], ["distributive", "--extended"], ["sum", "-x"], ["sum", "--to", "100"],
+    ["--extended", "sum"], ["sum", "--summary", "--every", "3"], ["tenths", "5"],
 ]
+
+# What a usage error says, where it says more than "unknown option".
+MESSAGES = [
+    (["--extended", "sum"], "--extended is an option of sum and tenths: give it after the command, "
+                            "as in 'floatexplain sum --extended'"),
+    (["--every=5", "sum"], "--every is an option of sum: give it after the command, as in 'floatexplain sum --every=5'"),
+    (["tenths", "--from", "5"], "--from is an option of sum, not of tenths"),
+    (["distributive", "--extended"], "--extended is an option of sum and tenths, not of distributive"),
+    (["sum", "--to", "100"], "--to is below the first i, 2000 unless --from says otherwise, "
+                             "as in 'floatexplain sum --from 1 --to 100'"),
+    (["sum", "--from", "5", "--to", "4"], "--from 5 is above --to 4"),
+    (["sum", "--summary", "--every", "3"], "--every chooses the steps shown, and --summary shows none: "
+                                           "give one of them"),
+    (["sum", "--data", "--summary"], "--summary shows no steps and --data only steps: give one of them, not both"),
+    (["sum", "--every"], "--every needs a value, as in '--every=5'"),
+    (["sum", "-qh"], "unknown option '-q'"),
+]
+
+# Options after the command in any order, = or a separate value, as
+# getopt_long reads them: all the same summary.
+SAME_REQUEST = [["sum", "--summary", "--from", "1", "--to", "4"], ["sum", "--to=4", "--summary", "--from=1"],
+                ["sum", "--to", "4", "--from", "1", "--summary"]]
 
 
 def check_usage(tally, args):
@@ -409,9 +432,31 @@ def check_usage(tally, args):
         tally.check(f"floatexplain {' '.join(arguments)}: usage error",
                     got.status == 2 and got.stdout == b"" and got.stderr.startswith(b"floatexplain: ")
                     and got.stderr.endswith(b"Try 'floatexplain --help'.\n"), str(got))
-    for arguments in (["--help"], ["sum", "--help"], ["tenths", "--extended", "--help"]):
+    for arguments, message in MESSAGES:
         got = blackbox.run(args.bin, "floatexplain", arguments=arguments)
-        tally.check(f"floatexplain {' '.join(arguments)}", got.status == 0 and got.stdout.startswith(b"Usage: "))
+        want = f"floatexplain: {message}\nTry 'floatexplain --help'.\n".encode()
+        tally.check(f"floatexplain {' '.join(arguments)}: says so", got.stderr == want and got.status == 2,
+                    f"{got.stderr}\n     want {want}")
+    outputs = [blackbox.run(args.bin, "floatexplain", arguments=arguments) for arguments in SAME_REQUEST]
+    tally.check("options after the command in any order", all(o.status == 0 for o in outputs)
+                and len({o.stdout for o in outputs}) == 1 and b"i = 1 up to 4" in outputs[0].stdout)
+
+    helps = [blackbox.run(args.bin, "floatexplain", arguments=arguments)
+             for arguments in (["--help"], ["-h"], ["sum", "--help"], ["tenths", "--extended", "-h"],
+                               ["distributive", "--help"])]
+    text = helps[0].stdout.decode()
+    tally.check("--help and -h, before or after the command", all(h.status == 0 for h in helps)
+                and len({h.stdout for h in helps}) == 1 and text.startswith("Usage: "))
+    tally.check("--help ends with examples and the exit statuses, 3 included",
+                re.search(r"\nExamples:\n(  floatexplain .*\n){2,3}\nExit status: 0 .*1 .*write error.*2 .*usage"
+                          r" error.*\n3 if a self-check fails.*\n$", text) is not None, text[-400:])
+    for example in re.findall(r"^  floatexplain (\S+(?: --?\S+(?: \d+)?)*)", text, re.M):
+        got = blackbox.run(args.bin, "floatexplain", arguments=example.split(), timeout=600)
+        tally.check(f"the example floatexplain {example}", got.status == 0 and got.stdout, example)
+    for arguments in (["--version"], ["sum", "--version"]):
+        got = blackbox.run(args.bin, "floatexplain", arguments=arguments)
+        tally.check(f"floatexplain {' '.join(arguments)}", got.status == 0 and re.fullmatch(
+            rb"floatexplain \(teaching programs\) \d+\.\d+\.\d+\n", got.stdout) is not None, str(got))
 
 
 def main():
