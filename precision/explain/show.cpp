@@ -86,7 +86,8 @@ std::string withoutTrailingZeros(std::string text)
 }
 
 // A non-negative number of ulps: all its digits when they are few; else
-// whole ulps from 1000 up and three significant digits below, with as many
+// whole ulps from 1000 up, three significant digits in scientific form
+// below a thousandth, and three significant digits between, with as many
 // more as it takes below 1000 for the text not to pass for an exact value
 // (0.49999988 is not shown as 0.5, which would be a tie).
 std::string ulpsText(Exact ulps)
@@ -94,6 +95,9 @@ std::string ulpsText(Exact ulps)
     std::string all = decimal(ulps);
     if (significantDigits(all).size() <= exactDigits)
         return all;
+    // Below a thousandth, the digits that matter come after many zeros.
+    if (all.compare(0, 5, "0.000") == 0)
+        return scientific(ulps, 3);
     std::size_t point = all.find('.');
     std::size_t wholeDigits = point == std::string::npos ? all.size() : point;
     int places = 0;

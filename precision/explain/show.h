@@ -15,7 +15,8 @@ int ulpExponent(float x);
 
 // A rounding error in units in the last place of `rounded`: "exact",
 // "-0.1875 ulp" (every digit, when there are at most five), "+0.0579 ulp",
-// "+0.49999988 ulp" (rounded, but never to a value that looks exact),
+// "+0.4999999 ulp" (rounded, but never to a value that looks exact),
+// "+2.27e-13 ulp",
 // "-1254945 ulp" (whole ulps from 1000 up).
 std::string inUlps(Exact error, float rounded);
 

@@ -69,7 +69,8 @@ def rounded(x, digits):
 
 
 def ulps_text(error, exponent):
-    """Every digit of a short error; whole ulps from 1000 up; else three
+    """Every digit of a short error; whole ulps from 1000 up; three
+    significant digits in scientific form below a thousandth; else three
     significant digits, more while the text would pass for exact."""
     ulps = Fraction(error) / Fraction(2) ** exponent
     if ulps == 0:
@@ -79,6 +80,8 @@ def ulps_text(error, exponent):
     if len(significant(text)) > 5:
         if magnitude >= 1000:
             text = str(math.floor(magnitude + Fraction(1, 2)))
+        elif magnitude < Fraction(1, 1000):
+            text = scientific(magnitude, 3)
         else:
             digits = 3
             while looks_exact(rounded(magnitude, digits)):
