@@ -28,6 +28,7 @@ struct Request {
     int every = 0;  // 0: chosen from the length of the range
     bool summaryOnly = false;
     bool data = false;
+    bool wide = false;  // the full table, past 80 columns
 };
 
 // The terms added so far, exactly. The facts need them at every step, so
@@ -234,15 +235,30 @@ std::string roundingText(Exact exact, float before, float sum)
     return isTie(exact, sum) ? text + ", tie to even" : text;
 }
 
+// A step's notes: at the end of a wide row, or on a line of their own
+// under a row that fits 80 columns.
+void showNotes(const std::string& note)
+{
+    if (!note.empty())
+        std::printf("          %s\n", note.c_str());
+}
+
 void showStrict(int i, float before, float sum, const std::string& note)
 {
     // The term and the addition as part1's strict step makes them.
     float term = 1.0f / static_cast<float>(i);
     if (before + term != sum)
         disagree("a strict step differs from the sums' own");
-    printRow("%9d  %s %e  %s %e  %-6s  %-21s  %s", i, bitsOf(term).c_str(), static_cast<double>(term),
-             bitsOf(sum).c_str(), static_cast<double>(sum), powerOfTwo(ulpExponent(sum)).c_str(),
-             roundingText(exactSingle(before) + exactSingle(term), before, sum).c_str(), note.c_str());
+    std::string rounding = roundingText(exactSingle(before) + exactSingle(term), before, sum);
+    if (request.wide) {
+        printRow("%9d  %s %e  %s %e  %-6s  %-21s  %s", i, bitsOf(term).c_str(), static_cast<double>(term),
+                 bitsOf(sum).c_str(), static_cast<double>(sum), powerOfTwo(ulpExponent(sum)).c_str(),
+                 rounding.c_str(), note.c_str());
+        return;
+    }
+    printRow("%8d  %e  %s %e  %-6s  %s", i, static_cast<double>(term), bitsOf(sum).c_str(),
+             static_cast<double>(sum), powerOfTwo(ulpExponent(sum)).c_str(), rounding.c_str());
+    showNotes(note);
 }
 
 void showExtended(int i, float before, float sum, const std::string& note)
@@ -254,9 +270,17 @@ void showExtended(int i, float before, float sum, const std::string& note)
     if (toSingle(wide) != sum)
         disagree("an extended step differs from the sums' own");
     Exact toWide = exactExtended(wide) - (exactSingle(before) + exactExtended(term));
-    printRow("%9d  %s  %s %e  %-6s  %-13s  %-21s  %s", i, scientific(exactExtended(term), 20).c_str(),
-             bitsOf(sum).c_str(), static_cast<double>(sum), powerOfTwo(ulpExponent(sum)).c_str(),
-             inUlps(toWide, sum).c_str(), roundingText(exactExtended(wide), before, sum).c_str(), note.c_str());
+    std::string rounding = roundingText(exactExtended(wide), before, sum);
+    if (request.wide) {
+        printRow("%9d  %s  %s %e  %-6s  %-13s  %-21s  %s", i, scientific(exactExtended(term), 20).c_str(),
+                 bitsOf(sum).c_str(), static_cast<double>(sum), powerOfTwo(ulpExponent(sum)).c_str(),
+                 inUlps(toWide, sum).c_str(), rounding.c_str(), note.c_str());
+        return;
+    }
+    // The term is left out: --wide shows it.
+    printRow("%8d  %s %e  %-6s  %-13s  %s", i, bitsOf(sum).c_str(), static_cast<double>(sum),
+             powerOfTwo(ulpExponent(sum)).c_str(), inUlps(toWide, sum).c_str(), rounding.c_str());
+    showNotes(note);
 }
 
 void showData(int i, float sum, CutSum cutSum)
@@ -270,8 +294,7 @@ void showHeading()
 {
     std::printf("%s1/i for i = %d %s %d, %s\n", request.data ? "# " : "", iAt(0),
                 request.decreasing ? "down to" : "up to", iAt(request.high - request.low),
-                request.extended ? "each step with a 64-bit significand, stored in single precision"
-                                 : "added in strict single precision");
+                request.extended ? "each step to 64 bits, then to single" : "added in strict single precision");
 }
 
 void showTableHeading()
@@ -279,14 +302,17 @@ void showTableHeading()
     if (request.every == 1)
         std::printf("every step:\n\n");
     else
-        std::printf("the first and last steps, those where i is a multiple of %d, and the notable ones:\n\n",
-                    request.every);
-    if (request.extended)
+        std::printf("the first and last steps, every multiple of %d, and the notable ones:\n\n", request.every);
+    if (request.extended && request.wide)
         printRow("%9s  %-25s  %-21s  %-6s  %-13s  %-21s", "i", "term 1/i to 64 bits", "sum after the step", "ulp",
                  "sum to 64", "sum to single");
-    else
+    else if (request.extended)
+        printRow("%8s  %-21s  %-6s  %-13s  %s", "i", "sum after the step", "ulp", "sum to 64", "sum to single");
+    else if (request.wide)
         printRow("%9s  %-21s  %-21s  %-6s  %-21s", "i", "term 1/i as stored", "sum after the step", "ulp",
                  "rounding");
+    else
+        printRow("%8s  %-12s  %-21s  %-6s  %s", "i", "term 1/i", "sum after the step", "ulp", "rounding");
 }
 
 void showRows(const Facts& facts)
@@ -384,7 +410,7 @@ int defaultEvery()
     return every;
 }
 
-enum OptionCode { fromCode = 256, toCode, everyCode, decreasingCode, extendedCode, summaryCode, dataCode };
+enum OptionCode { fromCode = 256, toCode, everyCode, decreasingCode, extendedCode, summaryCode, dataCode, wideCode };
 
 void parse(int argc, char** argv)
 {
@@ -412,6 +438,9 @@ void parse(int argc, char** argv)
             break;
         case dataCode:
             request.data = true;
+            break;
+        case wideCode:
+            request.wide = true;
             break;
         }
     }
@@ -442,6 +471,7 @@ const option sumOptions[] = {
     {"extended", no_argument, nullptr, extendedCode},
     {"summary", no_argument, nullptr, summaryCode},
     {"data", no_argument, nullptr, dataCode},
+    {"wide", no_argument, nullptr, wideCode},
     helpOption,
     versionOption,
     {},

@@ -195,7 +195,7 @@ def check_passes(tally, args):
               ((20, 800), True), ((20, 900), True), ((16_777_000, 16_777_216), True)]
     for (low, high), extended in passes:
         for order in (emulate.increasing, emulate.decreasing):
-            options = ["sum", "--from", str(low), "--to", str(high), "--every", "1"]
+            options = ["sum", "--from", str(low), "--to", str(high), "--every", "1", "--wide"]
             options += ["--extended"] * extended + ["--decreasing"] * (order is emulate.decreasing)
             label = " ".join(options)
             got, text = run(args, *options)
@@ -318,7 +318,7 @@ def check_default_pass(tally, args):
     # = 0.49999988...: to seven digits, 0.4999999, for fewer would read 0.5.
     # 1/2^22 is 0x69 << 23 = 0x34800000, exactly half an ulp: a tie, which
     # leaves the sum (its last bit 0: 0x40fd68c4) where it is.
-    got, text = run(args, "sum")
+    got, text = run(args, "sum", "--wide")
     rows = [m.groups() for m in map(STRICT_ROW.match, text.splitlines()) if m]
     rows = [(r[0], r[1], r[4], r[5]) for r in rows if r[0] in (str(2 ** 22 - 1), str(2 ** 22))]
     tally.check("the rows at 2^22", rows == [
@@ -336,7 +336,7 @@ def check_tables(tally, args):
     exact = Fraction(134217741, 2 ** 27)
     digits = str(decimal.Decimal(exact.numerator) / decimal.Decimal(exact.denominator))
     for extended in (False, True):
-        options = ["tenths"] + ["--extended"] * extended
+        options = ["tenths", "--wide"] + ["--extended"] * extended
         got, text = run(args, *options)
         row = next((line.split() for line in text.splitlines() if line.startswith("10  ")), [])
         # The sums of two singles this size fit 64 bits: never rounded there.
@@ -353,7 +353,7 @@ def check_tables(tally, args):
     # a*10 = 134217730 * 2^-27 = 1 + 2^-26, which rounds down to 1 by
     # 2^-26, an eighth of the ulp 2^-23 of 1. Line 2 is 1 - (1 - 2^-24) =
     # 2^-24 exactly; Line 1 is 10 * 2^-27, 2^-26 more.
-    got, text = run(args, "distributive")
+    got, text = run(args, "distributive", "--wide")
     rows = {line[:16].strip(): line[16:].split() for line in text.splitlines()}
     want = {
         "a*10": ["3dcccccd", "*", "41200000", "1.00000001490116119384765625", "3f800000", "1.000000e+00",
@@ -377,9 +377,8 @@ DEFAULT_EVERY = [((600, 900), 1), ((1, 1000), 1), ((1001, 2000), 1), ((1, 1001),
 
 def check_default_every(tally, args):
     for (low, high), every in DEFAULT_EVERY:
-        got, text = run(args, "sum", "--from", str(low), "--to", str(high))
-        heading = "every step:" if every == 1 else \
-            f"the first and last steps, those where i is a multiple of {every}, and the notable ones:"
+        got, text = run(args, "sum", "--from", str(low), "--to", str(high), "--wide")
+        heading = "every step:" if every == 1 else f"the first and last steps, every multiple of {every}, and the notable ones:"
         rows = [int(m.group(1)) for m in map(STRICT_ROW.match, text.splitlines()) if m]
         multiples = range(low + (-low) % every, high + 1, every)
         tally.check(f"sum --from {low} --to {high}: every {every}", text.splitlines()[1:2] == [heading]
