@@ -386,6 +386,119 @@ def check_default_every(tally, args):
                     f"{text.splitlines()[1:2]}, {len(rows)} rows")
 
 
+# sum --from 1 --to 4, derived by hand. 1/3 is stored as 11184811 * 2^-25
+# (3eaaaaab); 1.5 + 1/3 is 61516459 * 2^-25, 15379114.75 units of 2^-23:
+# up by a quarter to 15379115 (3feaaaab). Adding 1/4 = 2^21 units gives
+# 17476267 * 2^-23, 8738133.5 units of the new ulp 2^-22: a tie, to the
+# even 8738134 (40055556). The sum then exceeds 25/12 by 2/3 ulp. The
+# exact sum's bound is 2 * 4 * 2^-64 = 4.34e-19, shown to 19 places.
+SUM_1_TO_4 = """\
+1/i for i = 1 up to 4, added in strict single precision
+every step:
+
+       i  term 1/i      sum after the step     ulp     rounding
+       1  1.000000e+00  3f800000 1.000000e+00  2^-23   exact
+          sum enters [2^0, 2^1)
+       2  5.000000e-01  3fc00000 1.500000e+00  2^-23   exact
+       3  3.333333e-01  3feaaaab 1.833333e+00  2^-23   +0.25 ulp
+       4  2.500000e-01  40055556 2.083333e+00  2^-22   +0.5 ulp, tie to even
+          sum enters [2^1, 2^2); last change to the sum
+
+terms added: 4
+first term absorbed: none
+last step that changes the sum: i = 4
+terms absorbed: 0
+final sum: 40055556 2.083333e+00
+exact sum: 2.0833333333333333333 (error below 4.4e-19)
+error of the final sum: +0.667 ulp (ulp 2^-22)
+
+phases: in each binade of the sum, the terms as added against its ulp:
+  1 ulp or more: roundings of either sign; 1/2 to 1 ulp: every step rounds up;
+  1/2 ulp or less: absorbed, ties to even. The error a phase adds is the sum
+  of its roundings: how far the sum moved beyond its terms.
+
+binade          ulp     terms              first i     steps  error added
+[2^0, 2^1)      2^-23   1 ulp or more            1         3  +0.25 ulp
+[2^1, 2^2)      2^-22   1 ulp or more            4         1  +0.5 ulp
+"""
+
+# part3 with a = 13421773 * 2^-27 (0.1 rounded up) and b = -13421772 *
+# 2^-27: a + b = 2^-27; b * 10 = -(1 - 2^-24), a single; (a + b) * 10 =
+# 5 * 2^-26; a * 10 = 1 + 2^-26 rounds down by an eighth of the ulp 2^-23
+# of 1; 1 - (1 - 2^-24) = 2^-24.
+DISTRIBUTIVE = """\
+part3's operations in single precision:
+a = 3dcccccd = 0.100000001490116119384765625
+b = bdcccccc = -0.0999999940395355224609375
+
+operation         operands             exact result
+a + b             3dcccccd + bdcccccc  0.000000007450580596923828125
+                  rounded to 32000000 7.450581e-09: exact
+a*10              3dcccccd * 41200000  1.00000001490116119384765625
+                  rounded to 3f800000 1.000000e+00: -0.125 ulp, down
+b*10              bdcccccc * 41200000  -0.999999940395355224609375
+                  rounded to bf7fffff -9.999999e-01: exact
+Line1: (a+b)*10   32000000 * 41200000  0.00000007450580596923828125
+                  rounded to 33a00000 7.450581e-08: exact
+Line2: a*10+b*10  3f800000 + bf7fffff  0.000000059604644775390625
+                  rounded to 33800000 5.960464e-08: exact
+
+Line 1 - Line 2 = 0.00000001490116119384765625
+a*10 rounded by -0.00000001490116119384765625
+"""
+
+
+def tenths_transcript(extended):
+    """tenths, row by row from the model: ten additions of the single
+    nearest 0.1, each exact sum (below 2^28 units of 2^-27, so a double
+    holds it) rounded to single. The 64-bit step never rounds: two singles
+    this size sum within 64 bits."""
+    tenth = Fraction(emulate.single(0.1))
+    lines = ["part2's additions of the tenth 3dcccccd = 0.100000001490116119384765625,",
+             "each with a 64-bit significand, stored in single precision" if extended else "in strict single precision",
+             "", " n  sum + tenth, exactly           rounded   error         direction"]
+    total = Fraction(0)
+    for n in range(1, 11):
+        exact = total + tenth
+        stored = Fraction(emulate.single(float(exact)))
+        exponent = ulp_exponent(stored)
+        way = "exact" if stored == exact else ("tie, " if is_tie(exact) else "") + ("up" if stored > exact else "down")
+        way = way.replace("tie, up", "tie, up to even").replace("tie, down", "tie, down to even")
+        lines.append(f"{n:2d}  {exact_digits(exact):29}  {bits(stored)}  {ulps_text(stored - exact, exponent):12}  {way}")
+        course = emulate.single(n / 10)
+        name = f"{n // 10}.{n % 10}" if n % 10 else str(n // 10)
+        note = f"the single nearest {name}" if float(stored) == course else \
+            f"off course: the single nearest {name} is {bits(course)}"
+        lines.append("    " + "to 64 bits: exact; " * extended + note)
+        total = stored
+    return "\n".join(lines) + "\n"
+
+
+def check_transcripts(tally, args):
+    """Whole outputs, byte for byte: the layout as well as the values."""
+    for arguments, want in ((["sum", "--from", "1", "--to", "4"], SUM_1_TO_4), (["distributive"], DISTRIBUTIVE),
+                            (["tenths"], tenths_transcript(False)), (["tenths", "--extended"], tenths_transcript(True))):
+        got, text = run(args, *arguments)
+        text = text.split("\n\nthe sum: ")[0] + "\n" if arguments[0] == "tenths" else text
+        tally.check(f"floatexplain {' '.join(arguments)}: the whole transcript", text == want and got.status == 0,
+                    "\n".join(f"     got  {g!r}\n     want {w!r}" for g, w in zip(text.splitlines(), want.splitlines())
+                              if g != w)[:1500] or f"{len(text)} bytes for {len(want)}")
+
+
+# Every command's default output, and --help, within 80 columns.
+NARROW = [["sum"], ["sum", "--extended"], ["sum", "--from", "1", "--to", "2000", "--decreasing"],
+          ["sum", "--from", "16777000", "--to", "16777216", "--extended"], ["tenths"], ["tenths", "--extended"],
+          ["distributive"], ["--help"]]
+
+
+def check_columns(tally, args):
+    for arguments in NARROW:
+        got, text = run(args, *arguments)
+        widest = max(map(len, text.splitlines()))
+        tally.check(f"floatexplain {' '.join(arguments)}: within 80 columns", widest <= 80 and got.status == 0,
+                    f"{widest} columns")
+
+
 def check_data(tally, args):
     got, text = run(args, "sum", "--data", "--from", "20", "--to", "100", "--every", "10")
     rows = [line.split("\t") for line in text.splitlines() if not line.startswith("#")]
@@ -468,6 +581,8 @@ def main():
     check_tables(tally, args)
     check_data(tally, args)
     check_default_every(tally, args)
+    check_transcripts(tally, args)
+    check_columns(tally, args)
     check_passes(tally, args)
     check_default_pass(tally, args)
     tally.finish()
