@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <chrono>
 #include <cmath>
 #include <cstdarg>
 #include <cstdint>
@@ -183,6 +184,31 @@ void runQuietly(void (*section)())
     std::fflush(stdout);
     dup2(saved, STDOUT_FILENO);
     close(saved);
+}
+
+namespace {
+
+bool progressShown;
+
+}  // namespace
+
+void showProgress(long done, long total)
+{
+    // The clock is read every 2^16 steps, the terminal asked once.
+    static const bool terminal = isatty(STDERR_FILENO);
+    static const auto start = std::chrono::steady_clock::now();
+    if (!terminal || done % 65536 != 0 || std::chrono::steady_clock::now() - start < std::chrono::seconds(1))
+        return;
+    std::fprintf(stderr, "\rfloatexplain: %ld%% of %ld steps", done * 100 / total, total);
+    std::fflush(stderr);
+    progressShown = true;
+}
+
+void endProgress()
+{
+    if (progressShown)
+        std::fprintf(stderr, "\r%50s\r", "");
+    progressShown = false;
 }
 
 void disagree(const char* what)

@@ -36,6 +36,12 @@ void printRow(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // the values it computes are wanted.
 void runQuietly(void (*section)());
 
+// A long run's progress on standard error, only when it is a terminal and
+// the run has lasted a second: "floatexplain: 41% of 9998001 steps". Cheap
+// enough to call at every step; endProgress clears the line.
+void showProgress(long done, long total);
+void endProgress();
+
 // Ends floatexplain with status 3 when it cannot do what no input should
 // keep it from doing, such as agreeing with the programs' arithmetic.
 [[noreturn]] void disagree(const char* what);

@@ -217,6 +217,7 @@ Facts gatherFacts()
     Terms terms;
     Units units;
     for (long step = 0; step < static_cast<long>(sums.size()); ++step) {
+        showProgress(step, static_cast<long>(sums.size()));
         gather(facts, step, before, terms, units);
         before = sums[static_cast<std::size_t>(step)];
     }
@@ -327,6 +328,7 @@ void showRows(const Facts& facts)
     CutSum exactSoFar;
     auto note = facts.notes.begin();
     for (long step = 0; step <= last; ++step) {
+        showProgress(step, last + 1);
         int i = iAt(step);
         float sum = sums[static_cast<std::size_t>(step)];
         if (request.data)
@@ -494,6 +496,7 @@ int sumCommand(int argc, char** argv)
     Facts facts = gatherFacts();
     if (!request.summaryOnly)
         showRows(facts);
+    endProgress();
     if (!request.data)
         showSummary(facts);
     return 0;

@@ -11,7 +11,10 @@ by hand below."""
 import decimal
 import math
 import os
+import pty
 import re
+import shlex
+import subprocess
 import sys
 from fractions import Fraction
 
@@ -499,6 +502,31 @@ def check_columns(tally, args):
                     f"{widest} columns")
 
 
+def check_progress(tally, args):
+    """A run of more than a second tells its progress on standard error when
+    that is a terminal (a pseudo-terminal here), and nothing when not."""
+    arguments = ["sum", "--every", "1", "--from", "1", "--to", "600000"]
+    command = shlex.split(os.environ.get("PROGRAM_EMULATOR", "")) + [os.path.join(args.bin, "floatexplain"), *arguments]
+    main, terminal = pty.openpty()
+    child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=terminal)
+    os.close(terminal)
+    shown = b""
+    while True:
+        try:
+            chunk = os.read(main, 4096)
+        except OSError:  # the terminal's other end closed
+            break
+        if not chunk:
+            break
+        shown += chunk
+    os.close(main)
+    status = child.wait()
+    tally.check("progress at a terminal", status == 0 and re.search(rb"\rfloatexplain: \d+% of 600000 steps", shown)
+                and shown.endswith(b"\r" + b" " * 50 + b"\r"), str(shown[-200:]))
+    got = blackbox.run(args.bin, "floatexplain", arguments=arguments, stdout=subprocess.DEVNULL, timeout=600)
+    tally.check("no progress when standard error is not a terminal", got.status == 0 and got.stderr == b"", str(got))
+
+
 def check_data(tally, args):
     got, text = run(args, "sum", "--data", "--from", "20", "--to", "100", "--every", "10")
     rows = [line.split("\t") for line in text.splitlines() if not line.startswith("#")]
@@ -583,6 +611,7 @@ def main():
     check_default_every(tally, args)
     check_transcripts(tally, args)
     check_columns(tally, args)
+    check_progress(tally, args)
     check_passes(tally, args)
     check_default_pass(tally, args)
     tally.finish()
