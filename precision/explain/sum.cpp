@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <bit>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -118,6 +119,21 @@ Exact exactCutSum(CutSum sum)
     return exactDyadic(sum.high, 0) + exactDyadic(sum.low, -64);
 }
 
+// The 64-bit term 1/i exactly, as exactExtended gives it, but without the
+// library's frexp and ldexp, which the facts cannot afford at every step:
+// 1/i lies in [2^e, 2^(e+1)) with e = -bit_width(i - 1), so scaling it by
+// 2^(63 - e), exactly, leaves its 64-bit significand as a whole number.
+Exact exactTerm(int i, Extended term)
+{
+    int exponent = -static_cast<int>(std::bit_width(static_cast<unsigned>(i) - 1));
+#if EXTENDED_IN_HARDWARE
+    Extended scaled = term * 0x1p63L * static_cast<Extended>(std::uint64_t{1} << -exponent);
+    return exactDyadic(static_cast<std::uint64_t>(scaled), exponent - 63);
+#else
+    return exactDyadic(term.significand, term.exponent);
+#endif
+}
+
 // The sum's unit in the last place and half of it, kept from one step to
 // the next while the sum stays in its binade.
 struct Units {
@@ -136,7 +152,7 @@ Size addTerm(int i, float sum, int binade, Terms& terms, Units& units)
                  exactDyadic(2, exponent - 1), exactDyadic(1, exponent - 1)};
     }
     if (request.extended) {
-        Exact term = exactExtended(extendedDivide(1.0f, i));
+        Exact term = exactTerm(i, extendedDivide(1.0f, i));
         terms.wide = terms.wide + term;
         if (!isNegative(term - units.exactUnit))
             return Size::wholeUnits;
