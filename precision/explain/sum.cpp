@@ -123,10 +123,10 @@ Exact exactCutSum(CutSum sum)
 // library's frexp and ldexp, which the facts cannot afford at every step:
 // 1/i lies in [2^e, 2^(e+1)) with e = -bit_width(i - 1), so scaling it by
 // 2^(63 - e), exactly, leaves its 64-bit significand as a whole number.
-Exact exactTerm(int i, Extended term)
+Exact exactTerm([[maybe_unused]] int i, Extended term)
 {
-    int exponent = -static_cast<int>(std::bit_width(static_cast<unsigned>(i) - 1));
 #if EXTENDED_IN_HARDWARE
+    int exponent = -static_cast<int>(std::bit_width(static_cast<unsigned>(i) - 1));
     Extended scaled = term * 0x1p63L * static_cast<Extended>(std::uint64_t{1} << -exponent);
     return exactDyadic(static_cast<std::uint64_t>(scaled), exponent - 63);
 #else
