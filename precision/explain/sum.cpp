@@ -377,7 +377,8 @@ void showExactSum(const Facts& facts)
     // The bound, rounded up to two significant digits.
     int exponent = static_cast<int>(std::floor(std::log10(bound)));
     double mantissa = std::ceil(bound / std::pow(10.0, exponent) * 10) / 10;
-    std::printf("exact sum: %s (error below %.1fe%d)\n", decimal(exactCutSum(facts.exact), places).c_str(), mantissa, exponent);
+    std::printf("exact sum: %s (error below %.1fe%d)\n", decimal(exactCutSum(facts.exact), places).c_str(), mantissa,
+                exponent);
 }
 
 // Each phase with the error its steps add to the sum: what the sum gained
@@ -390,7 +391,8 @@ void showPhases(const Facts& facts)
                 "  of its roundings: how far the sum moved beyond its terms.\n\n");
     printRow("%-14s  %-6s  %-15s  %9s  %8s  %s", "binade", "ulp", "terms", "first i", "steps", "error added");
     for (const Phase& phase : facts.phases) {
-        Exact added = (exactSingle(phase.after) - exactSingle(phase.before)) - (exactTerms(phase.termsAfter) - exactTerms(phase.termsBefore));
+        Exact moved = exactSingle(phase.after) - exactSingle(phase.before);
+        Exact added = moved - (exactTerms(phase.termsAfter) - exactTerms(phase.termsBefore));
         printRow("%-14s  %-6s  %-15s  %9d  %8ld  %s", binadeText(phase.binade).c_str(),
                  powerOfTwo(ulpExponent(phase.after)).c_str(), sizeText(phase.size), phase.firstI, phase.steps,
                  inUlps(added, phase.after).c_str());
@@ -412,7 +414,8 @@ void showSummary(const Facts& facts)
         std::printf("steps that strict single precision would end elsewhere: %ld\n", facts.unlikeStrict);
     std::printf("final sum: %s %e\n", bitsOf(facts.sum).c_str(), static_cast<double>(facts.sum));
     showExactSum(facts);
-    std::printf("error of the final sum: %s (ulp %s)\n", inUlps(exactSingle(facts.sum) - exactCutSum(facts.exact), facts.sum).c_str(),
+    Exact error = exactSingle(facts.sum) - exactCutSum(facts.exact);
+    std::printf("error of the final sum: %s (ulp %s)\n", inUlps(error, facts.sum).c_str(),
                 powerOfTwo(ulpExponent(facts.sum)).c_str());
     showPhases(facts);
 }

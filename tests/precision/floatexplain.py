@@ -381,7 +381,8 @@ DEFAULT_EVERY = [((600, 900), 1), ((1, 1000), 1), ((1001, 2000), 1), ((1, 1001),
 def check_default_every(tally, args):
     for (low, high), every in DEFAULT_EVERY:
         got, text = run(args, "sum", "--from", str(low), "--to", str(high), "--wide")
-        heading = "every step:" if every == 1 else f"the first and last steps, every multiple of {every}, and the notable ones:"
+        heading = "every step:" if every == 1 else \
+            f"the first and last steps, every multiple of {every}, and the notable ones:"
         rows = [int(m.group(1)) for m in map(STRICT_ROW.match, text.splitlines()) if m]
         multiples = range(low + (-low) % every, high + 1, every)
         tally.check(f"sum --from {low} --to {high}: every {every}", text.splitlines()[1:2] == [heading]
@@ -467,7 +468,8 @@ def tenths_transcript(extended):
         exponent = ulp_exponent(stored)
         way = "exact" if stored == exact else ("tie, " if is_tie(exact) else "") + ("up" if stored > exact else "down")
         way = way.replace("tie, up", "tie, up to even").replace("tie, down", "tie, down to even")
-        lines.append(f"{n:2d}  {exact_digits(exact):29}  {bits(stored)}  {ulps_text(stored - exact, exponent):12}  {way}")
+        error = ulps_text(stored - exact, exponent)
+        lines.append(f"{n:2d}  {exact_digits(exact):29}  {bits(stored)}  {error:12}  {way}")
         course = emulate.single(n / 10)
         name = f"{n // 10}.{n % 10}" if n % 10 else str(n // 10)
         note = f"the single nearest {name}" if float(stored) == course else \
@@ -479,8 +481,9 @@ def tenths_transcript(extended):
 
 def check_transcripts(tally, args):
     """Whole outputs, byte for byte: the layout as well as the values."""
-    for arguments, want in ((["sum", "--from", "1", "--to", "4"], SUM_1_TO_4), (["distributive"], DISTRIBUTIVE),
-                            (["tenths"], tenths_transcript(False)), (["tenths", "--extended"], tenths_transcript(True))):
+    transcripts = [(["sum", "--from", "1", "--to", "4"], SUM_1_TO_4), (["distributive"], DISTRIBUTIVE),
+                   (["tenths"], tenths_transcript(False)), (["tenths", "--extended"], tenths_transcript(True))]
+    for arguments, want in transcripts:
         got, text = run(args, *arguments)
         text = text.split("\n\nthe sum: ")[0] + "\n" if arguments[0] == "tenths" else text
         tally.check(f"floatexplain {' '.join(arguments)}: the whole transcript", text == want and got.status == 0,
@@ -550,7 +553,8 @@ USAGE_ERRORS = [
 MESSAGES = [
     (["--extended", "sum"], "--extended is an option of sum and tenths: give it after the command, "
                             "as in 'floatexplain sum --extended'"),
-    (["--every=5", "sum"], "--every is an option of sum: give it after the command, as in 'floatexplain sum --every=5'"),
+    (["--every=5", "sum"], "--every is an option of sum: give it after the command, "
+                           "as in 'floatexplain sum --every=5'"),
     (["tenths", "--from", "5"], "--from is an option of sum, not of tenths"),
     (["distributive", "--extended"], "--extended is an option of sum and tenths, not of distributive"),
     (["sum", "--to", "100"], "--to is below the first i, 2000 unless --from says otherwise, "
