@@ -192,12 +192,12 @@ bool progressShown;
 
 }  // namespace
 
-void showProgress(long done, long total)
+void showProgressNow(long done, long total)
 {
-    // The clock is read every 2^16 steps, the terminal asked once.
+    // The terminal is asked once.
     static const bool terminal = isatty(STDERR_FILENO);
     static const auto start = std::chrono::steady_clock::now();
-    if (!terminal || done % 65536 != 0 || std::chrono::steady_clock::now() - start < std::chrono::seconds(1))
+    if (!terminal || std::chrono::steady_clock::now() - start < std::chrono::seconds(1))
         return;
     std::fprintf(stderr, "\rfloatexplain: %ld%% of %ld steps", done * 100 / total, total);
     std::fflush(stderr);

@@ -39,7 +39,13 @@ void runQuietly(void (*section)());
 // A long run's progress on standard error, only when it is a terminal and
 // the run has lasted a second: "floatexplain: 41% of 9998001 steps". Cheap
 // enough to call at every step; endProgress clears the line.
-void showProgress(long done, long total);
+void showProgressNow(long done, long total);
+inline void showProgress(long done, long total)
+{
+    // The clock is read every 2^16 steps only.
+    if (done % 65536 == 0)
+        showProgressNow(done, total);
+}
 void endProgress();
 
 // Ends floatexplain with status 3 when it cannot do what no input should
