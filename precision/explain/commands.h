@@ -1,15 +1,33 @@
 #pragma once
 
-// floatexplain's commands. Each takes the arguments after its name.
+// floatexplain's commands and the option handling they share. Each command
+// takes the arguments from its own name on (argv[0] is the command), reads
+// its options with nextOption and lists them in its table of options, which
+// floatexplain.cpp also reads to say where a misplaced option belongs.
+
+#include <getopt.h>
 
 int sumCommand(int argc, char** argv);
 int tenthsCommand(int argc, char** argv);
 int distributiveCommand(int argc, char** argv);
 
-// The options, shared by the commands' parsers.
+extern const option sumOptions[];
+extern const option tenthsOptions[];
+extern const option distributiveOptions[];
+
+// Every command's table ends with these two and an empty entry.
+constexpr option helpOption = {"help", no_argument, nullptr, 'h'};
+constexpr option versionOption = {"version", no_argument, nullptr, 'V'};
+
+// The next option of the command argv[0], as getopt_long gives it, options
+// and arguments in any order until `--`; -1 after the last. --help, -h and
+// --version are answered here. An option the command does not have is a
+// usage error that names the command it belongs to, if any.
+int nextOption(int argc, char** argv, const option* options);
+// After the options: a usage error for any argument left.
+void noMoreArguments(int argc, char** argv);
+
 [[noreturn]] void usageError(const char* what, const char* argument);
 // The value of an option that takes one (`--every 5` or `--every=5`), as an
-// integer from low to high; `index` moves past it.
-int numberOption(int argc, char** argv, int& index, const char* name, long low, long high);
-// Whether argv[index] is the option `name`, alone or as `name=VALUE`.
-bool isOption(const char* argument, const char* name);
+// integer from low to high.
+int numberValue(const char* name, const char* text, long low, long high);

@@ -22,21 +22,34 @@ struct Operation {
     float rounded;
 };
 
+bool wide;  // the full table, past 80 columns
+
 void showRow(const Operation& operation)
 {
-    printRow("%-16s  %-19s  %-30s  %s %-13e  %-10s  %s", operation.name, operation.operands.c_str(),
-                decimal(operation.exact).c_str(), bitsOf(operation.rounded).c_str(),
-                static_cast<double>(operation.rounded), inUlps(exactSingle(operation.rounded) - operation.exact,
-                                                               operation.rounded).c_str(),
-                direction(operation.exact, operation.rounded).c_str());
+    std::string error = inUlps(exactSingle(operation.rounded) - operation.exact, operation.rounded);
+    std::string way = direction(operation.exact, operation.rounded);
+    if (wide) {
+        printRow("%-16s  %-19s  %-30s  %s %-13e  %-12s  %s", operation.name, operation.operands.c_str(),
+                 decimal(operation.exact).c_str(), bitsOf(operation.rounded).c_str(),
+                 static_cast<double>(operation.rounded), error.c_str(), way.c_str());
+        return;
+    }
+    // Within 80 columns: the rounding on a line of its own.
+    printRow("%-16s  %-19s  %s", operation.name, operation.operands.c_str(), decimal(operation.exact).c_str());
+    std::printf("%18srounded to %s %e: %s%s%s\n", "", bitsOf(operation.rounded).c_str(),
+                static_cast<double>(operation.rounded), error.c_str(), error == way ? "" : ", ",
+                error == way ? "" : way.c_str());
 }
 
 }  // namespace
 
+const option distributiveOptions[] = {{"wide", no_argument, nullptr, 256}, helpOption, versionOption, {}};
+
 int distributiveCommand(int argc, char** argv)
 {
-    if (argc > 0)
-        usageError(argv[0][0] == '-' ? "unknown option" : "unexpected argument", argv[0]);
+    while (nextOption(argc, argv, distributiveOptions) != -1)
+        wide = true;  // the only option it has
+    noMoreArguments(argc, argv);
     runQuietly(part3);
     // After part3, d holds Line 1 and e Line 2; s and t hold a*10 and b*10,
     // which part3 made twice, the same way both times; c holds a + b, which
@@ -54,10 +67,13 @@ int distributiveCommand(int argc, char** argv)
         {"Line2: a*10+b*10", bitsOf(s) + " + " + bitsOf(t), exactSingle(s) + exactSingle(t), e},
     };
 
-    std::printf("part3's operations in single precision: a = %s = %s, b = %s = %s\n\n", bitsOf(a).c_str(),
+    std::printf("part3's operations in single precision:\na = %s = %s\nb = %s = %s\n\n", bitsOf(a).c_str(),
                 decimal(exactSingle(a)).c_str(), bitsOf(b).c_str(), decimal(exactSingle(b)).c_str());
-    printRow("%-16s  %-19s  %-30s  %-22s  %-10s  %s", "operation", "operands", "exact result",
-                "rounded to single", "error", "direction");
+    if (wide)
+        printRow("%-16s  %-19s  %-30s  %-22s  %-12s  %s", "operation", "operands", "exact result",
+                 "rounded to single", "error", "direction");
+    else
+        printRow("%-16s  %-19s  %s", "operation", "operands", "exact result");
     for (const Operation& operation : operations)
         showRow(operation);
 

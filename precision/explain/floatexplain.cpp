@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string_view>
+#include <string>
 
 namespace {
 
@@ -20,7 +20,8 @@ const char usage[] =
     "Commands:\n"
     "  sum            each step of a harmonic sum of part 1: the term 1/i as stored,\n"
     "                 the sum after it, its unit in the last place (ulp) and the\n"
-    "                 step's rounding error in ulps; then a summary\n"
+    "                 step's rounding error in ulps; then a summary, with the\n"
+    "                 phases of each binade the sum crosses\n"
     "  tenths         the ten additions of the tenth of part 2, each rounding exactly\n"
     "  distributive   the operations of part 3, each rounding exactly\n"
     "\n"
@@ -36,12 +37,89 @@ const char usage[] =
     "  --summary      show the summary only\n"
     "  --data         tab-separated columns, for plotting: i, the sum, the exact\n"
     "                 sum and the sum's error in ulps\n"
+    "  --wide         the full table, wider than 80 columns: the term's bits (to\n"
+    "                 64 bits with --extended) and the notes beside each step\n"
     "Options of tenths:\n"
     "  --extended     as precisionx adds them\n"
+    "  --wide         the full table, wider than 80 columns\n"
+    "Options of distributive:\n"
+    "  --wide         the full table, wider than 80 columns\n"
     "\n"
-    "  --help         show this help and exit\n"
+    "  -h, --help     show this help and exit\n"
+    "  --version      show the version and exit\n"
     "\n"
-    "Exit status: 0, 1 on a write error, 2 on a usage error.\n";
+    "Examples:\n"
+    "  floatexplain sum --from 1 --to 4      every step of 1 + 1/2 + 1/3 + 1/4\n"
+    "  floatexplain sum --summary            where precision3's longest sum stalls\n"
+    "  floatexplain tenths --extended        ten tenths as precisionx adds them\n"
+    "\n"
+    "Exit status: 0 on success, 1 on a write error, 2 on a usage error,\n"
+    "3 if a self-check fails (floatexplain disagrees with the programs).\n";
+
+struct Command {
+    const char* name;
+    int (*run)(int argc, char** argv);
+    const option* options;
+};
+
+// The commands, in the order --help lists them.
+const Command commands[] = {
+    {"sum", sumCommand, sumOptions},
+    {"tenths", tenthsCommand, tenthsOptions},
+    {"distributive", distributiveCommand, distributiveOptions},
+};
+
+[[noreturn]] void showHelp()
+{
+    std::fputs(usage, stdout);
+    std::exit(0);
+}
+
+[[noreturn]] void showVersion()
+{
+    std::printf("floatexplain (teaching programs) %s\n", PROJECT_VERSION);
+    std::exit(0);
+}
+
+bool hasOption(const option* options, const std::string& name)
+{
+    for (; options->name; ++options) {
+        if (name == options->name && options->val != helpOption.val && options->val != versionOption.val)
+            return true;
+    }
+    return false;
+}
+
+// The commands that have the option `--name`: "sum and tenths", or "".
+std::string owners(const std::string& name)
+{
+    std::string text;
+    for (const Command& command : commands) {
+        if (hasOption(command.options, name))
+            text += (text.empty() ? "" : " and ") + std::string(command.name);
+    }
+    return text;
+}
+
+// The option's name from "--name=value" or "--name".
+std::string optionName(const char* argument)
+{
+    std::string name = argument;
+    name.erase(0, name.find_first_not_of('-'));
+    return name.substr(0, name.find('='));
+}
+
+// An option before the command.
+[[noreturn]] void misplacedBeforeCommand(const char* argument)
+{
+    std::string name = optionName(argument);
+    std::string commandsWithIt = owners(name);
+    if (commandsWithIt.empty())
+        usageError("unknown option", argument);
+    std::string what = "--" + name + " is an option of " + commandsWithIt + ": give it after the command, as in";
+    std::string example = "floatexplain " + commandsWithIt.substr(0, commandsWithIt.find(' ')) + " " + argument;
+    usageError(what.c_str(), example.c_str());
+}
 
 }  // namespace
 
@@ -55,22 +133,43 @@ void usageError(const char* what, const char* argument)
     std::exit(2);
 }
 
-bool isOption(const char* argument, const char* name)
+int nextOption(int argc, char** argv, const option* options)
 {
-    std::size_t length = std::strlen(name);
-    return std::strncmp(argument, name, length) == 0 && (argument[length] == '\0' || argument[length] == '=');
+    opterr = 0;  // the messages are floatexplain's own
+    int code = getopt_long(argc, argv, ":h", options, nullptr);
+    if (code == 'h')
+        showHelp();
+    if (code == versionOption.val)
+        showVersion();
+    if (code == ':') {
+        std::string what = "--" + optionName(argv[optind - 1]) + " needs a value, as in";
+        std::string example = "--" + optionName(argv[optind - 1]) + "=5";
+        usageError(what.c_str(), example.c_str());
+    }
+    if (code == '?') {
+        // A short option is named by optopt: its argument may hold more.
+        if (optopt) {
+            const char shortOption[] = {'-', static_cast<char>(optopt), '\0'};
+            usageError("unknown option", shortOption);
+        }
+        const char* argument = argv[optind - 1];
+        std::string commandsWithIt = owners(optionName(argument));
+        if (commandsWithIt.empty())
+            usageError("unknown option", argument);
+        std::string what = "--" + optionName(argument) + " is an option of " + commandsWithIt + ", not of " + argv[0];
+        usageError(what.c_str(), nullptr);
+    }
+    return code;
 }
 
-int numberOption(int argc, char** argv, int& index, const char* name, long low, long high)
+void noMoreArguments(int argc, char** argv)
 {
-    const char* text = argv[index] + std::strlen(name);
-    if (*text == '=') {
-        ++text;
-    } else {
-        if (index + 1 >= argc)
-            usageError("missing value for", name);
-        text = argv[++index];
-    }
+    if (optind < argc)
+        usageError("unexpected argument", argv[optind]);
+}
+
+int numberValue(const char* name, const char* text, long low, long high)
+{
     char* end = nullptr;
     errno = 0;
     long value = std::strtol(text, &end, 10);
@@ -89,22 +188,16 @@ int main(int argc, char** argv)
     std::atexit(closeStdout);
     if (argc < 2)
         usageError("missing command", nullptr);
-    std::string_view command = argv[1];
-    if (command == "--help") {
-        std::fputs(usage, stdout);
-        return 0;
+    std::string first = argv[1];
+    if (first == "-h" || first == "--help")
+        showHelp();
+    if (first == "--version")
+        showVersion();
+    for (const Command& command : commands) {
+        if (first == command.name)
+            return command.run(argc - 1, argv + 1);
     }
-    for (int index = 2; index < argc; ++index) {
-        if (std::string_view(argv[index]) == "--help") {
-            std::fputs(usage, stdout);
-            return 0;
-        }
-    }
-    if (command == "sum")
-        return sumCommand(argc - 2, argv + 2);
-    if (command == "tenths")
-        return tenthsCommand(argc - 2, argv + 2);
-    if (command == "distributive")
-        return distributiveCommand(argc - 2, argv + 2);
-    usageError(command[0] == '-' ? "unknown option" : "unknown command", argv[1]);
+    if (first[0] == '-')
+        misplacedBeforeCommand(argv[1]);
+    usageError("unknown command", argv[1]);
 }

@@ -13,9 +13,16 @@ std::string powerOfTwo(int exponent);  // "2^-21"
 int binadeOf(float x);
 int ulpExponent(float x);
 
-// A rounding error in units in the last place of `rounded`: "-0.37 ulp", or
-// "exact".
+// A rounding error in units in the last place of `rounded`: "exact",
+// "-0.1875 ulp" (every digit, when there are at most five), "+0.0579 ulp",
+// "+0.4999999 ulp" (rounded, but never to a value that looks exact),
+// "+2.27e-13 ulp",
+// "-1254945 ulp" (whole ulps from 1000 up).
 std::string inUlps(Exact error, float rounded);
+
+// Whether `exact` lay halfway between `rounded` and the single on its other
+// side: a tie, which rounding to nearest settles to the even one.
+bool isTie(Exact exact, float rounded);
 
 // Which way `rounded` went from `exact`: "exact", "up", "down", or, when
 // `exact` lay halfway between two singles, "tie, up to even" and the like.
@@ -28,6 +35,18 @@ void printRow(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Runs a section of the programs with its printed lines thrown away: only
 // the values it computes are wanted.
 void runQuietly(void (*section)());
+
+// A long run's progress on standard error, only when it is a terminal and
+// the run has lasted a second: "floatexplain: 41% of 9998001 steps". Cheap
+// enough to call at every step; endProgress clears the line.
+void showProgressNow(long done, long total);
+inline void showProgress(long done, long total)
+{
+    // The clock is read every 2^16 steps only.
+    if (done % 65536 == 0)
+        showProgressNow(done, total);
+}
+void endProgress();
 
 // Ends floatexplain with status 3 when it cannot do what no input should
 // keep it from doing, such as agreeing with the programs' arithmetic.

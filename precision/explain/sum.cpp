@@ -1,8 +1,9 @@
 // floatexplain sum: every step of one of part1's harmonic sums, made by the
 // sums' own code (traced), each rounding measured exactly.
 //
-// Two passes: the first finds what is notable (the first term absorbed, the
-// last step that changes the sum), the second shows the chosen steps.
+// The traced sum runs once and its stored sums are kept. The facts (terms
+// absorbed, the exact sum), the phases and the notable steps are found from
+// that record, and the rows are shown from it.
 
 #include "arithmetic.h"
 #include "commands.h"
@@ -13,8 +14,11 @@
 
 #include <cmath>
 #include <cstdint>
+#include <bit>
 #include <cstdio>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -25,97 +29,256 @@ struct Request {
     int every = 0;  // 0: chosen from the length of the range
     bool summaryOnly = false;
     bool data = false;
+    bool wide = false;  // the full table, past 80 columns
 };
 
-// What the first pass finds.
+// The terms added so far, exactly. The facts need them at every step, so
+// strict terms are counted in a 64-bit integer: a single 1/i with
+// i <= 2^24 is a multiple of 2^-47 below 1, and ten million of them stay far
+// below 2^63 units. 64-bit terms go to an Exact.
+struct Terms {
+    std::int64_t singles = 0;  // in units of 2^-47
+    Exact wide = {0, 0};
+};
+
+Exact exactTerms(const Terms& terms)
+{
+    Exact singles = exactDyadic(static_cast<std::uint64_t>(terms.singles), -47);
+    return singles + terms.wide;
+}
+
+// The sum of the terms 1/i each cut to a multiple of 2^-64, in units of
+// 2^-64 (a 128-bit count in two words): added to at every step, so kept
+// apart from Exact until it is shown.
+struct CutSum {
+    std::uint64_t high = 0, low = 0;
+};
+
+// How a term compares with the unit in the last place of the sum it joins,
+// which decides what rounding can do with it.
+enum class Size { wholeUnits, overHalf, halfOrLess };
+
+// A phase: consecutive steps whose sums share a binade and whose terms are
+// of one size against its ulp.
+struct Phase {
+    int binade;
+    Size size;
+    int firstI;
+    long steps;
+    float before;       // the stored sum before its first step
+    float after;        // and after its last
+    Terms termsBefore;  // the terms added before its first step
+    Terms termsAfter;   // and up to its last
+};
+
 struct Facts {
-    long terms;
-    int firstAbsorbed;  // 0: none
-    int lastChange;     // 0: none
-    long absorbed;
-    long unlikeStrict;  // extended: steps that a strict step from the same sum would end elsewhere
-    float sum;
-    Exact exact;        // the exact sum, each term cut below 2^-64
+    long terms = 0;
+    int firstAbsorbed = 0;  // 0: none
+    int lastChange = 0;     // 0: none
+    long absorbed = 0;
+    long unlikeStrict = 0;  // extended: steps that a strict step from the same sum would end elsewhere
+    float sum = 0;
+    CutSum exact;  // the exact sum, each term cut below 2^-64
+    std::vector<Phase> phases;
+    std::map<long, std::string> notes;  // why a step is worth showing, by its place in the run
 };
 
 Request request;
-Facts facts;
-bool printing;    // the second pass
-float before;     // the stored sum before the step being traced
-Exact exactSoFar;
+std::vector<float> sums;  // the stored sum after each step, as the traced sum made it
 
 constexpr int highest = 1 << 24;  // beyond it, i itself is not exact in single precision
 
-// 1/i cut to a multiple of 2^-64: floor(2^64 / i), from 2^64 - 1 divided by
-// i, which is one less where i divides 2^64.
-Exact cutReciprocal(int i)
+int iAt(long step)
 {
-    if (i == 1)
-        return exactDyadic(1, 0);
-    auto divisor = static_cast<std::uint64_t>(i);
-    bool dividesExactly = (divisor & (divisor - 1)) == 0;
-    return exactDyadic(UINT64_MAX / divisor + (dividesExactly ? 1 : 0), -64);
+    return static_cast<int>(request.decreasing ? request.high - step : request.low + step);
 }
 
-void gather(int i, float sum)
+// Adds floor(2^64 / i). The quotient is estimated in double precision
+// (off by at most 2^11 / i) and corrected with the remainder, instead of a
+// 64-bit division at every step.
+void addCutReciprocal(CutSum& sum, int i)
 {
-    ++facts.terms;
-    if (sum == before) {
-        ++facts.absorbed;
-        if (!facts.firstAbsorbed)
-            facts.firstAbsorbed = i;
-    } else {
-        facts.lastChange = i;
+    if (i == 1) {
+        ++sum.high;
+        return;
     }
-    if (request.extended && addReciprocal(Arithmetic::strictSingle, before, 1.0f, i) != sum)
-        ++facts.unlikeStrict;
+    auto divisor = static_cast<std::uint64_t>(i);
+    auto quotient = static_cast<std::uint64_t>(0x1p64 / static_cast<double>(i));
+    // 2^64 - quotient * i, which is small, read as a signed number.
+    auto remainder = static_cast<std::int64_t>(std::uint64_t{0} - quotient * divisor);
+    for (; remainder < 0; remainder += i)
+        --quotient;
+    for (; remainder >= i; remainder -= i)
+        ++quotient;
+    sum.low += quotient;
+    sum.high += sum.low < quotient;
 }
 
-std::string binadeText(float x)
+Exact exactCutSum(CutSum sum)
 {
-    int exponent = binadeOf(x);
+    return exactDyadic(sum.high, 0) + exactDyadic(sum.low, -64);
+}
+
+// The 64-bit term 1/i exactly, as exactExtended gives it, but without the
+// library's frexp and ldexp, which the facts cannot afford at every step:
+// 1/i lies in [2^e, 2^(e+1)) with e = -bit_width(i - 1), so scaling it by
+// 2^(63 - e), exactly, leaves its 64-bit significand as a whole number.
+Exact exactTerm([[maybe_unused]] int i, Extended term)
+{
+#if EXTENDED_IN_HARDWARE
+    int exponent = -static_cast<int>(std::bit_width(static_cast<unsigned>(i) - 1));
+    Extended scaled = term * 0x1p63L * static_cast<Extended>(std::uint64_t{1} << -exponent);
+    return exactDyadic(static_cast<std::uint64_t>(scaled), exponent - 63);
+#else
+    return exactDyadic(term.significand, term.exponent);
+#endif
+}
+
+// The sum's unit in the last place and half of it, kept from one step to
+// the next while the sum stays in its binade.
+struct Units {
+    int binade = 0;
+    float unit = 0, half = 0;
+    Exact exactUnit = {0, 0}, exactHalf = {0, 0};
+};
+
+// Adds the term 1/i, as the step makes it, to `terms`, and says how it
+// compares with the ulp of the sum it joins.
+Size addTerm(int i, float sum, int binade, Terms& terms, Units& units)
+{
+    if (units.unit == 0 || units.binade != binade) {
+        int exponent = ulpExponent(sum);
+        units = {binade, std::ldexp(1.0f, exponent), std::ldexp(1.0f, exponent - 1),
+                 exactDyadic(2, exponent - 1), exactDyadic(1, exponent - 1)};
+    }
+    if (request.extended) {
+        Exact term = exactTerm(i, extendedDivide(1.0f, i));
+        terms.wide = terms.wide + term;
+        if (!isNegative(term - units.exactUnit))
+            return Size::wholeUnits;
+        return isNegative(units.exactHalf - term) ? Size::overHalf : Size::halfOrLess;
+    }
+    float term = 1.0f / static_cast<float>(i);
+    terms.singles += static_cast<std::int64_t>(static_cast<double>(term) * 0x1p47);
+    if (term >= units.unit)
+        return Size::wholeUnits;
+    return term > units.half ? Size::overHalf : Size::halfOrLess;
+}
+
+std::string binadeText(int exponent)
+{
     char text[32];
     std::snprintf(text, sizeof text, "[2^%d, 2^%d)", exponent, exponent + 1);
     return text;
 }
 
-// Why a step is worth showing, or "" if it is not.
-std::string notes(int i, float sum)
+const char* sizeText(Size size)
 {
-    std::string text;
-    auto add = [&text](const std::string& note) { text += (text.empty() ? "" : "; ") + note; };
-    if (i == facts.firstAbsorbed)
-        add("first term absorbed");
-    if (i == facts.lastChange)
-        add("last change to the sum");
-    if (before == 0 || binadeOf(sum) != binadeOf(before))
-        add("sum enters " + binadeText(sum));
-    return text;
+    switch (size) {
+    case Size::wholeUnits:
+        return "1 ulp or more";
+    case Size::overHalf:
+        return "1/2 to 1 ulp";
+    case Size::halfOrLess:
+        return "1/2 ulp or less";
+    }
+    return "";
 }
 
-int firstI()
+void addNote(Facts& facts, long step, const std::string& note)
 {
-    return request.decreasing ? request.high : request.low;
+    std::string& text = facts.notes[step];
+    text += (text.empty() ? "" : "; ") + note;
 }
 
-int lastI()
+// One step of the record into the facts and the phases.
+void gather(Facts& facts, long step, float before, Terms& terms, Units& units)
 {
-    return request.decreasing ? request.low : request.high;
+    int i = iAt(step);
+    float sum = sums[static_cast<std::size_t>(step)];
+    Terms termsBefore = terms;
+    int binade = binadeOf(sum);
+    Size size = addTerm(i, sum, binade, terms, units);
+    addCutReciprocal(facts.exact, i);
+    ++facts.terms;
+    if (sum == before) {
+        ++facts.absorbed;
+        if (!facts.firstAbsorbed) {
+            facts.firstAbsorbed = i;
+            addNote(facts, step, "first term absorbed");
+        }
+    } else {
+        facts.lastChange = i;
+    }
+    if (request.extended && addReciprocal(Arithmetic::strictSingle, before, 1.0f, i) != sum)
+        ++facts.unlikeStrict;
+
+    if (facts.phases.empty() || facts.phases.back().binade != binade || facts.phases.back().size != size) {
+        if (facts.phases.empty() || facts.phases.back().binade != binade)
+            addNote(facts, step, "sum enters " + binadeText(binade));
+        else
+            addNote(facts, step, std::string("terms now ") + sizeText(size));
+        facts.phases.push_back({binade, size, i, 0, before, sum, termsBefore, terms});
+    }
+    Phase& phase = facts.phases.back();
+    ++phase.steps;
+    phase.after = sum;
+    phase.termsAfter = terms;
 }
 
-void showStrict(int i, float sum, const std::string& note)
+Facts gatherFacts()
+{
+    Facts facts;
+    float before = 0;
+    Terms terms;
+    Units units;
+    for (long step = 0; step < static_cast<long>(sums.size()); ++step) {
+        showProgress(step, static_cast<long>(sums.size()));
+        gather(facts, step, before, terms, units);
+        before = sums[static_cast<std::size_t>(step)];
+    }
+    facts.sum = before;
+    if (facts.lastChange)
+        addNote(facts, request.decreasing ? request.high - facts.lastChange : facts.lastChange - request.low,
+                "last change to the sum");
+    return facts;
+}
+
+// What rounding did: the error, "absorbed" if the sum stayed, and whether
+// the exact value was a tie.
+std::string roundingText(Exact exact, float before, float sum)
+{
+    std::string text = sum == before ? "absorbed" : inUlps(exactSingle(sum) - exact, sum);
+    return isTie(exact, sum) ? text + ", tie to even" : text;
+}
+
+// A step's notes: at the end of a wide row, or on a line of their own
+// under a row that fits 80 columns.
+void showNotes(const std::string& note)
+{
+    if (!note.empty())
+        std::printf("          %s\n", note.c_str());
+}
+
+void showStrict(int i, float before, float sum, const std::string& note)
 {
     // The term and the addition as part1's strict step makes them.
     float term = 1.0f / static_cast<float>(i);
     if (before + term != sum)
         disagree("a strict step differs from the sums' own");
-    Exact error = exactSingle(sum) - (exactSingle(before) + exactSingle(term));
-    printRow("%9d  %s %e  %s %e  %-6s  %-13s  %s", i, bitsOf(term).c_str(), static_cast<double>(term),
-             bitsOf(sum).c_str(), static_cast<double>(sum), powerOfTwo(ulpExponent(sum)).c_str(),
-             sum == before ? "absorbed" : inUlps(error, sum).c_str(), note.c_str());
+    std::string rounding = roundingText(exactSingle(before) + exactSingle(term), before, sum);
+    if (request.wide) {
+        printRow("%9d  %s %e  %s %e  %-6s  %-21s  %s", i, bitsOf(term).c_str(), static_cast<double>(term),
+                 bitsOf(sum).c_str(), static_cast<double>(sum), powerOfTwo(ulpExponent(sum)).c_str(),
+                 rounding.c_str(), note.c_str());
+        return;
+    }
+    printRow("%8d  %e  %s %e  %-6s  %s", i, static_cast<double>(term), bitsOf(sum).c_str(),
+             static_cast<double>(sum), powerOfTwo(ulpExponent(sum)).c_str(), rounding.c_str());
+    showNotes(note);
 }
 
-void showExtended(int i, float sum, const std::string& note)
+void showExtended(int i, float before, float sum, const std::string& note)
 {
     // The two roundings of precisionx's step: the term and the sum to 64
     // bits, then the sum to single precision.
@@ -124,83 +287,124 @@ void showExtended(int i, float sum, const std::string& note)
     if (toSingle(wide) != sum)
         disagree("an extended step differs from the sums' own");
     Exact toWide = exactExtended(wide) - (exactSingle(before) + exactExtended(term));
-    Exact toSingle = exactSingle(sum) - exactExtended(wide);
-    printRow("%9d  %s  %s %e  %-6s  %-13s  %-13s  %s", i, scientific(exactExtended(term), 20).c_str(),
-             bitsOf(sum).c_str(), static_cast<double>(sum), powerOfTwo(ulpExponent(sum)).c_str(),
-             inUlps(toWide, sum).c_str(), sum == before ? "absorbed" : inUlps(toSingle, sum).c_str(), note.c_str());
+    std::string rounding = roundingText(exactExtended(wide), before, sum);
+    if (request.wide) {
+        printRow("%9d  %s  %s %e  %-6s  %-13s  %-21s  %s", i, scientific(exactExtended(term), 20).c_str(),
+                 bitsOf(sum).c_str(), static_cast<double>(sum), powerOfTwo(ulpExponent(sum)).c_str(),
+                 inUlps(toWide, sum).c_str(), rounding.c_str(), note.c_str());
+        return;
+    }
+    // The term is left out: --wide shows it.
+    printRow("%8d  %s %e  %-6s  %-13s  %s", i, bitsOf(sum).c_str(), static_cast<double>(sum),
+             powerOfTwo(ulpExponent(sum)).c_str(), inUlps(toWide, sum).c_str(), rounding.c_str());
+    showNotes(note);
 }
 
-void showData(int i, float sum)
+void showData(int i, float sum, CutSum cutSum)
 {
+    Exact exactSoFar = exactCutSum(cutSum);
     std::printf("%d\t%.9e\t%.13e\t%.6g\n", i, static_cast<double>(sum), toDouble(exactSoFar),
                 std::ldexp(toDouble(exactSingle(sum) - exactSoFar), -ulpExponent(sum)));
 }
 
-void show(int i, float sum)
-{
-    std::string note = request.data ? "" : notes(i, sum);
-    if (note.empty() && i != firstI() && i != lastI() && i % request.every != 0)
-        return;
-    if (request.data)
-        showData(i, sum);
-    else if (request.extended)
-        showExtended(i, sum, note);
-    else
-        showStrict(i, sum, note);
-}
-
-float runPass()
-{
-    before = 0;
-    exactSoFar = {0, 0};
-    Arithmetic arithmetic = request.extended ? Arithmetic::extended : Arithmetic::strictSingle;
-    return request.decreasing ? traced::sumDecreasing(arithmetic, request.low, request.high)
-                              : traced::sumIncreasing(arithmetic, request.low, request.high);
-}
-
 void showHeading()
 {
-    std::printf("%s1/i for i = %d %s %d, %s\n", request.data ? "# " : "", firstI(),
-                request.decreasing ? "down to" : "up to", lastI(),
-                request.extended ? "each step with a 64-bit significand, stored in single precision"
-                                 : "added in strict single precision");
-    if (request.data) {
-        std::printf("# i\tsum\texact sum\terror in ulps\n");
-        return;
-    }
-    if (request.summaryOnly)
-        return;
+    std::printf("%s1/i for i = %d %s %d, %s\n", request.data ? "# " : "", iAt(0),
+                request.decreasing ? "down to" : "up to", iAt(request.high - request.low),
+                request.extended ? "each step to 64 bits, then to single" : "added in strict single precision");
+}
+
+void showTableHeading()
+{
     if (request.every == 1)
         std::printf("every step:\n\n");
     else
-        std::printf("the first and last steps, those where i is a multiple of %d, and the notable ones:\n\n",
-                    request.every);
-    if (request.extended)
-        printRow("%9s  %-25s  %-21s  %-6s  %-13s  %-13s", "i", "term 1/i to 64 bits", "sum after the step", "ulp",
+        std::printf("the first and last steps, every multiple of %d, and the notable ones:\n\n", request.every);
+    if (request.extended && request.wide)
+        printRow("%9s  %-25s  %-21s  %-6s  %-13s  %-21s", "i", "term 1/i to 64 bits", "sum after the step", "ulp",
                  "sum to 64", "sum to single");
-    else
-        printRow("%9s  %-21s  %-21s  %-6s  %-13s", "i", "term 1/i as stored", "sum after the step", "ulp",
+    else if (request.extended)
+        printRow("%8s  %-21s  %-6s  %-13s  %s", "i", "sum after the step", "ulp", "sum to 64", "sum to single");
+    else if (request.wide)
+        printRow("%9s  %-21s  %-21s  %-6s  %-21s", "i", "term 1/i as stored", "sum after the step", "ulp",
                  "rounding");
+    else
+        printRow("%8s  %-12s  %-21s  %-6s  %s", "i", "term 1/i", "sum after the step", "ulp", "rounding");
+}
+
+void showRows(const Facts& facts)
+{
+    showHeading();
+    if (request.data)
+        std::printf("# i\tsum\texact sum\terror in ulps\n");
+    else
+        showTableHeading();
+    long last = static_cast<long>(sums.size()) - 1;
+    float before = 0;
+    CutSum exactSoFar;
+    auto note = facts.notes.begin();
+    for (long step = 0; step <= last; ++step) {
+        showProgress(step, last + 1);
+        int i = iAt(step);
+        float sum = sums[static_cast<std::size_t>(step)];
+        if (request.data)
+            addCutReciprocal(exactSoFar, i);
+        bool noted = note != facts.notes.end() && note->first == step;
+        // --data has no notes: its rows are evenly spaced, for plotting.
+        bool notable = noted && !request.data;
+        if (notable || step == 0 || step == last || i % request.every == 0) {
+            if (request.data)
+                showData(i, sum, exactSoFar);
+            else if (request.extended)
+                showExtended(i, before, sum, notable ? note->second : "");
+            else
+                showStrict(i, before, sum, notable ? note->second : "");
+        }
+        if (noted)
+            ++note;
+        before = sum;
+    }
 }
 
 // The exact sum's terms are each cut below 2^-64, so it lies less than
 // cut = terms * 2^-64 below the true sum. It is shown to the fewest decimal
 // places whose rounding costs at most as much again, half a unit of the last
 // place <= cut, so that it is off by less than 2 * cut.
-void showExactSum()
+void showExactSum(const Facts& facts)
 {
     double bound = std::ldexp(static_cast<double>(facts.terms), -64) * 2;
     int places = static_cast<int>(std::ceil(-std::log10(bound)));
     // The bound, rounded up to two significant digits.
     int exponent = static_cast<int>(std::floor(std::log10(bound)));
     double mantissa = std::ceil(bound / std::pow(10.0, exponent) * 10) / 10;
-    std::printf("exact sum: %s (error below %.1fe%d)\n", decimal(facts.exact, places).c_str(), mantissa, exponent);
+    std::printf("exact sum: %s (error below %.1fe%d)\n", decimal(exactCutSum(facts.exact), places).c_str(), mantissa,
+                exponent);
 }
 
-void showSummary()
+// Each phase with the error its steps add to the sum: what the sum gained
+// beyond the exact terms it was given, in ulps of the phase's binade.
+void showPhases(const Facts& facts)
+{
+    std::printf("\nphases: in each binade of the sum, the terms as added against its ulp:\n"
+                "  1 ulp or more: roundings of either sign; 1/2 to 1 ulp: every step rounds up;\n"
+                "  1/2 ulp or less: absorbed, ties to even. The error a phase adds is the sum\n"
+                "  of its roundings: how far the sum moved beyond its terms.\n\n");
+    printRow("%-14s  %-6s  %-15s  %9s  %8s  %s", "binade", "ulp", "terms", "first i", "steps", "error added");
+    for (const Phase& phase : facts.phases) {
+        Exact moved = exactSingle(phase.after) - exactSingle(phase.before);
+        Exact added = moved - (exactTerms(phase.termsAfter) - exactTerms(phase.termsBefore));
+        printRow("%-14s  %-6s  %-15s  %9d  %8ld  %s", binadeText(phase.binade).c_str(),
+                 powerOfTwo(ulpExponent(phase.after)).c_str(), sizeText(phase.size), phase.firstI, phase.steps,
+                 inUlps(added, phase.after).c_str());
+    }
+}
+
+void showSummary(const Facts& facts)
 {
     auto iOrNone = [](int i) { return i ? "i = " + std::to_string(i) : std::string("none"); };
-    if (!request.summaryOnly)
+    if (request.summaryOnly)
+        showHeading();
+    else
         std::printf("\n");
     std::printf("terms added: %ld\n", facts.terms);
     std::printf("first term absorbed: %s\n", iOrNone(facts.firstAbsorbed).c_str());
@@ -209,9 +413,11 @@ void showSummary()
     if (request.extended)
         std::printf("steps that strict single precision would end elsewhere: %ld\n", facts.unlikeStrict);
     std::printf("final sum: %s %e\n", bitsOf(facts.sum).c_str(), static_cast<double>(facts.sum));
-    showExactSum();
-    std::printf("error of the final sum: %s (ulp %s)\n", inUlps(exactSingle(facts.sum) - facts.exact, facts.sum).c_str(),
+    showExactSum(facts);
+    Exact error = exactSingle(facts.sum) - exactCutSum(facts.exact);
+    std::printf("error of the final sum: %s (ulp %s)\n", inUlps(error, facts.sum).c_str(),
                 powerOfTwo(ulpExponent(facts.sum)).c_str());
+    showPhases(facts);
 }
 
 int defaultEvery()
@@ -225,61 +431,92 @@ int defaultEvery()
     return every;
 }
 
+enum OptionCode { fromCode = 256, toCode, everyCode, decreasingCode, extendedCode, summaryCode, dataCode, wideCode };
+
 void parse(int argc, char** argv)
 {
-    for (int index = 0; index < argc; ++index) {
-        const char* argument = argv[index];
-        if (isOption(argument, "--from"))
-            request.low = numberOption(argc, argv, index, "--from", 1, highest);
-        else if (isOption(argument, "--to"))
-            request.high = numberOption(argc, argv, index, "--to", 1, highest);
-        else if (isOption(argument, "--every"))
-            request.every = numberOption(argc, argv, index, "--every", 1, highest);
-        else if (std::string(argument) == "--decreasing")
+    bool lowGiven = false;
+    for (int code; (code = nextOption(argc, argv, sumOptions)) != -1;) {
+        switch (code) {
+        case fromCode:
+            request.low = numberValue("--from", optarg, 1, highest);
+            lowGiven = true;
+            break;
+        case toCode:
+            request.high = numberValue("--to", optarg, 1, highest);
+            break;
+        case everyCode:
+            request.every = numberValue("--every", optarg, 1, highest);
+            break;
+        case decreasingCode:
             request.decreasing = true;
-        else if (std::string(argument) == "--extended")
+            break;
+        case extendedCode:
             request.extended = true;
-        else if (std::string(argument) == "--summary")
+            break;
+        case summaryCode:
             request.summaryOnly = true;
-        else if (std::string(argument) == "--data")
+            break;
+        case dataCode:
             request.data = true;
-        else
-            usageError(argument[0] == '-' ? "unknown option" : "unexpected argument", argument);
+            break;
+        case wideCode:
+            request.wide = true;
+            break;
+        }
     }
-    if (request.low > request.high)
-        usageError("--from is above --to", nullptr);
+    noMoreArguments(argc, argv);
+    if (request.low > request.high && lowGiven) {
+        std::string what = "--from " + std::to_string(request.low) + " is above --to " + std::to_string(request.high);
+        usageError(what.c_str(), nullptr);
+    }
+    if (request.low > request.high) {
+        std::string example = "floatexplain sum --from 1 --to " + std::to_string(request.high);
+        usageError("--to is below the first i, 2000 unless --from says otherwise, as in", example.c_str());
+    }
     if (request.summaryOnly && request.data)
-        usageError("--summary and --data do not go together", "--data");
+        usageError("--summary shows no steps and --data only steps: give one of them, not both", nullptr);
+    if (request.summaryOnly && request.every)
+        usageError("--every chooses the steps shown, and --summary shows none: give one of them", nullptr);
     if (!request.every)
         request.every = defaultEvery();
 }
 
 }  // namespace
 
-void traceTerm(int i, float sum)
+const option sumOptions[] = {
+    {"from", required_argument, nullptr, fromCode},
+    {"to", required_argument, nullptr, toCode},
+    {"every", required_argument, nullptr, everyCode},
+    {"decreasing", no_argument, nullptr, decreasingCode},
+    {"extended", no_argument, nullptr, extendedCode},
+    {"summary", no_argument, nullptr, summaryCode},
+    {"data", no_argument, nullptr, dataCode},
+    {"wide", no_argument, nullptr, wideCode},
+    helpOption,
+    versionOption,
+    {},
+};
+
+void traceTerm(int, float sum)
 {
-    // The exact sum's division is most of a step's cost: made once for the
-    // summary, and again only for --data, which shows the running sum.
-    if (!printing || request.data)
-        exactSoFar = exactSoFar + cutReciprocal(i);
-    if (printing)
-        show(i, sum);
-    else
-        gather(i, sum);
-    before = sum;
+    sums.push_back(sum);
 }
 
 int sumCommand(int argc, char** argv)
 {
     parse(argc, argv);
-    facts.sum = runPass();
-    facts.exact = exactSoFar;
-    showHeading();
-    if (!request.summaryOnly) {
-        printing = true;
-        runPass();
-    }
+    sums.reserve(static_cast<std::size_t>(request.high - request.low + 1));
+    Arithmetic arithmetic = request.extended ? Arithmetic::extended : Arithmetic::strictSingle;
+    float sum = request.decreasing ? traced::sumDecreasing(arithmetic, request.low, request.high)
+                                   : traced::sumIncreasing(arithmetic, request.low, request.high);
+    if (sums.size() != static_cast<std::size_t>(request.high - request.low + 1) || sums.back() != sum)
+        disagree("the traced sum did not report each of its steps");
+    Facts facts = gatherFacts();
+    if (!request.summaryOnly)
+        showRows(facts);
+    endProgress();
     if (!request.data)
-        showSummary();
+        showSummary(facts);
     return 0;
 }

@@ -15,6 +15,7 @@
 namespace {
 
 bool extended;
+bool wide;  // the full table, past 80 columns
 float tenthSeen;
 std::vector<float> sums;  // after each addition
 
@@ -26,26 +27,45 @@ std::string tenthsText(int n)
 void showRow(int n, float before, float sum)
 {
     Exact exact = exactSingle(before) + exactSingle(tenthSeen);
-    std::string wide;
+    std::string toWide;
     if (extended) {
         // precisionx's step: the sum to 64 bits first, then to single.
         Extended sum64 = extendedAdd(before, toExtended(tenthSeen));
         if (toSingle(sum64) != sum)
             disagree("an extended addition differs from part2's own");
-        wide = inUlps(exactExtended(sum64) - exact, sum);
-        wide.resize(12, ' ');
+        toWide = inUlps(exactExtended(sum64) - exact, sum);
     }
     // The single nearest n/10: where the sum would be if it stayed on
     // course for 1.
     float course = static_cast<float>(n) / 10.0f;
     std::string note = sum == course ? "the single nearest " + tenthsText(n)
                                      : "off course: the single nearest " + tenthsText(n) + " is " + bitsOf(course);
-    printRow("%2d  %s  %-29s  %s%s %e  %-10s  %-17s  %s", n, bitsOf(before).c_str(), decimal(exact).c_str(),
-                wide.c_str(), bitsOf(sum).c_str(), static_cast<double>(sum),
-                inUlps(exactSingle(sum) - exact, sum).c_str(), direction(exact, sum).c_str(), note.c_str());
+    std::string error = inUlps(exactSingle(sum) - exact, sum);
+    if (wide) {
+        if (extended)
+            toWide.resize(12, ' ');
+        printRow("%2d  %s  %-29s  %s%s %e  %-12s  %-17s  %s", n, bitsOf(before).c_str(), decimal(exact).c_str(),
+                 toWide.c_str(), bitsOf(sum).c_str(), static_cast<double>(sum), error.c_str(),
+                 direction(exact, sum).c_str(), note.c_str());
+        return;
+    }
+    // Within 80 columns: the course, and the rounding to 64 bits, below.
+    printRow("%2d  %-29s  %s  %-12s  %s", n, decimal(exact).c_str(), bitsOf(sum).c_str(), error.c_str(),
+             direction(exact, sum).c_str());
+    std::printf("    %s%s\n", extended ? ("to 64 bits: " + toWide + "; ").c_str() : "", note.c_str());
 }
 
 }  // namespace
+
+enum OptionCode { extendedCode = 256, wideCode };
+
+const option tenthsOptions[] = {
+    {"extended", no_argument, nullptr, extendedCode},
+    {"wide", no_argument, nullptr, wideCode},
+    helpOption,
+    versionOption,
+    {},
+};
 
 void traceTenth(float tenth, float sum)
 {
@@ -55,22 +75,26 @@ void traceTenth(float tenth, float sum)
 
 int tenthsCommand(int argc, char** argv)
 {
-    for (int index = 0; index < argc; ++index) {
-        if (std::string(argv[index]) == "--extended")
+    for (int code; (code = nextOption(argc, argv, tenthsOptions)) != -1;) {
+        if (code == extendedCode)
             extended = true;
         else
-            usageError(argv[index][0] == '-' ? "unknown option" : "unexpected argument", argv[index]);
+            wide = true;
     }
+    noMoreArguments(argc, argv);
     traced::settings = extended ? extendedSettings : strictSettings;
     runQuietly(traced::part2);
     if (sums.empty())
         disagree("part2 added nothing");
 
-    std::printf("part2's additions of the tenth %s = %s, %s\n\n", bitsOf(tenthSeen).c_str(),
+    std::printf("part2's additions of the tenth %s = %s,\n%s\n\n", bitsOf(tenthSeen).c_str(),
                 decimal(exactSingle(tenthSeen)).c_str(),
                 extended ? "each with a 64-bit significand, stored in single precision" : "in strict single precision");
-    printRow("%2s  %-8s  %-29s  %s%-21s  %-10s  %-17s  %s", "n", "sum", "+ tenth, exactly",
-             extended ? "to 64 bits  " : "", "rounded to single", "error", "direction", "course for 1");
+    if (wide)
+        printRow("%2s  %-8s  %-29s  %s%-21s  %-12s  %-17s  %s", "n", "sum", "+ tenth, exactly",
+                 extended ? "to 64 bits  " : "", "rounded to single", "error", "direction", "course for 1");
+    else
+        printRow("%2s  %-29s  %-8s  %-12s  %s", "n", "sum + tenth, exactly", "rounded", "error", "direction");
     float before = 0;
     for (std::size_t n = 0; n < sums.size(); ++n) {
         showRow(static_cast<int>(n + 1), before, sums[n]);

@@ -159,6 +159,15 @@ TEST(SoftExtended, EdgesDerivedByHand)
         {{0xc000000000000001, 0}, {top, -1}, {top, 1},
          "x + y = 0x10000000000000001 carries out; in units of 2 exactly "
          "0x8000000000000000.8, a tie, even, so down"},
+        {{top | 1, 0}, {ones, -65}, {top | 1, 0},
+         "a gap of 65 bits: y = (2^64 - 1) * 2^-65 is just under half a unit, whatever lies "
+         "below the 64 bits kept of it; x is odd and stays: no tie, no rounding up"},
+        {{top | 1, 0}, {top, -65}, {top | 1, 0},
+         "a gap of 65 bits with nothing below: y is a quarter of a unit, x stays"},
+        {{top, 0}, {ones, -127}, {top, 0},
+         "a gap of 127 bits: y is just under 2^-63 of a unit, x stays"},
+        {{top | 1, 0}, {top | 1, -64}, {top | 2, 0},
+         "a gap of exactly 64 bits: y = 1/2 + 2^-64 of a unit, just over half: up"},
     };
     for (const Case& c : cases) {
         SoftExtended soft = softAdd(c.x, c.y);
@@ -178,6 +187,17 @@ TEST(SoftExtended, EdgesDerivedByHand)
     SoftExtended tie{0xffffff8000000000, -63};  // 2 - 2^-24
     EXPECT_EQ(std::bit_cast<std::uint32_t>(softToSingle(tie)), 0x40000000u);  // 2.0
     EXPECT_EQ(std::bit_cast<std::uint32_t>(static_cast<float>(toHardware(tie))), 0x40000000u);
+
+    // 1 and, below the kept 24 bits, half a unit of single precision and
+    // then the lowest of the 40 bits cut off: just over half, so up to the
+    // next single, 1 + 2^-23, although the kept 0x800000 is even.
+    SoftExtended overHalf{0x8000008000000001, -63};
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(softToSingle(overHalf)), 0x3f800001u);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(static_cast<float>(toHardware(overHalf))), 0x3f800001u);
+    // The same with only the lowest bit: far under half, so down to 1.
+    SoftExtended lowestBit{0x8000000000000001, -63};
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(softToSingle(lowestBit)), 0x3f800000u);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(static_cast<float>(toHardware(lowestBit))), 0x3f800000u);
 }
 
 TEST(SoftExtended, RoundingToSingle)

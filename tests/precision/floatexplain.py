@@ -11,7 +11,10 @@ by hand below."""
 import decimal
 import math
 import os
+import pty
 import re
+import shlex
+import subprocess
 import sys
 from fractions import Fraction
 
@@ -19,9 +22,12 @@ sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 import blackbox  # noqa: E402
 import emulate  # noqa: E402
 
-STRICT_ROW = re.compile(r"^ *(\d+)  ([0-9a-f]{8}) \S+  ([0-9a-f]{8}) \S+  2\^(-?\d+) +(exact|absorbed|\S+ ulp) *(.*)$")
+ROUNDING = r"((?:exact|absorbed|\S+ ulp)(?:, tie to even)?)"
+STRICT_ROW = re.compile(r"^ *(\d+)  ([0-9a-f]{8}) \S+  ([0-9a-f]{8}) \S+  2\^(-?\d+) +" + ROUNDING + " *(.*)$")
 EXTENDED_ROW = re.compile(
-    r"^ *(\d+)  (\S+)  ([0-9a-f]{8}) \S+  2\^(-?\d+) +(exact|\S+ ulp) +(exact|absorbed|\S+ ulp) *(.*)$")
+    r"^ *(\d+)  (\S+)  ([0-9a-f]{8}) \S+  2\^(-?\d+) +(exact|\S+ ulp) +" + ROUNDING + " *(.*)$")
+PHASE_ROW = re.compile(r"^(\[2\^-?\d+, 2\^-?\d+\)) +2\^(-?\d+) +(1 ulp or more|1/2 to 1 ulp|1/2 ulp or less)"
+                       r" +(\d+) +(\d+)  (exact|\S+ ulp)$")
 SUMMARY = re.compile(r"^([a-z ]+): (.*)$")
 
 
@@ -36,11 +42,66 @@ def ulp_exponent(x):
     return max(math.frexp(float(x))[1] - 1, -126) - 23
 
 
+def exact_digits(x):
+    """All the decimal digits of a non-negative dyadic fraction."""
+    with decimal.localcontext() as context:
+        context.prec = 200
+        text = format(decimal.Decimal(x.numerator) / decimal.Decimal(x.denominator), "f")
+    return text.rstrip("0").rstrip(".") if "." in text else text
+
+
+def significant(text):
+    return text.replace(".", "").lstrip("0")
+
+
+def looks_exact(text):
+    """A reader takes few digits naming a multiple of a power of two for an
+    exact error."""
+    value = Fraction(text)
+    return len(significant(text)) <= 5 and value.denominator & (value.denominator - 1) == 0
+
+
+def rounded(x, digits):
+    """x to `digits` significant digits, halves up, without trailing zeros."""
+    with decimal.localcontext() as context:
+        context.prec = 200
+        exact = decimal.Decimal(x.numerator) / decimal.Decimal(x.denominator)
+        text = format(exact.quantize(decimal.Decimal(1).scaleb(exact.adjusted() + 1 - digits),
+                                     decimal.ROUND_HALF_UP), "f")
+    return text.rstrip("0").rstrip(".") if "." in text else text
+
+
 def ulps_text(error, exponent):
-    ulps = float(error / Fraction(2) ** exponent)
+    """Every digit of a short error; whole ulps from 1000 up; three
+    significant digits in scientific form below a thousandth; else three
+    significant digits, more while the text would pass for exact."""
+    ulps = Fraction(error) / Fraction(2) ** exponent
     if ulps == 0:
         return "exact"
-    return ("%+.0f ulp" if abs(ulps) >= 1000 else "%+.3g ulp") % ulps
+    magnitude = abs(ulps)
+    text = exact_digits(magnitude)
+    if len(significant(text)) > 5:
+        if magnitude >= 1000:
+            text = str(math.floor(magnitude + Fraction(1, 2)))
+        elif magnitude < Fraction(1, 1000):
+            text = scientific(magnitude, 3)
+        else:
+            digits = 3
+            while looks_exact(rounded(magnitude, digits)):
+                digits += 1
+            text = rounded(magnitude, digits)
+    return ("+" if ulps > 0 else "-") + text + " ulp"
+
+
+def is_tie(exact):
+    """Whether a positive exact value lies halfway between two singles: it
+    needs the 25th significant bit, and no further one."""
+    return emulate.round_significand(exact, 25) == exact != emulate.round_significand(exact, 24)
+
+
+def rounding_text(stored, before, exact, exponent):
+    text = "absorbed" if stored == before else ulps_text(stored - exact, exponent)
+    return text + ", tie to even" * is_tie(exact)
 
 
 def bits(x):
@@ -61,7 +122,8 @@ def scientific(x, digits):
 
 
 def model_steps(indices, extended):
-    """Each step as (i, term, sum, ulp exponent, rounding text[, to-64 text])."""
+    """Each step as (i, term, sum, ulp exponent, rounding text, the sum
+    before, the exact term[, to-64 text])."""
     total = Fraction(0)
     for i in indices:
         if extended:
@@ -69,18 +131,65 @@ def model_steps(indices, extended):
             wide = emulate.round_significand(total + term, 64)
             stored = emulate.round_significand(wide, 24)
             exponent = ulp_exponent(stored)
-            to_single = "absorbed" if stored == total else ulps_text(stored - wide, exponent)
-            yield i, term, stored, exponent, to_single, ulps_text(wide - total - term, exponent)
+            yield (i, term, stored, exponent, rounding_text(stored, total, wide, exponent), total, term,
+                   ulps_text(wide - total - term, exponent))
         else:
             term = Fraction(emulate.single(1.0 / i))
             stored = Fraction(emulate.single(float(total) + float(term)))
             exponent = ulp_exponent(stored)
-            yield i, term, stored, exponent, "absorbed" if stored == total else ulps_text(stored - total - term, exponent)
+            yield i, term, stored, exponent, rounding_text(stored, total, total + term, exponent), total, term
         total = stored
 
 
+def model_phases(model):
+    """The runs of steps whose sums share a binade and whose terms compare
+    alike with its ulp, as the phase table shows them, each with the error it
+    adds: how much further the sum moved than the terms it was given."""
+    phases = []
+    for i, term, stored, exponent, _, before, *rest in model:
+        size = size_against_ulp(term, exponent)
+        binade = exponent + 23
+        if not phases or phases[-1]["binade"] != binade or phases[-1]["size"] != size:
+            phases.append(dict(binade=binade, size=size, first=i, steps=0, before=before, terms=Fraction(0)))
+        phase = phases[-1]
+        phase.update(steps=phase["steps"] + 1, after=stored, terms=phase["terms"] + term)
+    return [(f"[2^{p['binade']}, 2^{p['binade'] + 1})", str(p["binade"] - 23), p["size"], str(p["first"]),
+             str(p["steps"]), ulps_text(p["after"] - p["before"] - p["terms"], p["binade"] - 23)) for p in phases]
+
+
+def size_against_ulp(term, exponent):
+    ulp = Fraction(2) ** exponent
+    return "1 ulp or more" if term >= ulp else "1/2 to 1 ulp" if 2 * term > ulp else "1/2 ulp or less"
+
+
+def model_notes(model):
+    """Why each step is notable: the first term absorbed, the last change,
+    a new binade of the sum, or a new size of the terms within one."""
+    notes = [[] for _ in model]
+    changes = [k for k, step in enumerate(model) if step[2] != step[5]]
+    absorbed = [k for k, step in enumerate(model) if step[2] == step[5]]
+    if absorbed:
+        notes[absorbed[0]].append("first term absorbed")
+    previous = None
+    for k, (i, term, stored, exponent, *_) in enumerate(model):
+        binade, size = exponent + 23, size_against_ulp(term, exponent)
+        if previous is None or previous[0] != binade:
+            notes[k].append(f"sum enters [2^{binade}, 2^{binade + 1})")
+        elif previous[1] != size:
+            notes[k].append(f"terms now {size}")
+        previous = binade, size
+    if changes:
+        notes[changes[-1]].append("last change to the sum")
+    return ["; ".join(n) for n in notes]
+
+
 def summary(text):
-    return dict(m.groups() for m in map(SUMMARY.match, text.split("\n\n")[-1].splitlines()) if m)
+    block = next((b for b in text.split("\n\n") if b.startswith("terms added") or "\nterms added" in b), "")
+    return dict(m.groups() for m in map(SUMMARY.match, block.splitlines()) if m)
+
+
+def phases(text):
+    return [m.groups() for m in map(PHASE_ROW.match, text.splitlines()) if m]
 
 
 def check_passes(tally, args):
@@ -89,7 +198,7 @@ def check_passes(tally, args):
               ((20, 800), True), ((20, 900), True), ((16_777_000, 16_777_216), True)]
     for (low, high), extended in passes:
         for order in (emulate.increasing, emulate.decreasing):
-            options = ["sum", "--from", str(low), "--to", str(high), "--every", "1"]
+            options = ["sum", "--from", str(low), "--to", str(high), "--every", "1", "--wide"]
             options += ["--extended"] * extended + ["--decreasing"] * (order is emulate.decreasing)
             label = " ".join(options)
             got, text = run(args, *options)
@@ -99,15 +208,17 @@ def check_passes(tally, args):
             tally.check(f"{label}: one row a step", len(rows) == len(model) and got.status == 0,
                         f"{len(rows)} rows for {len(model)} steps, status {got.status}")
             wrong = []
-            for row, step in zip(rows, model):
+            for row, step, note in zip(rows, model, model_notes(model)):
                 i, term, stored, exponent, to_single = step[:5]
                 if extended:
-                    want = (str(i), scientific(term, 20), bits(stored), str(exponent), step[5], to_single)
+                    want = (str(i), scientific(term, 20), bits(stored), str(exponent), step[7], to_single, note)
                 else:
-                    want = (str(i), bits(term), bits(stored), str(exponent), to_single)
-                if row[:len(want)] != want:
+                    want = (str(i), bits(term), bits(stored), str(exponent), to_single, note)
+                if row != want:
                     wrong.append(f"got {row[:len(want)]}, want {want}")
             tally.check(f"{label}: every step as the model makes it", not wrong, "\n     ".join(wrong[:3]))
+            tally.check(f"{label}: the phases as the model finds them", phases(text) == model_phases(model),
+                        f"{phases(text)}\n     want {model_phases(model)}")
 
             facts = summary(text)
             final = model[-1][2]
@@ -120,8 +231,20 @@ def check_passes(tally, args):
                         and facts.get("last step that changes the sum") == f"i = {changes[-1]}", str(facts))
             tally.check(f"{label}: final sum", facts.get("final sum", "").split(" ")[0] == bits(final), str(facts))
             shown, bound = re.match(r"(\S+) \(error below (\S+)\)", facts.get("exact sum", "0 (error below 0)")).groups()
-            tally.check(f"{label}: exact sum within its bound", abs(Fraction(shown) - exact) < Fraction(bound),
-                        f"{shown} +- {bound}, exact {float(exact)}")
+            # Each term is cut below 2^-64 and the sum shown to half a digit
+            # no larger than that: 2 * terms * 2^-64, rounded up to 2 digits.
+            least = len(model) * Fraction(2) ** -63
+            tally.check(f"{label}: exact sum within its bound, held to the term count",
+                        abs(Fraction(shown) - exact) < Fraction(bound) and least <= Fraction(bound) < least * 11 / 10,
+                        f"{shown} +- {bound}, exact {float(exact)}, {len(model)} terms")
+            if extended:
+                # A strict step from the same stored sum: the model's single
+                # precision, which ends elsewhere now and then.
+                unlike = sum(1 for step in model if emulate.single(float(step[5]) + emulate.single(1.0 / step[0]))
+                             != float(step[2]))
+                tally.check(f"{label}: steps where strict single precision would end elsewhere",
+                            facts.get("steps that strict single precision would end elsewhere") == str(unlike),
+                            f"{facts}, want {unlike}")
             tally.check(f"{label}: error of the final sum",
                         facts.get("error of the final sum") ==
                         f"{ulps_text(final - exact, ulp_exponent(final))} (ulp 2^{ulp_exponent(final)})", str(facts))
@@ -139,12 +262,13 @@ def harmonic(n):
 
 def check_default_pass(tally, args):
     """precision3's increasing 2000..10,000,000 pass. The sum passes 4 at
-    i = 109,165, where a term is still some 19 units of its new last place,
-    2^-21; a term 1/i is at most half a unit once i >= 2^22. At i = 2^22
-    the term is exactly half (a tie, which leaves the even sum alone);
-    every later term is less. Just before, 1/(2^22 - 1) is more than half
-    and still moves the sum. Decreasing, no term is ever absorbed: it would need
-    1/i <= S * 2^-24 with S = ln(10^7 / i), and x e^-x < 1/e forbids it."""
+    i = 109,165 (H(109165) - H(1999) = 4.0000...), where a term is about 19
+    of its new ulp 2^-21. The terms are at least that ulp up to i = 2^21;
+    from 2^21 + 1 to 2^22 - 1 they lie between half an ulp and one, so each
+    step rounds up to one whole ulp; at i = 2^22 the term is exactly half (a
+    tie, which leaves the even sum alone) and every later one is less.
+    Decreasing, no term is ever absorbed: it would need 1/i <= S * 2^-24 with
+    S = ln(10^7 / i), and x e^-x < 1/e forbids it."""
     stalled = emulate.strict_sum(emulate.increasing(2000, 2 ** 22 - 1))
     exact = Fraction(harmonic(10 ** 7) - harmonic(1999))
     got, text = run(args, "sum", "--summary")
@@ -171,16 +295,39 @@ def check_default_pass(tally, args):
                 facts.get("first term absorbed") == "none" and facts.get("terms absorbed") == "0"
                 and facts.get("last step that changes the sum") == "i = 2000", str(facts))
 
+    # The phases in [2^2, 2^3), from the paragraph above: 1/i >= 2^-21 up to
+    # i = 2^21, over half of it up to 2^22 - 1, at most half from 2^22 on.
+    # Each step of the middle phase adds 2^-21 - 1/i: in all, 2097151 ulps
+    # less the sum of the terms, 2^21 (ln 2 - 2^-22) to within 1/3 ulp:
+    # 643,517 ulps. Those absorbed lose every term, 2^21 ln(10^7 / 2^22),
+    # 1,822,127 ulps (to within 1 ulp).
+    got, text = run(args, "sum", "--summary")
+    last = [row for row in phases(text) if row[0] == "[2^2, 2^3)"]
+    lost = 2 ** 21 * math.log(10 ** 7 / 2 ** 22)
+    gained = 2 ** 22 - 1 - 2 ** 21 - 2 ** 21 * math.log((2 ** 22 - 0.5) / (2 ** 21 + 0.5))
+    want = [("1 ulp or more", "109165", str(2 ** 21 - 109165 + 1)),
+            ("1/2 to 1 ulp", str(2 ** 21 + 1), str(2 ** 22 - 1 - 2 ** 21)),
+            ("1/2 ulp or less", str(2 ** 22), str(10 ** 7 - 2 ** 22 + 1))]
+    tally.check("default pass: the three phases of [2^2, 2^3)", [row[2:5] for row in last] == want
+                and [row[1] for row in last] == ["-21"] * 3, str(last))
+    added = [int(row[5].split()[0]) for row in last[1:]] if len(last) == 3 else [0, 0]
+    tally.check("default pass: what the last two phases add",
+                abs(added[0] - gained) < 1 and abs(added[1] + lost) < 1, f"{added}, want {gained}, {-lost}")
+
     # The rows at the stall. 1/(2^22 - 1) = 2^-22 (1 + 2^-22 + ...) is stored
     # as 2^-22 (1 + 2^-22): fraction bit 1 set, 0x34800002. Against the
     # ulp 2^-21 it is a little over a half, so the sum rounds up by
-    # 2^-21 - 2^-22 (1 + 2^-22) = 2^-22 - 2^-44, or 0.5 - 2^-23 ulp: "+0.5".
-    # 1/2^22 is 0x69 << 23 = 0x34800000, exactly half an ulp: absorbed.
-    got, text = run(args, "sum")
+    # 2^-21 - 2^-22 (1 + 2^-22) = 2^-22 - 2^-44, or 0.5 - 2^-23 ulp
+    # = 0.49999988...: to seven digits, 0.4999999, for fewer would read 0.5.
+    # 1/2^22 is 0x69 << 23 = 0x34800000, exactly half an ulp: a tie, which
+    # leaves the sum (its last bit 0: 0x40fd68c4) where it is.
+    got, text = run(args, "sum", "--wide")
     rows = [m.groups() for m in map(STRICT_ROW.match, text.splitlines()) if m]
     rows = [(r[0], r[1], r[4], r[5]) for r in rows if r[0] in (str(2 ** 22 - 1), str(2 ** 22))]
-    tally.check("the rows at 2^22", rows == [(str(2 ** 22 - 1), "34800002", "+0.5 ulp", "last change to the sum"),
-                                             (str(2 ** 22), "34800000", "absorbed", "first term absorbed")], str(rows))
+    tally.check("the rows at 2^22", rows == [
+        (str(2 ** 22 - 1), "34800002", "+0.4999999 ulp", "last change to the sum"),
+        (str(2 ** 22), "34800000", "absorbed, tie to even", "first term absorbed; terms now 1/2 ulp or less")],
+        str(rows))
 
 
 def check_tables(tally, args):
@@ -192,12 +339,12 @@ def check_tables(tally, args):
     exact = Fraction(134217741, 2 ** 27)
     digits = str(decimal.Decimal(exact.numerator) / decimal.Decimal(exact.denominator))
     for extended in (False, True):
-        options = ["tenths"] + ["--extended"] * extended
+        options = ["tenths", "--wide"] + ["--extended"] * extended
         got, text = run(args, *options)
         row = next((line.split() for line in text.splitlines() if line.startswith("10  ")), [])
         # The sums of two singles this size fit 64 bits: never rounded there.
         want = ["10", "3f666668", digits] + ["exact"] * extended + [
-            "3f800001", "1.000000e+00", "+0.188", "ulp", "up", "off", "course:"]
+            "3f800001", "1.000000e+00", "+0.1875", "ulp", "up", "off", "course:"]
         tally.check(f"{' '.join(options)}: the tenth addition", row[:len(want)] == want and got.status == 0,
                     f"{row}\n     want {want}")
         # Ten tenths in one product: 134217730 * 2^-27 = 1 + 2^-26, less than
@@ -209,7 +356,7 @@ def check_tables(tally, args):
     # a*10 = 134217730 * 2^-27 = 1 + 2^-26, which rounds down to 1 by
     # 2^-26, an eighth of the ulp 2^-23 of 1. Line 2 is 1 - (1 - 2^-24) =
     # 2^-24 exactly; Line 1 is 10 * 2^-27, 2^-26 more.
-    got, text = run(args, "distributive")
+    got, text = run(args, "distributive", "--wide")
     rows = {line[:16].strip(): line[16:].split() for line in text.splitlines()}
     want = {
         "a*10": ["3dcccccd", "*", "41200000", "1.00000001490116119384765625", "3f800000", "1.000000e+00",
@@ -222,6 +369,165 @@ def check_tables(tally, args):
     tally.check("distributive: Line 1 - Line 2 is what a*10 lost",
                 "Line 1 - Line 2 = 0.00000001490116119384765625\n" in text
                 and "a*10 rounded by -0.00000001490116119384765625\n" in text)
+
+
+# Every step of a range of at most 1000 terms (high - low + 1), else those
+# where i is a multiple of the least power of ten that leaves at most about
+# 100 of them (terms // every <= 100).
+DEFAULT_EVERY = [((600, 900), 1), ((1, 1000), 1), ((1001, 2000), 1), ((1, 1001), 10), ((2000, 3000), 10),
+                 ((1, 100_000), 1000), ((1, 100_999), 1000), ((1, 101_000), 10_000)]
+
+
+def check_default_every(tally, args):
+    for (low, high), every in DEFAULT_EVERY:
+        got, text = run(args, "sum", "--from", str(low), "--to", str(high), "--wide")
+        heading = "every step:" if every == 1 else \
+            f"the first and last steps, every multiple of {every}, and the notable ones:"
+        rows = [int(m.group(1)) for m in map(STRICT_ROW.match, text.splitlines()) if m]
+        multiples = range(low + (-low) % every, high + 1, every)
+        tally.check(f"sum --from {low} --to {high}: every {every}", text.splitlines()[1:2] == [heading]
+                    and set(multiples) <= set(rows) and rows[0] == low and rows[-1] == high,
+                    f"{text.splitlines()[1:2]}, {len(rows)} rows")
+
+
+# sum --from 1 --to 4, derived by hand. 1/3 is stored as 11184811 * 2^-25
+# (3eaaaaab); 1.5 + 1/3 is 61516459 * 2^-25, 15379114.75 units of 2^-23:
+# up by a quarter to 15379115 (3feaaaab). Adding 1/4 = 2^21 units gives
+# 17476267 * 2^-23, 8738133.5 units of the new ulp 2^-22: a tie, to the
+# even 8738134 (40055556). The sum then exceeds 25/12 by 2/3 ulp. The
+# exact sum's bound is 2 * 4 * 2^-64 = 4.34e-19, shown to 19 places.
+SUM_1_TO_4 = """\
+1/i for i = 1 up to 4, added in strict single precision
+every step:
+
+       i  term 1/i      sum after the step     ulp     rounding
+       1  1.000000e+00  3f800000 1.000000e+00  2^-23   exact
+          sum enters [2^0, 2^1)
+       2  5.000000e-01  3fc00000 1.500000e+00  2^-23   exact
+       3  3.333333e-01  3feaaaab 1.833333e+00  2^-23   +0.25 ulp
+       4  2.500000e-01  40055556 2.083333e+00  2^-22   +0.5 ulp, tie to even
+          sum enters [2^1, 2^2); last change to the sum
+
+terms added: 4
+first term absorbed: none
+last step that changes the sum: i = 4
+terms absorbed: 0
+final sum: 40055556 2.083333e+00
+exact sum: 2.0833333333333333333 (error below 4.4e-19)
+error of the final sum: +0.667 ulp (ulp 2^-22)
+
+phases: in each binade of the sum, the terms as added against its ulp:
+  1 ulp or more: roundings of either sign; 1/2 to 1 ulp: every step rounds up;
+  1/2 ulp or less: absorbed, ties to even. The error a phase adds is the sum
+  of its roundings: how far the sum moved beyond its terms.
+
+binade          ulp     terms              first i     steps  error added
+[2^0, 2^1)      2^-23   1 ulp or more            1         3  +0.25 ulp
+[2^1, 2^2)      2^-22   1 ulp or more            4         1  +0.5 ulp
+"""
+
+# part3 with a = 13421773 * 2^-27 (0.1 rounded up) and b = -13421772 *
+# 2^-27: a + b = 2^-27; b * 10 = -(1 - 2^-24), a single; (a + b) * 10 =
+# 5 * 2^-26; a * 10 = 1 + 2^-26 rounds down by an eighth of the ulp 2^-23
+# of 1; 1 - (1 - 2^-24) = 2^-24.
+DISTRIBUTIVE = """\
+part3's operations in single precision:
+a = 3dcccccd = 0.100000001490116119384765625
+b = bdcccccc = -0.0999999940395355224609375
+
+operation         operands             exact result
+a + b             3dcccccd + bdcccccc  0.000000007450580596923828125
+                  rounded to 32000000 7.450581e-09: exact
+a*10              3dcccccd * 41200000  1.00000001490116119384765625
+                  rounded to 3f800000 1.000000e+00: -0.125 ulp, down
+b*10              bdcccccc * 41200000  -0.999999940395355224609375
+                  rounded to bf7fffff -9.999999e-01: exact
+Line1: (a+b)*10   32000000 * 41200000  0.00000007450580596923828125
+                  rounded to 33a00000 7.450581e-08: exact
+Line2: a*10+b*10  3f800000 + bf7fffff  0.000000059604644775390625
+                  rounded to 33800000 5.960464e-08: exact
+
+Line 1 - Line 2 = 0.00000001490116119384765625
+a*10 rounded by -0.00000001490116119384765625
+"""
+
+
+def tenths_transcript(extended):
+    """tenths, row by row from the model: ten additions of the single
+    nearest 0.1, each exact sum (below 2^28 units of 2^-27, so a double
+    holds it) rounded to single. The 64-bit step never rounds: two singles
+    this size sum within 64 bits."""
+    tenth = Fraction(emulate.single(0.1))
+    lines = ["part2's additions of the tenth 3dcccccd = 0.100000001490116119384765625,",
+             "each with a 64-bit significand, stored in single precision" if extended else "in strict single precision",
+             "", " n  sum + tenth, exactly           rounded   error         direction"]
+    total = Fraction(0)
+    for n in range(1, 11):
+        exact = total + tenth
+        stored = Fraction(emulate.single(float(exact)))
+        exponent = ulp_exponent(stored)
+        way = "exact" if stored == exact else ("tie, " if is_tie(exact) else "") + ("up" if stored > exact else "down")
+        way = way.replace("tie, up", "tie, up to even").replace("tie, down", "tie, down to even")
+        error = ulps_text(stored - exact, exponent)
+        lines.append(f"{n:2d}  {exact_digits(exact):29}  {bits(stored)}  {error:12}  {way}")
+        course = emulate.single(n / 10)
+        name = f"{n // 10}.{n % 10}" if n % 10 else str(n // 10)
+        note = f"the single nearest {name}" if float(stored) == course else \
+            f"off course: the single nearest {name} is {bits(course)}"
+        lines.append("    " + "to 64 bits: exact; " * extended + note)
+        total = stored
+    return "\n".join(lines) + "\n"
+
+
+def check_transcripts(tally, args):
+    """Whole outputs, byte for byte: the layout as well as the values."""
+    transcripts = [(["sum", "--from", "1", "--to", "4"], SUM_1_TO_4), (["distributive"], DISTRIBUTIVE),
+                   (["tenths"], tenths_transcript(False)), (["tenths", "--extended"], tenths_transcript(True))]
+    for arguments, want in transcripts:
+        got, text = run(args, *arguments)
+        text = text.split("\n\nthe sum: ")[0] + "\n" if arguments[0] == "tenths" else text
+        tally.check(f"floatexplain {' '.join(arguments)}: the whole transcript", text == want and got.status == 0,
+                    "\n".join(f"     got  {g!r}\n     want {w!r}" for g, w in zip(text.splitlines(), want.splitlines())
+                              if g != w)[:1500] or f"{len(text)} bytes for {len(want)}")
+
+
+# Every command's default output, and --help, within 80 columns.
+NARROW = [["sum"], ["sum", "--extended"], ["sum", "--from", "1", "--to", "2000", "--decreasing"],
+          ["sum", "--from", "16777000", "--to", "16777216", "--extended"], ["tenths"], ["tenths", "--extended"],
+          ["distributive"], ["--help"]]
+
+
+def check_columns(tally, args):
+    for arguments in NARROW:
+        got, text = run(args, *arguments)
+        widest = max(map(len, text.splitlines()))
+        tally.check(f"floatexplain {' '.join(arguments)}: within 80 columns", widest <= 80 and got.status == 0,
+                    f"{widest} columns")
+
+
+def check_progress(tally, args):
+    """A run of more than a second tells its progress on standard error when
+    that is a terminal (a pseudo-terminal here), and nothing when not."""
+    arguments = ["sum", "--every", "1", "--from", "1", "--to", "600000"]
+    command = shlex.split(os.environ.get("PROGRAM_EMULATOR", "")) + [os.path.join(args.bin, "floatexplain"), *arguments]
+    main, terminal = pty.openpty()
+    child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=terminal)
+    os.close(terminal)
+    shown = b""
+    while True:
+        try:
+            chunk = os.read(main, 4096)
+        except OSError:  # the terminal's other end closed
+            break
+        if not chunk:
+            break
+        shown += chunk
+    os.close(main)
+    status = child.wait()
+    tally.check("progress at a terminal", status == 0 and re.search(rb"\rfloatexplain: \d+% of 600000 steps", shown)
+                and shown.endswith(b"\r" + b" " * 50 + b"\r"), str(shown[-200:]))
+    got = blackbox.run(args.bin, "floatexplain", arguments=arguments, stdout=subprocess.DEVNULL, timeout=600)
+    tally.check("no progress when standard error is not a terminal", got.status == 0 and got.stderr == b"", str(got))
 
 
 def check_data(tally, args):
@@ -239,8 +545,32 @@ USAGE_ERRORS = [
     [], ["bogus"], ["--bogus"], ["sum", "--from"], ["sum", "--from", "0"], ["sum", "--to", "16777217"],
     ["sum", "--from", "5", "--to", "4"], ["sum", "--every", "0"], ["sum", "--every", "2x"],
     ["sum", "--from", "99999999999999999999"], ["sum", "--summary", "--data"], ["sum", "extra"],
-    ["tenths", "--from", "1"], ["distributive", "--extended"],
+    ["tenths", "--from", "1"], ["distributive", "--extended"], ["sum", "-x"], ["sum", "--to", "100"],
+    ["--extended", "sum"], ["sum", "--summary", "--every", "3"], ["tenths", "5"],
 ]
+
+# What a usage error says, where it says more than "unknown option".
+MESSAGES = [
+    (["--extended", "sum"], "--extended is an option of sum and tenths: give it after the command, "
+                            "as in 'floatexplain sum --extended'"),
+    (["--every=5", "sum"], "--every is an option of sum: give it after the command, "
+                           "as in 'floatexplain sum --every=5'"),
+    (["tenths", "--from", "5"], "--from is an option of sum, not of tenths"),
+    (["distributive", "--extended"], "--extended is an option of sum and tenths, not of distributive"),
+    (["sum", "--to", "100"], "--to is below the first i, 2000 unless --from says otherwise, "
+                             "as in 'floatexplain sum --from 1 --to 100'"),
+    (["sum", "--from", "5", "--to", "4"], "--from 5 is above --to 4"),
+    (["sum", "--summary", "--every", "3"], "--every chooses the steps shown, and --summary shows none: "
+                                           "give one of them"),
+    (["sum", "--data", "--summary"], "--summary shows no steps and --data only steps: give one of them, not both"),
+    (["sum", "--every"], "--every needs a value, as in '--every=5'"),
+    (["sum", "-qh"], "unknown option '-q'"),
+]
+
+# Options after the command in any order, = or a separate value, as
+# getopt_long reads them: all the same summary.
+SAME_REQUEST = [["sum", "--summary", "--from", "1", "--to", "4"], ["sum", "--to=4", "--summary", "--from=1"],
+                ["sum", "--to", "4", "--from", "1", "--summary"]]
 
 
 def check_usage(tally, args):
@@ -249,9 +579,31 @@ def check_usage(tally, args):
         tally.check(f"floatexplain {' '.join(arguments)}: usage error",
                     got.status == 2 and got.stdout == b"" and got.stderr.startswith(b"floatexplain: ")
                     and got.stderr.endswith(b"Try 'floatexplain --help'.\n"), str(got))
-    for arguments in (["--help"], ["sum", "--help"], ["tenths", "--extended", "--help"]):
+    for arguments, message in MESSAGES:
         got = blackbox.run(args.bin, "floatexplain", arguments=arguments)
-        tally.check(f"floatexplain {' '.join(arguments)}", got.status == 0 and got.stdout.startswith(b"Usage: "))
+        want = f"floatexplain: {message}\nTry 'floatexplain --help'.\n".encode()
+        tally.check(f"floatexplain {' '.join(arguments)}: says so", got.stderr == want and got.status == 2,
+                    f"{got.stderr}\n     want {want}")
+    outputs = [blackbox.run(args.bin, "floatexplain", arguments=arguments) for arguments in SAME_REQUEST]
+    tally.check("options after the command in any order", all(o.status == 0 for o in outputs)
+                and len({o.stdout for o in outputs}) == 1 and b"i = 1 up to 4" in outputs[0].stdout)
+
+    helps = [blackbox.run(args.bin, "floatexplain", arguments=arguments)
+             for arguments in (["--help"], ["-h"], ["sum", "--help"], ["tenths", "--extended", "-h"],
+                               ["distributive", "--help"])]
+    text = helps[0].stdout.decode()
+    tally.check("--help and -h, before or after the command", all(h.status == 0 for h in helps)
+                and len({h.stdout for h in helps}) == 1 and text.startswith("Usage: "))
+    tally.check("--help ends with examples and the exit statuses, 3 included",
+                re.search(r"\nExamples:\n(  floatexplain .*\n){2,3}\nExit status: 0 .*1 .*write error.*2 .*usage"
+                          r" error.*\n3 if a self-check fails.*\n$", text) is not None, text[-400:])
+    for example in re.findall(r"^  floatexplain (\S+(?: --?\S+(?: \d+)?)*)", text, re.M):
+        got = blackbox.run(args.bin, "floatexplain", arguments=example.split(), timeout=600)
+        tally.check(f"the example floatexplain {example}", got.status == 0 and got.stdout, example)
+    for arguments in (["--version"], ["sum", "--version"]):
+        got = blackbox.run(args.bin, "floatexplain", arguments=arguments)
+        tally.check(f"floatexplain {' '.join(arguments)}", got.status == 0 and re.fullmatch(
+            rb"floatexplain \(teaching programs\) \d+\.\d+\.\d+\n", got.stdout) is not None, str(got))
 
 
 def main():
@@ -260,6 +612,10 @@ def main():
     check_usage(tally, args)
     check_tables(tally, args)
     check_data(tally, args)
+    check_default_every(tally, args)
+    check_transcripts(tally, args)
+    check_columns(tally, args)
+    check_progress(tally, args)
     check_passes(tally, args)
     check_default_pass(tally, args)
     tally.finish()
