@@ -5,6 +5,8 @@
 int sumCommand(int argc, char** argv);
 int tenthsCommand(int argc, char** argv);
 int distributiveCommand(int argc, char** argv);
+int valueCommand(int argc, char** argv);
+int opCommand(int argc, char** argv);
 
 // The options, shared by the commands' parsers.
 [[noreturn]] void usageError(const char* what, const char* argument);

@@ -106,5 +106,9 @@ int main(int argc, char** argv)
         return tenthsCommand(argc - 2, argv + 2);
     if (command == "distributive")
         return distributiveCommand(argc - 2, argv + 2);
+    if (command == "value")
+        return valueCommand(argc - 2, argv + 2);
+    if (command == "op")
+        return opCommand(argc - 2, argv + 2);
     usageError(command[0] == '-' ? "unknown option" : "unknown command", argv[1]);
 }

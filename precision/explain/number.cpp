@@ -1,0 +1,438 @@
+// Numbers read exactly: a decimal keeps its digits, so that its distance to
+// the stored single is exact too; a fraction keeps its numerator and divisor.
+
+#include "number.h"
+
+#include "commands.h"
+#include "show.h"
+
+#include <algorithm>
+#include <bit>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int textWidth = 66;  // beside a 14-column label, within 80
+constexpr int longestDecimal = 1000;  // digits, and the decimal exponent's size
+
+// digits * 10^exponent, the digits without leading zeros ("0" for zero).
+struct Decimal {
+    bool negative;
+    std::string digits;
+    int exponent;
+};
+
+Decimal normalised(Decimal x)
+{
+    std::size_t first = x.digits.find_first_not_of('0');
+    x.digits.erase(0, first == std::string::npos ? x.digits.size() - 1 : first);
+    if (x.digits == "0")
+        x = {false, "0", 0};
+    return x;
+}
+
+// "-0.1000000015" (as decimal() writes it) as a Decimal.
+Decimal decimalFromText(const std::string& text)
+{
+    bool negative = text[0] == '-';
+    std::string digits = text.substr(negative ? 1 : 0);
+    std::size_t point = digits.find('.');
+    int exponent = 0;
+    if (point != std::string::npos) {
+        exponent = -static_cast<int>(digits.size() - point - 1);
+        digits.erase(point, 1);
+    }
+    return normalised({negative, digits, exponent});
+}
+
+// The digits of x and y with the same exponent, the lower of the two.
+void align(Decimal& x, Decimal& y)
+{
+    int exponent = std::min(x.exponent, y.exponent);
+    x.digits.append(static_cast<std::size_t>(x.exponent - exponent), '0');
+    y.digits.append(static_cast<std::size_t>(y.exponent - exponent), '0');
+    x.exponent = y.exponent = exponent;
+    std::size_t width = std::max(x.digits.size(), y.digits.size());
+    x.digits.insert(0, width - x.digits.size(), '0');
+    y.digits.insert(0, width - y.digits.size(), '0');
+}
+
+// x + y, or x - y with x >= y, on aligned digits.
+std::string addDigits(const std::string& x, const std::string& y, bool subtract)
+{
+    std::string result(x.size() + 1, '0');
+    int carry = 0;
+    for (std::size_t k = x.size(); k-- > 0;) {
+        int digit = (x[k] - '0') + (subtract ? -(y[k] - '0') : y[k] - '0') + carry;
+        carry = digit < 0 ? -1 : digit / 10;
+        result[k + 1] = static_cast<char>('0' + (digit + 10) % 10);
+    }
+    result[0] = static_cast<char>('0' + carry);
+    return result;
+}
+
+Decimal difference(Decimal x, Decimal y)
+{
+    align(x, y);
+    if (x.negative != y.negative)
+        return normalised({x.negative, addDigits(x.digits, y.digits, false), x.exponent});
+    if (x.digits >= y.digits)
+        return normalised({x.negative, addDigits(x.digits, y.digits, true), x.exponent});
+    return normalised({!x.negative, addDigits(y.digits, x.digits, true), x.exponent});
+}
+
+// x * 2^exponent, exactly: doubled, or halved as five times a tenth.
+Decimal timesPowerOfTwo(Decimal x, int exponent)
+{
+    int factor = exponent > 0 ? 2 : 5;
+    for (int n = 0; n < std::abs(exponent); ++n) {
+        std::string product(x.digits.size() + 1, '0');
+        int carry = 0;
+        for (std::size_t k = x.digits.size(); k-- > 0;) {
+            int digit = (x.digits[k] - '0') * factor + carry;
+            product[k + 1] = static_cast<char>('0' + digit % 10);
+            carry = digit / 10;
+        }
+        product[0] = static_cast<char>('0' + carry);
+        x.digits = product;
+        x.exponent -= exponent < 0;
+    }
+    return normalised(x);
+}
+
+bool isZero(const Decimal& x)
+{
+    return x.digits == "0";
+}
+
+// x written out in full, with its sign.
+std::string plain(const Decimal& x)
+{
+    std::string digits = x.digits;
+    if (x.exponent >= 0) {
+        digits.append(static_cast<std::size_t>(x.exponent), '0');
+    } else {
+        auto places = static_cast<std::size_t>(-x.exponent);
+        if (digits.size() <= places)
+            digits.insert(0, places + 1 - digits.size(), '0');
+        digits.insert(digits.end() - static_cast<std::ptrdiff_t>(places), '.');
+    }
+    return (x.negative ? "-" : "+") + digits;
+}
+
+// The first `significant` significant digits of a plain decimal, and "..."
+// if any are left: never rounded.
+std::string cut(const std::string& text, int significant)
+{
+    std::size_t end = 0;
+    for (int seen = 0; end < text.size() && seen < significant; ++end)
+        if (std::isdigit(static_cast<unsigned char>(text[end])) && (seen > 0 || text[end] != '0'))
+            ++seen;
+    if (text.find_first_not_of("0.", end) == std::string::npos) {
+        std::string shown = text;
+        if (shown.find('.') != std::string::npos)
+            shown.erase(shown.find_last_not_of('0') + 1);
+        if (shown.back() == '.')
+            shown.pop_back();
+        return shown;
+    }
+    return text.substr(0, end) + "...";
+}
+
+[[noreturn]] void notANumber(const char* text)
+{
+    usageError("not a decimal, a fraction p/q, a bit pattern 0x3dcccccd, inf or nan:", text);
+}
+
+bool equalsIgnoringCase(const char* text, const char* word)
+{
+    std::size_t n = std::strlen(word);
+    if (std::strlen(text) != n)
+        return false;
+    for (std::size_t k = 0; k < n; ++k)
+        if (std::tolower(static_cast<unsigned char>(text[k])) != word[k])
+            return false;
+    return true;
+}
+
+// A run of decimal digits at `text`, moving past it; how many there were.
+std::size_t skipDigits(const char*& text)
+{
+    const char* start = text;
+    while (std::isdigit(static_cast<unsigned char>(*text)))
+        ++text;
+    return static_cast<std::size_t>(text - start);
+}
+
+// A whole number below 2^32 at the start of `text`, moving past it.
+bool readWhole(const char*& text, std::uint32_t& value)
+{
+    const char* start = text;
+    std::size_t count = skipDigits(text);
+    std::uint64_t whole = 0;
+    for (const char* c = start; c < text; ++c) {
+        whole = whole * 10 + static_cast<std::uint64_t>(*c - '0');
+        if (whole > UINT32_MAX)
+            return false;
+    }
+    value = static_cast<std::uint32_t>(whole);
+    return count > 0;
+}
+
+}  // namespace
+
+float nearestSingle(const Ratio& x)
+{
+    float guess = static_cast<float>(toDouble(x.numerator) / x.divisor);
+    float best = guess;
+    Exact bestDistance{};
+    bool first = true;
+    for (float candidate : {std::nextafter(guess, -INFINITY), guess, std::nextafter(guess, INFINITY)}) {
+        if (!std::isfinite(candidate))
+            continue;
+        Exact distance = times(exactSingle(candidate), x.divisor) - x.numerator;
+        if (isNegative(distance))
+            distance = -distance;
+        int order = first ? -1 : compare(distance, bestDistance);
+        if (order < 0 || (order == 0 && (std::bit_cast<std::uint32_t>(candidate) & 1) == 0)) {
+            best = candidate;
+            bestDistance = distance;
+        }
+        first = false;
+    }
+    return best;
+}
+
+namespace {
+
+Operand readFraction(Operand x, bool negative, const char* text)
+{
+    std::uint32_t numerator = 0, divisor = 0;
+    if (!readWhole(text, numerator) || *text++ != '/' || !readWhole(text, divisor) || *text != '\0')
+        usageError("a fraction takes two whole numbers below 2^32 (4294967296), as in 1/3:", x.text.c_str());
+    if (divisor == 0)
+        usageError("a fraction with a divisor of 0:", x.text.c_str());
+    Exact whole = exactDyadic(numerator, 0);
+    x.kind = Operand::Kind::fraction;
+    x.fraction = {negative ? -whole : whole, divisor};
+    x.stored = numerator == 0 ? (negative ? -0.0f : 0.0f) : nearestSingle(x.fraction);
+    return x;
+}
+
+Operand readDecimal(Operand x, bool negative, const char* text)
+{
+    const char* start = text;
+    std::size_t whole = skipDigits(text);
+    std::size_t places = 0;
+    if (*text == '.') {
+        ++text;
+        places = skipDigits(text);
+    }
+    if (whole + places == 0)
+        notANumber(x.text.c_str());
+    long exponent = 0;
+    if (*text == 'e' || *text == 'E') {
+        ++text;
+        bool below = *text == '-';
+        if (*text == '-' || *text == '+')
+            ++text;
+        const char* digits = text;
+        if (skipDigits(text) == 0)
+            notANumber(x.text.c_str());
+        if (text - digits > 6)
+            exponent = 10 * longestDecimal;  // far out of range; refused below
+        else
+            exponent = std::strtol(digits, nullptr, 10);
+        exponent = below ? -exponent : exponent;
+    }
+    if (*text != '\0')
+        notANumber(x.text.c_str());
+    for (const char* c = start; c < start + whole + places + (places ? 1 : 0); ++c)
+        if (*c != '.')
+            x.digits += *c;
+    Decimal value = normalised({negative, x.digits, static_cast<int>(exponent - static_cast<long>(places))});
+    if (value.digits.size() > longestDecimal
+        || (!isZero(value) && std::abs(exponent - static_cast<long>(places)) > longestDecimal))
+        usageError("a decimal of at most 1000 digits, with a power of ten from -1000 to 1000, not", x.text.c_str());
+    x.kind = Operand::Kind::decimal;
+    x.negative = negative;
+    x.digits = value.digits;
+    x.exponent = value.exponent;
+    char* end = nullptr;
+    x.stored = std::strtof(x.text.c_str(), &end);
+    if (*end != '\0')
+        disagree("strtof read a decimal differently");
+    return x;
+}
+
+Decimal decimalOf(const Operand& x)
+{
+    return {x.negative, x.digits, x.exponent};
+}
+
+Rounding describe(bool exact, bool up, bool tie, std::string error, std::string ulps)
+{
+    if (exact)
+        return {"0", "0", "exact"};
+    std::string way = up ? "up" : "down";
+    return {error, ulps, tie ? "a tie, to even: " + way : way};
+}
+
+}  // namespace
+
+Operand readOperand(const char* text)
+{
+    Operand x{Operand::Kind::special, text, 0, false, "", 0, {}};
+    if (*text == '\0')
+        usageError("an empty number:", text);
+    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        const char* digits = text + 2;
+        std::size_t count = std::strspn(digits, "0123456789abcdefABCDEF");
+        if (count == 0 || count > 8 || digits[count] != '\0')
+            usageError("a bit pattern takes 1 to 8 hexadecimal digits, as in 0x3dcccccd:", text);
+        x.kind = Operand::Kind::bits;
+        x.stored = std::bit_cast<float>(static_cast<std::uint32_t>(std::strtoul(digits, nullptr, 16)));
+        return x;
+    }
+    bool negative = text[0] == '-';
+    const char* body = text + (text[0] == '-' || text[0] == '+');
+    if (equalsIgnoringCase(body, "inf") || equalsIgnoringCase(body, "infinity")) {
+        x.stored = negative ? -INFINITY : INFINITY;
+        return x;
+    }
+    if (equalsIgnoringCase(body, "nan")) {
+        x.stored = std::copysign(NAN, negative ? -1.0f : 1.0f);
+        return x;
+    }
+    if (std::strchr(body, '/'))
+        return readFraction(x, negative, body);
+    return readDecimal(x, negative, body);
+}
+
+Rounding roundingOf(Ratio exact, float rounded)
+{
+    Exact error = times(exactSingle(rounded), exact.divisor) - exact.numerator;
+    if (isZero(error))
+        return describe(true, false, false, "", "");
+    bool up = !isNegative(error);
+    // Halfway when twice the exact value is the rounded value and the
+    // single on the other side together.
+    float other = std::nextafter(rounded, up ? -INFINITY : INFINITY);
+    bool tie = std::isfinite(other)
+               && times(exact.numerator, 2) == times(exactSingle(rounded) + exactSingle(other), exact.divisor);
+    std::string sign = up ? "+" : "";
+    return describe(false, up, tie, sign + digitsOf({error, exact.divisor}, 40),
+                    sign + digitsOf({scaled(error, -ulpExponent(rounded)), exact.divisor}, 12));
+}
+
+Rounding roundingOf(const Operand& x)
+{
+    if (x.kind == Operand::Kind::fraction)
+        return roundingOf(x.fraction, x.stored);
+    if (x.kind != Operand::Kind::decimal)
+        return describe(true, false, false, "", "");
+    Decimal written = decimalOf(x);
+    Decimal error = difference(decimalFromText(exactText(x.stored)), written);
+    if (isZero(error))
+        return describe(true, false, false, "", "");
+    bool up = !error.negative;
+    float other = std::nextafter(x.stored, up ? -INFINITY : INFINITY);
+    bool tie = false;
+    if (std::isfinite(other)) {
+        Exact twice = exactSingle(x.stored) + exactSingle(other);
+        tie = isZero(difference(decimalFromText(decimal(scaled(twice, -1))), written));
+    }
+    std::string ulps = plain(timesPowerOfTwo(error, -ulpExponent(x.stored)));
+    return describe(false, up, tie, plain(error), ulps.substr(0, 1) + cut(ulps.substr(1), 12));
+}
+
+std::string ulpsText(const std::string& ulps)
+{
+    return ulps + " ulp";
+}
+
+void printField(const char* label, const std::string& text)
+{
+    std::string name = std::string(label) + ":";
+    std::string rest = text;
+    do {
+        std::size_t length = rest.size();
+        std::size_t next = length;
+        if (length > textWidth) {
+            std::size_t blank = rest.rfind(' ', textWidth);
+            // A blank early in the line would leave most of it empty.
+            length = blank == std::string::npos || blank < textWidth / 2 ? textWidth : blank;
+            next = length + (blank == length);
+        }
+        std::printf("  %-13s%s\n", name.c_str(), rest.substr(0, length).c_str());
+        rest.erase(0, next);
+        name.clear();
+    } while (!rest.empty());
+}
+
+std::string exactText(float x)
+{
+    if (!std::isfinite(x))
+        return std::isnan(x) ? "nan" : x < 0 ? "-inf" : "inf";
+    if (x == 0)
+        return std::signbit(x) ? "-0" : "0";
+    return decimal(exactSingle(x));
+}
+
+void showSingle(float x)
+{
+    auto bits = std::bit_cast<std::uint32_t>(x);
+    std::uint32_t biased = bits >> 23 & 0xff;
+    std::uint32_t fraction = bits & 0x7fffff;
+    std::string exponentBits, fractionBits;
+    for (int k = 7; k >= 0; --k)
+        exponentBits += static_cast<char>('0' + (biased >> k & 1));
+    for (int k = 22; k >= 0; --k)
+        fractionBits += static_cast<char>('0' + (fraction >> k & 1));
+    printField("bits", bitsOf(x) + " = " + std::to_string(bits >> 31) + " " + exponentBits + " " + fractionBits);
+    printField("sign", bits >> 31 ? "1: negative" : "0: positive");
+    std::string exponent = exponentBits + " = " + std::to_string(biased) + ": ";
+    if (biased == 255)
+        exponent += fraction ? "NaN (not a number)" : "infinite";
+    else if (biased == 0)
+        exponent += fraction ? "subnormal, 2^-126" : "zero";
+    else
+        exponent += "2^(" + std::to_string(biased) + " - 127) = " + powerOfTwo(static_cast<int>(biased) - 127) + ", normal";
+    printField("exponent", exponent);
+    if (biased == 255) {
+        printField("significand", fractionBits + (fraction ? ": the NaN's payload" : ""));
+    } else {
+        printField("significand", (biased ? "1." : "0.") + fractionBits);
+        printField("exact value", exactText(x));
+    }
+    char printed[32];
+    std::snprintf(printed, sizeof printed, "%e", static_cast<double>(x));
+    printField("as printed", printed);
+}
+
+void showNeighbours(float x)
+{
+    if (std::isnan(x))
+        return;
+    if (std::isfinite(x))
+        printField("ulp", powerOfTwo(ulpExponent(x)) + " = " + decimal(exactDyadic(1, ulpExponent(x))));
+    for (bool up : {false, true}) {
+        const char* label = up ? "next up" : "next down";
+        float next = std::nextafter(x, up ? INFINITY : -INFINITY);
+        if (next == x) {
+            printField(label, "none");
+        } else if (!std::isfinite(next) || !std::isfinite(x)) {
+            printField(label, bitsOf(next) + " = " + exactText(next));
+        } else {
+            Exact gap = exactSingle(next) - exactSingle(x);
+            int exponent = std::ilogb(std::fabs(toDouble(gap)));  // a power of two, exact as a double
+            printField(label, bitsOf(next) + " = " + exactText(next) + " (" + powerOfTwo(exponent)
+                                  + (up ? " above)" : " below)"));
+        }
+    }
+}
