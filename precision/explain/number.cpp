@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int textWidth = 66;  // beside a 14-column label, within 80
+constexpr int textWidth = 65;  // beside the label's 15 columns, within 80
 constexpr int longestDecimal = 1000;  // digits, and the decimal exponent's size
 
 // digits * 10^exponent, the digits without leading zeros ("0" for zero).
