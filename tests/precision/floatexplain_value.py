@@ -140,6 +140,9 @@ VALUES = [
     ("16777217", {"bits": "4b800000=01001011100000000000000000000000", "exactvalue": "16777216",
                   "rounding": "atie,toeven:down,by-1(-0.5ulp)", "ulp": "2^1=2",
                   "nextdown": "4b7fffff=16777215(2^0below)", "nextup": "4b800001=16777218(2^1above)"}),
+    # 2^22 + 0.3: the ulp there is 2^-1, so the nearest single is 2^22 + 0.5,
+    # 0.2 above, 0.4 of the ulp; biased exponent 22 + 127 = 10010101.
+    ("4194304.3", {"bits": "4a800001=01001010100000000000000000000001", "rounding": "up,by+0.2(+0.4ulp)"}),
     # The smallest subnormal, 2^-149, and 1e-45 read as it: 1e-45 is 0.71
     # of it, past the half. Its exact digits are 5^149 at place 149.
     ("0x00000001", {"bits": "00000001=00000000000000000000000000000001", "exponent": "00000000=0:subnormal,2^-126",
@@ -276,6 +279,36 @@ def check_random(tally, args, count):
     tally.check(f"{count} random operations against exact fractions", not failures, "\n     ".join(failures[:5]))
 
 
+def check_random_values(tally, args, count):
+    """Decimals and fractions read and rounded: the stored single and the
+    rounding (exact error, ulps, direction) against the model."""
+    rng = random.Random(17)
+    failures = []
+    for n in range(count):
+        if n % 4 == 0:
+            text = f"{rng.choice(['', '-'])}{rng.randint(0, 10 ** 6)}/{rng.randint(1, 10 ** 6)}"
+            value = Fraction(text.lstrip("-")) * (-1 if text.startswith("-") else 1)
+        else:
+            text = f"{rng.uniform(-10, 10):.{rng.randint(1, 12)}f}e{rng.randint(-50, 40)}"
+            value = Fraction(text)
+        rounded, tie = to_single(value)
+        got, out = run(args, "value", text)
+        shown = fields(out)
+        if got.status != 0 or any(len(line) > 80 for line in out.splitlines()):
+            failures.append(f"{text}: status {got.status} or a long line")
+        elif rounded in (INF, -INF):
+            if not shown.get("rounding", "").startswith("up,toinfinity" if rounded > 0 else "down,to-infinity"):
+                failures.append(f"{text}: want an overflow, got {shown.get('rounding')}")
+        elif shown.get("bits", "")[:8] != bits(rounded) and not (value == 0 and shown.get("bits", "")[1:8] == "0000000"):
+            failures.append(f"{text}: bits {shown.get('bits')}, want {bits(rounded)}")
+        else:
+            why = check_rounding(shown.get("rounding", ""), value, rounded, tie)
+            if why:
+                failures.append(f"{text}: {why}: {shown.get('rounding')}")
+    tally.check(f"{count} random decimals and fractions against exact fractions", not failures,
+                "\n     ".join(failures[:5]))
+
+
 def check_usage(tally, args):
     for arguments in USAGE_ERRORS:
         got = blackbox.run(args.bin, "floatexplain", arguments=arguments)
@@ -292,6 +325,7 @@ def main():
     check_values(tally, args)
     check_operations(tally, args)
     check_random(tally, args, 400)
+    check_random_values(tally, args, 200)
     tally.finish()
 
 
