@@ -291,6 +291,30 @@ Exact scaled(Exact x, int exponent)
     return isNegative(x) ? -result : result;
 }
 
+Exact roundedToBits(Ratio x, int bits, bool& tie)
+{
+    tie = false;
+    std::uint64_t remainder = 0;
+    Exact quotient = dividedBy(magnitudeOf(x.numerator), x.divisor, remainder);
+    int top = topBit(quotient);
+    if (top < 0)
+        return {};
+    // The kept bits end at `last`; the bit below it is the half, and what
+    // lies below the half (or in the remainder) decides a tie.
+    int last = top - bits + 1;
+    if (last < 1)
+        disagree("a value too small to round in the exact arithmetic");
+    std::uint64_t kept = shifted(quotient, -last).words[0];
+    bool half = shifted(quotient, 1 - last).words[0] & 1;
+    bool below = remainder != 0 || anyBelow(quotient, last - 1);
+    tie = half && !below;
+    Exact magnitude = exactDyadic(kept, last - fractionBits);
+    // One unit up; at 2^bits that is still exact, the next power of two.
+    if (half && (below || (kept & 1)))
+        magnitude = magnitude + exactDyadic(1, last - fractionBits);
+    return isNegative(x.numerator) ? -magnitude : magnitude;
+}
+
 double toDouble(Exact x)
 {
     Exact magnitude = magnitudeOf(x);

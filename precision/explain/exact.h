@@ -52,6 +52,12 @@ struct Ratio {
 // without its trailing zeros).
 Ratio exactQuotient(float x, float y);
 
+// x rounded to `bits` significant bits (at most 64), to nearest, ties to
+// even, with no bound on the exponent: the 64-bit significand of the
+// extended format, for one. x must be at least 2^-320 in magnitude, or 0.
+// `tie` tells whether x lay halfway between the two nearest.
+Exact roundedToBits(Ratio x, int bits, bool& tie);
+
 // Rounded, for display and for ratios.
 double toDouble(Exact x);
 

@@ -314,20 +314,26 @@ Operand readOperand(const char* text)
     return readDecimal(x, negative, body);
 }
 
-Rounding roundingOf(Ratio exact, float rounded)
+Rounding roundingOf(Ratio exact, Exact rounded, bool tie, int ulpExponent)
 {
-    Exact error = times(exactSingle(rounded), exact.divisor) - exact.numerator;
+    Exact error = times(rounded, exact.divisor) - exact.numerator;
     if (isZero(error))
         return describe(true, false, false, "", "");
     bool up = !isNegative(error);
-    // Halfway when twice the exact value is the rounded value and the
-    // single on the other side together.
-    float other = std::nextafter(rounded, up ? -INFINITY : INFINITY);
-    bool tie = std::isfinite(other)
-               && times(exact.numerator, 2) == times(exactSingle(rounded) + exactSingle(other), exact.divisor);
     std::string sign = up ? "+" : "";
     return describe(false, up, tie, sign + digitsOf({error, exact.divisor}, 40),
-                    sign + digitsOf({scaled(error, -ulpExponent(rounded)), exact.divisor}, 12));
+                    sign + digitsOf({scaled(error, -ulpExponent), exact.divisor}, 12));
+}
+
+Rounding roundingOf(Ratio exact, float rounded)
+{
+    Exact error = times(exactSingle(rounded), exact.divisor) - exact.numerator;
+    // Halfway when twice the exact value is the rounded value and the
+    // single on the other side together.
+    float other = std::nextafter(rounded, isNegative(error) ? INFINITY : -INFINITY);
+    bool tie = !isZero(error) && std::isfinite(other)
+               && times(exact.numerator, 2) == times(exactSingle(rounded) + exactSingle(other), exact.divisor);
+    return roundingOf(exact, exactSingle(rounded), tie, ulpExponent(rounded));
 }
 
 Rounding roundingOf(const Operand& x)

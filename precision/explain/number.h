@@ -42,6 +42,9 @@ struct Rounding {
 
 // The rounding of an exact value to `rounded`, a finite single.
 Rounding roundingOf(Ratio exact, float rounded);
+// The same to any exact `rounded` (a tie or not, as its rounding found),
+// measured in units of 2^ulpExponent.
+Rounding roundingOf(Ratio exact, Exact rounded, bool tie, int ulpExponent);
 // The rounding of the operand's own value (as written) to its stored single.
 Rounding roundingOf(const Operand& x);
 

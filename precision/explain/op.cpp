@@ -6,9 +6,11 @@
 #include "number.h"
 #include "show.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -47,6 +49,56 @@ std::string resultText(Ratio x)
     return decimal(x.numerator) + "/" + std::to_string(x.divisor) + " = " + digitsOf(x, 40);
 }
 
+// The 64-bit value stored in single precision: infinite from half a unit
+// past the largest single on (a tie there goes to the even 2^128).
+float storedSingle(Exact wide)
+{
+    Exact limit = exactSingle(FLT_MAX) + exactDyadic(1, 103);
+    if (compare(isNegative(wide) ? -wide : wide, limit) >= 0)
+        return isNegative(wide) ? -INFINITY : INFINITY;
+    return nearestSingle({wide, 1});
+}
+
+// precisionx's two roundings: the operation to a 64-bit significand, then
+// the store to single precision.
+struct Extended64 {
+    Exact value;
+    bool tie;
+    float stored;
+};
+
+// As precisionx evaluates: on the x87 unit where long double is the
+// extended format (a sum by precisionx's own extendedAdd), else exactly,
+// and by its integer routine where it has one (a sum of two singles of one
+// sign). Each is held against the exact rounding.
+Extended64 extendedStep(char operation, float a, float b, const Ratio& exact)
+{
+    Extended64 step{};
+    step.value = roundedToBits(exact, 64, step.tie);
+    step.stored = storedSingle(step.value);
+#if EXTENDED_IN_HARDWARE
+    Extended x = toExtended(a), y = toExtended(b);
+    Extended machine = operation == '+' ? extendedAdd(a, y) : operation == '-' ? x - y : operation == '*' ? x * y : x / y;
+    if (!(exactExtended(machine) == step.value) || toSingle(machine) != step.stored)
+        disagree("the x87 unit's extended result differs from the exact rounding");
+    step.stored = toSingle(machine);  // a zero keeps the machine's sign
+#else
+    if (operation == '+' && std::signbit(a) == std::signbit(b)) {
+        Exact sum = exactExtended(softAdd(toExtended(std::fabs(a)), toExtended(std::fabs(b))));
+        if (!((std::signbit(a) ? -sum : sum) == step.value))
+            disagree("precisionx's extended sum differs from the exact rounding");
+    }
+#endif
+    return step;
+}
+
+std::string roundingText(const Rounding& rounding, const char* none)
+{
+    if (rounding.direction == "exact")
+        return none;
+    return rounding.direction + ", by " + rounding.error + " (" + ulpsText(rounding.ulps) + ")";
+}
+
 void showOperand(const char* label, const Operand& x)
 {
     std::string text = x.text + ", stored as " + bitsOf(x.stored) + " = " + exactText(x.stored);
@@ -58,16 +110,55 @@ void showOperand(const char* label, const Operand& x)
 
 }  // namespace
 
+// The operation as precisionx makes it: the 64-bit rounding and the store
+// apart, each error in units in the last place of the single stored.
+void showExtended(char op, float a, float b, const Ratio& exact, float strict)
+{
+    Extended64 step = extendedStep(op, a, b, exact);
+    std::string wide = decimal(step.value);
+    char printed[32];
+    std::snprintf(printed, sizeof printed, "%e", static_cast<double>(step.stored));
+    if (!std::isfinite(step.stored)) {
+        printField("to 64 bits", wide);
+        printField("to single", bitsOf(step.stored) + " = " + exactText(step.stored) + " (" + printed + ")");
+        printField("rounding", "to infinity: half an ulp or more past the largest single");
+    } else {
+        int ulp = ulpExponent(step.stored);
+        Rounding toWide = roundingOf(exact, step.value, step.tie, ulp);
+        printField("to 64 bits", wide + (toWide.direction == "exact" ? ", exact" : ""));
+        if (toWide.direction != "exact")
+            printField("rounding", roundingText(toWide, ""));
+        printField("to single", bitsOf(step.stored) + " = " + exactText(step.stored) + " (" + printed + ")");
+        printField("ulp", powerOfTwo(ulp));
+        printField("store", roundingText(roundingOf({step.value, 1}, step.stored), "none: exact"));
+        if (toWide.direction != "exact")
+            printField("in all", roundingText(roundingOf(exact, step.stored), "exact"));
+    }
+    printField("strict", bitsOf(strict) + (strict == step.stored || (std::isnan(strict) && std::isnan(step.stored))
+                                               ? ": the same single, rounded once"
+                                               : ": another single, rounded once"));
+}
+
 int opCommand(int argc, char** argv)
 {
-    if (argc != 3)
-        usageError(argc < 3 ? "op takes A OP B: a missing operand or operator" : "op takes A OP B, not more:",
-                   argc > 3 ? argv[3] : nullptr);
-    std::string operation = argv[1];
+    bool extended = false;
+    std::vector<char*> operands;
+    for (int index = 0; index < argc; ++index) {
+        if (std::string(argv[index]) == "--extended")
+            extended = true;
+        else if (argv[index][0] == '-' && argv[index][1] == '-')
+            usageError("unknown option", argv[index]);
+        else
+            operands.push_back(argv[index]);
+    }
+    if (operands.size() != 3)
+        usageError(operands.size() < 3 ? "op takes A OP B: a missing operand or operator" : "op takes A OP B, not more:",
+                   operands.size() > 3 ? operands[3] : nullptr);
+    std::string operation = operands[1];
     if (operation.size() != 1 || operation.find_first_of("+-*/") != 0)
-        usageError("op's operator is +, -, * or /, not", argv[1]);
-    Operand a = readOperand(argv[0]);
-    Operand b = readOperand(argv[2]);
+        usageError("op's operator is +, -, * or /, not", operands[1]);
+    Operand a = readOperand(operands[0]);
+    Operand b = readOperand(operands[2]);
     char op = operation[0];
     float result = apply(op, a.stored, b.stored);
 
@@ -82,6 +173,10 @@ int opCommand(int argc, char** argv)
     }
     Ratio exact = exactResult(op, a.stored, b.stored);
     printField(name.c_str(), resultText(exact));
+    if (extended) {
+        showExtended(op, a.stored, b.stored, exact, result);
+        return 0;
+    }
     char printed[32];
     std::snprintf(printed, sizeof printed, "%e", static_cast<double>(result));
     printField("rounded", bitsOf(result) + " = " + exactText(result) + " (" + printed + ")");
@@ -94,8 +189,6 @@ int opCommand(int argc, char** argv)
         disagree("the machine's single-precision result is not the single nearest the exact one");
     Rounding rounding = roundingOf(exact, result);
     printField("ulp", powerOfTwo(ulpExponent(result)));
-    printField("rounding", rounding.direction == "exact" ? "none: the operation is exact"
-                                                          : rounding.direction + ", by " + rounding.error + " ("
-                                                                + ulpsText(rounding.ulps) + ")");
+    printField("rounding", roundingText(rounding, "none: the operation is exact"));
     return 0;
 }
