@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <bit>
 #include <cctype>
+#include <cfloat>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -210,6 +211,18 @@ float nearestSingle(const Ratio& x)
 
 namespace {
 
+}  // namespace
+
+float singleOf(Exact x)
+{
+    Exact limit = exactSingle(FLT_MAX) + exactDyadic(1, 103);
+    if (compare(isNegative(x) ? -x : x, limit) >= 0)
+        return isNegative(x) ? -INFINITY : INFINITY;
+    return nearestSingle({x, 1});
+}
+
+namespace {
+
 Operand readFraction(Operand x, bool negative, const char* text)
 {
     std::uint32_t numerator = 0, divisor = 0;
@@ -336,25 +349,37 @@ Rounding roundingOf(Ratio exact, float rounded)
     return roundingOf(exact, exactSingle(rounded), tie, ulpExponent(rounded));
 }
 
-Rounding roundingOf(const Operand& x)
+Rounding roundingOf(const Operand& x, Exact rounded, bool tie, int ulpExponent)
 {
     if (x.kind == Operand::Kind::fraction)
-        return roundingOf(x.fraction, x.stored);
+        return roundingOf(x.fraction, rounded, tie, ulpExponent);
     if (x.kind != Operand::Kind::decimal)
         return describe(true, false, false, "", "");
-    Decimal written = decimalOf(x);
-    Decimal error = difference(decimalFromText(exactText(x.stored)), written);
+    Decimal error = difference(decimalFromText(decimal(rounded)), decimalOf(x));
     if (isZero(error))
         return describe(true, false, false, "", "");
-    bool up = !error.negative;
-    float other = std::nextafter(x.stored, up ? -INFINITY : INFINITY);
-    bool tie = false;
-    if (std::isfinite(other)) {
-        Exact twice = exactSingle(x.stored) + exactSingle(other);
-        tie = isZero(difference(decimalFromText(decimal(scaled(twice, -1))), written));
-    }
-    std::string ulps = plain(timesPowerOfTwo(error, -ulpExponent(x.stored)));
-    return describe(false, up, tie, plain(error), ulps.substr(0, 1) + cut(ulps.substr(1), 12));
+    std::string ulps = plain(timesPowerOfTwo(error, -ulpExponent));
+    return describe(false, !error.negative, tie, plain(error), ulps.substr(0, 1) + cut(ulps.substr(1), 12));
+}
+
+bool isMidpoint(const Operand& x, Exact low, Exact high)
+{
+    if (x.kind == Operand::Kind::fraction)
+        return times(x.fraction.numerator, 2) == times(low + high, x.fraction.divisor);
+    if (x.kind == Operand::Kind::decimal)
+        return isZero(difference(decimalFromText(decimal(scaled(low + high, -1))), decimalOf(x)));
+    return false;
+}
+
+Rounding roundingOf(const Operand& x)
+{
+    Rounding rounding = roundingOf(x, exactSingle(x.stored), false, ulpExponent(x.stored));
+    if (rounding.direction == "exact")
+        return rounding;
+    float other = std::nextafter(x.stored, rounding.direction == "up" ? -INFINITY : INFINITY);
+    if (std::isfinite(other) && isMidpoint(x, exactSingle(x.stored), exactSingle(other)))
+        rounding.direction = "a tie, to even: " + rounding.direction;
+    return rounding;
 }
 
 std::string ulpsText(const std::string& ulps)

@@ -30,6 +30,9 @@ Operand readOperand(const char* text);
 // lies beyond them. The double quotient is within a unit of it; exact
 // comparisons pick it among that and its two neighbours.
 float nearestSingle(const Ratio& x);
+// x stored in single precision: the nearest single, or infinite from half
+// an ulp past the largest on (a tie there goes to the even 2^128).
+float singleOf(Exact x);
 
 // What a rounding did to a value: the error (rounded - exact) exactly,
 // or cut with "..." where its digits do not end; in ulps of the rounded
@@ -47,6 +50,10 @@ Rounding roundingOf(Ratio exact, float rounded);
 Rounding roundingOf(Ratio exact, Exact rounded, bool tie, int ulpExponent);
 // The rounding of the operand's own value (as written) to its stored single.
 Rounding roundingOf(const Operand& x);
+// The same to any exact `rounded`, in units of 2^ulpExponent.
+Rounding roundingOf(const Operand& x, Exact rounded, bool tie, int ulpExponent);
+// Whether the operand's value is exactly halfway between low and high.
+bool isMidpoint(const Operand& x, Exact low, Exact high);
 
 // "+0.2 ulp" and the like, from a count of ulps as roundingOf gives it.
 std::string ulpsText(const std::string& ulps);

@@ -6,7 +6,6 @@
 #include "number.h"
 #include "show.h"
 
-#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -49,16 +48,6 @@ std::string resultText(Ratio x)
     return decimal(x.numerator) + "/" + std::to_string(x.divisor) + " = " + digitsOf(x, 40);
 }
 
-// The 64-bit value stored in single precision: infinite from half a unit
-// past the largest single on (a tie there goes to the even 2^128).
-float storedSingle(Exact wide)
-{
-    Exact limit = exactSingle(FLT_MAX) + exactDyadic(1, 103);
-    if (compare(isNegative(wide) ? -wide : wide, limit) >= 0)
-        return isNegative(wide) ? -INFINITY : INFINITY;
-    return nearestSingle({wide, 1});
-}
-
 // precisionx's two roundings: the operation to a 64-bit significand, then
 // the store to single precision.
 struct Extended64 {
@@ -75,7 +64,7 @@ Extended64 extendedStep(char operation, float a, float b, const Ratio& exact)
 {
     Extended64 step{};
     step.value = roundedToBits(exact, 64, step.tie);
-    step.stored = storedSingle(step.value);
+    step.stored = singleOf(step.value);
 #if EXTENDED_IN_HARDWARE
     Extended x = toExtended(a), y = toExtended(b);
     Extended machine = operation == '+' ? extendedAdd(a, y) : operation == '-' ? x - y : operation == '*' ? x * y : x / y;

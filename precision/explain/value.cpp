@@ -5,12 +5,58 @@
 #include "number.h"
 #include "show.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
+
+bool extended;
+
+// The number with the 64-bit significand precisionx computes with, when
+// the exact arithmetic holds it (from 2^-300 to 2^128); `tie` tells whether
+// it lay halfway between two such values.
+bool wideValue(const Operand& x, Exact& wide, bool& tie)
+{
+    tie = false;
+    if (x.kind == Operand::Kind::fraction) {
+        wide = roundedToBits(x.fraction, 64, tie);
+        // precisionx's own quotient, where the numerator is a single and the
+        // divisor an int: its terms 1/i are made so.
+        Exact numerator = isNegative(x.fraction.numerator) ? -x.fraction.numerator : x.fraction.numerator;
+        if (compare(numerator, exactDyadic(1, 24)) <= 0 && x.fraction.divisor <= INT_MAX) {
+            auto n = static_cast<float>(toDouble(numerator));
+            Exact quotient = exactExtended(extendedDivide(n, static_cast<int>(x.fraction.divisor)));
+            if (!((isNegative(x.fraction.numerator) ? -quotient : quotient) == wide))
+                disagree("precisionx's extended quotient differs from the exact rounding");
+        }
+        return true;
+    }
+    if (x.kind != Operand::Kind::decimal) {
+        wide = exactSingle(x.stored);
+        return true;
+    }
+#if EXTENDED_IN_HARDWARE
+    // The C library's conversion, rounded correctly to the 64 bits.
+    long double value = std::strtold(x.text.c_str(), nullptr);
+    long double magnitude = std::fabs(value);
+    if (magnitude != 0 && (magnitude < 0x1p-300L || magnitude >= 0x1p128L))
+        return false;
+    wide = exactExtended(value);
+    bool up = !roundingOf(x, wide, false, 0).error.starts_with("-");
+    long double other = std::nextafter(value, up ? -HUGE_VALL : HUGE_VALL);
+    tie = std::fabs(other) < 0x1p128L && std::fabs(other) >= 0x1p-300L
+          && isMidpoint(x, wide, exactExtended(other));
+    return true;
+#else
+    usageError("value --extended reads a decimal where long double has a 64-bit significand; here, give it as a "
+               "fraction p/q:",
+               x.text.c_str());
+#endif
+}
 
 std::string writtenText(const Operand& x)
 {
@@ -41,11 +87,39 @@ std::string readingText(const Operand& x)
     return rounding.direction + ", by " + rounding.error + " (" + ulpsText(rounding.ulps) + ")";
 }
 
+// The number as precisionx holds it, and stored from there in single
+// precision: each rounding in units in the last place of the single.
+void showWide(const Operand& x)
+{
+    Exact wide{};
+    bool tie = false;
+    if (!std::isfinite(x.stored) && x.kind != Operand::Kind::decimal) {
+        printField("to 64 bits", exactText(x.stored) + ", as in single precision");
+        return;
+    }
+    if (!wideValue(x, wide, tie)) {
+        printField("to 64 bits", "far outside the singles' range: stored as " + exactText(x.stored) + " either way");
+        return;
+    }
+    // A zero keeps its sign in either format.
+    float stored = isZero(wide) ? x.stored : singleOf(wide);
+    int ulp = ulpExponent(std::isfinite(stored) ? stored : FLT_MAX);
+    Rounding rounding = roundingOf(x, wide, tie, ulp);
+    printField("to 64 bits", (isZero(wide) ? exactText(x.stored) : decimal(wide)) + (rounding.direction == "exact" ? ", exact" : ""));
+    if (rounding.direction != "exact")
+        printField("its error", rounding.direction + ", by " + rounding.error + " (" + ulpsText(rounding.ulps) + ")");
+    bool same = stored == x.stored || (std::isnan(stored) && std::isnan(x.stored));
+    printField("to single", bitsOf(stored) + (same ? ": the same single as read directly"
+                                                   : ": not the single read directly, rounded twice"));
+}
+
 void showValue(const Operand& x)
 {
     printField("number", writtenText(x));
     showSingle(x.stored);
     printField("rounding", readingText(x));
+    if (extended)
+        showWide(x);
     showNeighbours(x.stored);
 }
 
@@ -56,6 +130,10 @@ int valueCommand(int argc, char** argv)
     std::vector<Operand> numbers;
     for (int index = 0; index < argc; ++index) {
         std::string argument = argv[index];
+        if (argument == "--extended") {
+            extended = true;
+            continue;
+        }
         // A leading '-' followed by a digit, '.', 'i' or 'n' is a negative number.
         if (argument.size() > 1 && argument[0] == '-' && argument.find_first_of("0123456789.iInN") != 1)
             usageError("unknown option", argv[index]);

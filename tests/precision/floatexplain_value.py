@@ -48,6 +48,25 @@ def ulp_exponent(x):
     return max(exponent, -126) - 23
 
 
+def binade(x):
+    """The exponent of x's power of two (x nonzero)."""
+    m = abs(x)
+    exponent = m.numerator.bit_length() - m.denominator.bit_length()
+    return exponent - 1 if Fraction(2) ** exponent > m else exponent
+
+
+def round_bits(x, bits):
+    """x to `bits` significant bits, nearest, ties to even, any exponent."""
+    if x == 0:
+        return x
+    unit = Fraction(2) ** (binade(x) - bits + 1)
+    scaled = abs(x) / unit
+    whole = scaled.numerator // scaled.denominator
+    rest = scaled - whole
+    whole += rest > Fraction(1, 2) or (rest == Fraction(1, 2) and whole % 2)
+    return whole * unit * (1 if x > 0 else -1)
+
+
 def to_single(x):
     """x rounded to single precision: (value or +-INF, whether it was a tie)."""
     q = ulp_exponent(x)
@@ -252,14 +271,32 @@ def check_random(tally, args, count):
         x, y = from_bits(a), from_bits(b)
         exact = {"+": x + y, "-": x - y, "*": x * y, "/": x / y if y else None}[op]
         rounded, tie = to_single(exact)
-        got, text = run(args, "op", "0x%08x" % a, op, "0x%08x" % b)
+        extended = rng.random() < 0.25
+        got, text = run(args, "op", *["--extended"] * extended, "0x%08x" % a, op, "0x%08x" % b)
         shown = fields(text)
-        label = f"op 0x{a:08x} {op} 0x{b:08x}"
+        label = f"op {'--extended ' * extended}0x{a:08x} {op} 0x{b:08x}"
+        if extended and rounded not in (INF, -INF):
+            # precisionx's two roundings; from 64 bits to 24 a second
+            # rounding never moves a single operation's result (64 >= 2 * 24 + 2).
+            wide = round_bits(exact, 64)
+            wide_shown = shown.get("to64bits", "").removesuffix(",exact")
+            stored = shown.get("tosingle", "").split("=")[0]
+            if not re.fullmatch(r"-?[\d.]+", wide_shown) or Fraction(wide_shown) != wide:
+                failures.append(f"{label}: to 64 bits {wide_shown}, want {float(wide)!r}")
+            elif stored != bits(rounded) and not (rounded == 0 and stored in ("00000000", "80000000")):
+                failures.append(f"{label}: to single {stored}, want {bits(rounded)}")
+            elif not shown.get("strict", "").endswith(":thesamesingle,roundedonce"):
+                failures.append(f"{label}: {shown.get('strict')}")
+            why = check_rounding(shown.get("inall", shown.get("store", "")).replace("none:exact", "none:theoperationisexact"),
+                                 exact, rounded, tie)
+            if why:
+                failures.append(f"{label}: in all: {why}")
+            continue
         if got.status != 0 or any(len(line) > 80 for line in text.splitlines()):
             failures.append(f"{label}: status {got.status} or a long line")
             continue
         if rounded in (INF, -INF):
-            if not shown.get("rounded", "").startswith("7f800000=inf" if rounded > 0 else "ff800000=-inf"):
+            if not shown.get("tosingle" if extended else "rounded", "").startswith("7f800000=inf" if rounded > 0 else "ff800000=-inf"):
                 failures.append(f"{label}: want an overflow, got {shown.get('rounded')}")
             continue
         # The exact result: digits for a binary fraction, N/q = ... for a quotient.
@@ -309,6 +346,31 @@ def check_random_values(tally, args, count):
                 "\n     ".join(failures[:5]))
 
 
+def check_extended_values(tally, args):
+    # 1/3 * 2^65 = 12297829382473034410.67 rounds up to ...411: a third of
+    # the 64-bit unit 2^-65 above; stored from there as read directly.
+    got, text = run(args, "value", "--extended", "1/3")
+    shown = fields(text)
+    wide = Fraction(12297829382473034411, 2 ** 65)
+    tally.check("value --extended 1/3: to 64 bits", got.status == 0 and Fraction(shown.get("to64bits", "0")) == wide
+                and shown.get("tosingle") == "3eaaaaab:thesamesingleasreaddirectly", str(shown))
+    # check_rounding measures in ulps of its `rounded`: the 64-bit value's
+    # ulp as a single is 2^-25, the ulp the error is shown in.
+    tally.check("value --extended 1/3: its error",
+                check_rounding(shown.get("itserror", ""), Fraction(1, 3), wide, False) == "", shown.get("itserror"))
+    # 1 + 2^-24 is halfway between 1 and the next single up; 10^-25 more is
+    # above it, so the single is 3f800001. But 10^-25 is below half the
+    # 64-bit unit 2^-63: to 64 bits it is the halfway value, whose store
+    # ties to the even 1. Only where long double is the 64-bit format is a
+    # decimal read there; elsewhere floatexplain says so.
+    got, text = run(args, "value", "--extended", "1.0000000596046447753906251")
+    shown = fields(text)
+    refused = got.status == 2 and b"where long double has a 64-bit significand" in got.stderr
+    tally.check("value --extended: rounded twice, to the other single", refused or (
+        got.status == 0 and shown.get("bits", "")[:8] == "3f800001" and shown.get("to64bits") == "1.000000059604644775390625"
+        and shown.get("tosingle") == "3f800000:notthesinglereaddirectly,roundedtwice"), str(shown) + str(got.stderr))
+
+
 def check_usage(tally, args):
     for arguments in USAGE_ERRORS:
         got = blackbox.run(args.bin, "floatexplain", arguments=arguments)
@@ -326,6 +388,7 @@ def main():
     check_operations(tally, args)
     check_random(tally, args, 400)
     check_random_values(tally, args, 200)
+    check_extended_values(tally, args)
     tally.finish()
 
 
