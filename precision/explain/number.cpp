@@ -382,6 +382,12 @@ Rounding roundingOf(const Operand& x)
     return rounding;
 }
 
+std::string overflowText(float infinity)
+{
+    return infinity > 0 ? "up, to infinity: half an ulp or more past the largest single"
+                        : "down, to -infinity: half an ulp or more past the lowest single";
+}
+
 std::string ulpsText(const std::string& ulps)
 {
     return ulps + " ulp";

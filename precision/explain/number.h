@@ -55,6 +55,10 @@ Rounding roundingOf(const Operand& x, Exact rounded, bool tie, int ulpExponent);
 // Whether the operand's value is exactly halfway between low and high.
 bool isMidpoint(const Operand& x, Exact low, Exact high);
 
+// How a finite value rounds to `infinity`: from half an ulp past the
+// largest single on.
+std::string overflowText(float infinity);
+
 // "+0.2 ulp" and the like, from a count of ulps as roundingOf gives it.
 std::string ulpsText(const std::string& ulps);
 

@@ -88,6 +88,13 @@ std::string roundingText(const Rounding& rounding, const char* none)
     return rounding.direction + ", by " + rounding.error + " (" + ulpsText(rounding.ulps) + ")";
 }
 
+std::string roundedText(float x)
+{
+    char printed[32];
+    std::snprintf(printed, sizeof printed, "%e", static_cast<double>(x));
+    return bitsOf(x) + " = " + exactText(x) + " (" + printed + ")";
+}
+
 void showOperand(const char* label, const Operand& x)
 {
     std::string text = x.text + ", stored as " + bitsOf(x.stored) + " = " + exactText(x.stored);
@@ -97,27 +104,23 @@ void showOperand(const char* label, const Operand& x)
     printField(label, text);
 }
 
-}  // namespace
-
 // The operation as precisionx makes it: the 64-bit rounding and the store
 // apart, each error in units in the last place of the single stored.
 void showExtended(char op, float a, float b, const Ratio& exact, float strict)
 {
     Extended64 step = extendedStep(op, a, b, exact);
     std::string wide = decimal(step.value);
-    char printed[32];
-    std::snprintf(printed, sizeof printed, "%e", static_cast<double>(step.stored));
     if (!std::isfinite(step.stored)) {
         printField("to 64 bits", wide);
-        printField("to single", bitsOf(step.stored) + " = " + exactText(step.stored) + " (" + printed + ")");
-        printField("rounding", "to infinity: half an ulp or more past the largest single");
+        printField("to single", roundedText(step.stored));
+        printField("store", overflowText(step.stored));
     } else {
         int ulp = ulpExponent(step.stored);
         Rounding toWide = roundingOf(exact, step.value, step.tie, ulp);
         printField("to 64 bits", wide + (toWide.direction == "exact" ? ", exact" : ""));
         if (toWide.direction != "exact")
-            printField("rounding", roundingText(toWide, ""));
-        printField("to single", bitsOf(step.stored) + " = " + exactText(step.stored) + " (" + printed + ")");
+            printField("its error", roundingText(toWide, ""));
+        printField("to single", roundedText(step.stored));
         printField("ulp", powerOfTwo(ulp));
         printField("store", roundingText(roundingOf({step.value, 1}, step.stored), "none: exact"));
         if (toWide.direction != "exact")
@@ -127,6 +130,8 @@ void showExtended(char op, float a, float b, const Ratio& exact, float strict)
                                                ? ": the same single, rounded once"
                                                : ": another single, rounded once"));
 }
+
+}  // namespace
 
 int opCommand(int argc, char** argv)
 {
@@ -166,12 +171,9 @@ int opCommand(int argc, char** argv)
         showExtended(op, a.stored, b.stored, exact, result);
         return 0;
     }
-    char printed[32];
-    std::snprintf(printed, sizeof printed, "%e", static_cast<double>(result));
-    printField("rounded", bitsOf(result) + " = " + exactText(result) + " (" + printed + ")");
+    printField("rounded", roundedText(result));
     if (!std::isfinite(result)) {
-        printField("rounding", result > 0 ? "up, to infinity: half an ulp or more past the largest single"
-                                          : "down, to -infinity: half an ulp or more past the lowest single");
+        printField("rounding", overflowText(result));
         return 0;
     }
     if (nearestSingle(exact) != result)

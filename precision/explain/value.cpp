@@ -79,8 +79,7 @@ std::string readingText(const Operand& x)
     if (x.kind == Operand::Kind::bits || x.kind == Operand::Kind::special)
         return std::isnan(x.stored) ? "none: not a number" : "none: taken as it is";
     if (std::isinf(x.stored))
-        return x.stored > 0 ? "up, to infinity: half an ulp or more past the largest single"
-                            : "down, to -infinity: half an ulp or more past the lowest single";
+        return overflowText(x.stored);
     Rounding rounding = roundingOf(x);
     if (rounding.direction == "exact")
         return "none: stored exactly";
