@@ -153,7 +153,8 @@ Exact exactDyadic(std::uint64_t significand, int exponent)
     }
     Exact x{};
     x.words[position / 64] = significand << (position % 64);
-    if (position % 64)
+    // In the top word the range check has left nothing to carry over.
+    if (position % 64 && position / 64 + 1 < exactWords)
         x.words[position / 64 + 1] = significand >> (64 - position % 64);
     return x;
 }
