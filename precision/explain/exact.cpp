@@ -279,6 +279,18 @@ Exact times(Exact x, std::uint32_t factor)
     return isNegative(x) ? -product : product;
 }
 
+Exact cutQuotient(Exact x, std::uint32_t divisor)
+{
+    std::uint64_t remainder = 0;
+    Exact quotient = dividedBy(magnitudeOf(x), divisor, remainder);
+    return isNegative(x) ? -quotient : quotient;
+}
+
+int topExponent(Exact x)
+{
+    return topBit(magnitudeOf(x)) - fractionBits;
+}
+
 Exact scaled(Exact x, int exponent)
 {
     Exact magnitude = magnitudeOf(x);

@@ -40,6 +40,10 @@ bool isZero(Exact x);
 // -1, 0 or 1 as x is less than, equal to or greater than y.
 int compare(Exact x, Exact y);
 Exact times(Exact x, std::uint32_t factor);  // x * factor
+// x / divisor, cut toward zero to a multiple of 2^-384.
+Exact cutQuotient(Exact x, std::uint32_t divisor);
+// The exponent of the highest power of two in x (x nonzero).
+int topExponent(Exact x);
 Exact scaled(Exact x, int exponent);         // x * 2^exponent, exactly
 
 // numerator / divisor, the divisor at least 1.

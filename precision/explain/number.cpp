@@ -111,6 +111,12 @@ bool isZero(const Decimal& x)
     return x.digits == "0";
 }
 
+int compareMagnitudes(Decimal x, Decimal y)
+{
+    align(x, y);
+    return x.digits < y.digits ? -1 : x.digits > y.digits ? 1 : 0;
+}
+
 // x written out in full, with its sign.
 std::string plain(const Decimal& x)
 {
@@ -347,6 +353,59 @@ Rounding roundingOf(Ratio exact, float rounded)
     bool tie = !isZero(error) && std::isfinite(other)
                && times(exact.numerator, 2) == times(exactSingle(rounded) + exactSingle(other), exact.divisor);
     return roundingOf(exact, exactSingle(rounded), tie, ulpExponent(rounded));
+}
+
+bool holdsWide(const Operand& x)
+{
+    if (x.kind != Operand::Kind::decimal)
+        return std::isfinite(x.stored);
+    // From 10^-90 (below 2^-298) to 10^39 (above 2^128).
+    int magnitude = static_cast<int>(x.digits.size()) + x.exponent - 1;
+    return x.digits == "0" || (magnitude >= -90 && magnitude <= 38);
+}
+
+Exact wideOfDecimal(const Operand& x, bool& tie)
+{
+    tie = false;
+    Decimal written = decimalOf(x);
+    if (isZero(written))
+        return {};
+    // Within 1000 * 2^-384 below the number: its whole part digit by digit,
+    // its fraction from the last digit up, a tenth at a time.
+    std::string digits = written.digits;
+    std::size_t places = written.exponent < 0 ? static_cast<std::size_t>(-written.exponent) : 0;
+    digits.append(static_cast<std::size_t>(std::max(written.exponent, 0)), '0');
+    digits.insert(0, places + 1 > digits.size() ? places + 1 - digits.size() : 0, '0');
+    Exact whole{}, fraction{};
+    for (std::size_t k = 0; k < digits.size() - places; ++k)
+        whole = times(whole, 10) + exactDyadic(static_cast<std::uint64_t>(digits[k] - '0'), 0);
+    for (std::size_t k = digits.size(); k-- > digits.size() - places;)
+        fraction = cutQuotient(fraction + exactDyadic(static_cast<std::uint64_t>(digits[k] - '0'), 0), 10);
+    bool ignored = false;
+    Exact guess = roundedToBits({whole + fraction, 1}, 64, ignored);
+    // The nearest 64-bit value is the guess or a neighbour: the one whose
+    // distance to the digits is least, or, at equal distances, the even
+    // one of two, which rounding their midpoint names.
+    Decimal magnitude = written;
+    magnitude.negative = false;
+    int exponent = topExponent(guess);
+    Exact unit = exactDyadic(1, exponent - 63);
+    Exact below = guess == exactDyadic(1, exponent) ? scaled(unit, -1) : unit;
+    Exact best = guess;
+    Decimal bestDistance = difference(decimalFromText(decimal(guess)), magnitude);
+    bestDistance.negative = false;
+    for (Exact candidate : {guess - below, guess + unit}) {
+        Decimal distance = difference(decimalFromText(decimal(candidate)), magnitude);
+        distance.negative = false;
+        int order = compareMagnitudes(distance, bestDistance);
+        if (order == 0)
+            best = roundedToBits({scaled(best + candidate, -1), 1}, 64, tie);
+        if (order < 0) {
+            best = candidate;
+            bestDistance = distance;
+        }
+    }
+    return written.negative ? -best : best;
 }
 
 Rounding roundingOf(const Operand& x, Exact rounded, bool tie, int ulpExponent)

@@ -34,6 +34,13 @@ float nearestSingle(const Ratio& x);
 // an ulp past the largest on (a tie there goes to the even 2^128).
 float singleOf(Exact x);
 
+// Whether the exact arithmetic holds the operand with a 64-bit significand:
+// a finite single, a fraction, or a decimal from 10^-90 to 10^39 (or 0).
+bool holdsWide(const Operand& x);
+// A decimal operand rounded to a 64-bit significand, to nearest, ties to
+// even (`tie` tells whether it lay halfway), from its digits exactly.
+Exact wideOfDecimal(const Operand& x, bool& tie);
+
 // What a rounding did to a value: the error (rounded - exact) exactly,
 // or cut with "..." where its digits do not end; in ulps of the rounded
 // value; and the way it went ("up", "down", "exact", "a tie, to even: up").

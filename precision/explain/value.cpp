@@ -17,8 +17,8 @@ namespace {
 bool extended;
 
 // The number with the 64-bit significand precisionx computes with, when
-// the exact arithmetic holds it (from 2^-300 to 2^128); `tie` tells whether
-// it lay halfway between two such values.
+// the exact arithmetic holds it (see holdsWide); `tie` tells whether it lay
+// halfway between two such values.
 bool wideValue(const Operand& x, Exact& wide, bool& tie)
 {
     tie = false;
@@ -39,23 +39,15 @@ bool wideValue(const Operand& x, Exact& wide, bool& tie)
         wide = exactSingle(x.stored);
         return true;
     }
-#if EXTENDED_IN_HARDWARE
-    // The C library's conversion, rounded correctly to the 64 bits.
-    long double value = std::strtold(x.text.c_str(), nullptr);
-    long double magnitude = std::fabs(value);
-    if (magnitude != 0 && (magnitude < 0x1p-300L || magnitude >= 0x1p128L))
+    if (!holdsWide(x))
         return false;
-    wide = exactExtended(value);
-    bool up = !roundingOf(x, wide, false, 0).error.starts_with("-");
-    long double other = std::nextafter(value, up ? -HUGE_VALL : HUGE_VALL);
-    tie = std::fabs(other) < 0x1p128L && std::fabs(other) >= 0x1p-300L
-          && isMidpoint(x, wide, exactExtended(other));
-    return true;
-#else
-    usageError("value --extended reads a decimal where long double has a 64-bit significand; here, give it as a "
-               "fraction p/q:",
-               x.text.c_str());
+    wide = wideOfDecimal(x, tie);
+#if EXTENDED_IN_HARDWARE
+    // The C library's conversion to the 64-bit format, rounded correctly too.
+    if (!(exactExtended(std::strtold(x.text.c_str(), nullptr)) == wide))
+        disagree("strtold's 64-bit value differs from the exact rounding");
 #endif
+    return true;
 }
 
 std::string writtenText(const Operand& x)
