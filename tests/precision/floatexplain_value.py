@@ -366,6 +366,17 @@ def check_extended_values(tally, args):
     # ulp as a single is 2^-25, the ulp the error is shown in.
     tally.check("value --extended 1/3: its error",
                 check_rounding(shown.get("itserror", ""), Fraction(1, 3), wide, False) == "", shown.get("itserror"))
+    # 1 + 2^-64 is halfway between 1 and 1 + 2^-63 (its last bit odd): the
+    # tie goes down, to 1; 1 + 3 * 2^-64, between that odd one and the even
+    # 1 + 2^-62, goes up.
+    for halves, wide in ((1, Fraction(1)), (3, 1 + Fraction(1, 2 ** 62))):
+        value = 1 + Fraction(halves, 2 ** 64)
+        text = str(value.numerator * 5 ** 64)[:1] + "." + str(value.numerator * 5 ** 64)[1:]
+        got, out = run(args, "value", "--extended", text)
+        shown = fields(out)
+        tally.check(f"value --extended 1 + {halves} * 2^-64: a tie at 64 bits", got.status == 0
+                    and Fraction(shown.get("to64bits", "0")) == wide
+                    and check_rounding(shown.get("itserror", ""), value, wide, True) == "", str(shown))
     # 1 + 2^-24 is halfway between 1 and the next single up; 10^-25 more is
     # above it, so the single is 3f800001. But 10^-25 is below half the
     # 64-bit unit 2^-63: to 64 bits it is the halfway value, whose store
