@@ -10,10 +10,14 @@
 int sumCommand(int argc, char** argv);
 int tenthsCommand(int argc, char** argv);
 int distributiveCommand(int argc, char** argv);
+int valueCommand(int argc, char** argv);
+int opCommand(int argc, char** argv);
 
 extern const option sumOptions[];
 extern const option tenthsOptions[];
 extern const option distributiveOptions[];
+extern const option valueOptions[];
+extern const option opOptions[];
 
 // Every command's table ends with these two and an empty entry.
 constexpr option helpOption = {"help", no_argument, nullptr, 'h'};
@@ -24,6 +28,10 @@ constexpr option versionOption = {"version", no_argument, nullptr, 'V'};
 // --version are answered here. An option the command does not have is a
 // usage error that names the command it belongs to, if any.
 int nextOption(int argc, char** argv, const option* options);
+// value's and op's numbers may begin with '-' (-0.1, and op's '-'), so there
+// only -h and an argument that begins with "--" are options: its value in
+// `options`, or 0 for a number. --help and --version are answered here.
+int numberOption(const char* command, const char* argument, const option* options);
 // After the options: a usage error for any argument left.
 void noMoreArguments(int argc, char** argv);
 

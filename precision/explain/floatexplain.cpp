@@ -24,6 +24,12 @@ const char usage[] =
     "                 phases of each binade the sum crosses\n"
     "  tenths         the ten additions of the tenth of part 2, each rounding exactly\n"
     "  distributive   the operations of part 3, each rounding exactly\n"
+    "  value X...     each number as single precision stores it: its bits, exact\n"
+    "                 value, rounding, ulp and neighbours; X is a decimal (0.1,\n"
+    "                 1e-45, -0.0), a fraction p/q, a bit pattern 0x3dcccccd, inf\n"
+    "                 or nan\n"
+    "  op A OP B      one operation (+, -, * or /) on two singles: the exact\n"
+    "                 result, the single it rounds to, the error and its direction\n"
     "\n"
     "Options of sum:\n"
     "  --from L       the first i (default 2000)\n"
@@ -44,6 +50,8 @@ const char usage[] =
     "  --wide         the full table, wider than 80 columns\n"
     "Options of distributive:\n"
     "  --wide         the full table, wider than 80 columns\n"
+    "Options of value and op:\n"
+    "  --extended     also as precisionx: to a 64-bit significand, then stored\n"
     "\n"
     "  -h, --help     show this help and exit\n"
     "  --version      show the version and exit\n"
@@ -52,6 +60,8 @@ const char usage[] =
     "  floatexplain sum --from 1 --to 4      every step of 1 + 1/2 + 1/3 + 1/4\n"
     "  floatexplain sum --summary            where precision3's longest sum stalls\n"
     "  floatexplain tenths --extended        ten tenths as precisionx adds them\n"
+    "  floatexplain value 0.1 1/3 16777217   three numbers as singles\n"
+    "  floatexplain op 0.1 '*' 10            one rounding that lands on 1\n"
     "\n"
     "Exit status: 0 on success, 1 on a write error, 2 on a usage error,\n"
     "3 if a self-check fails (floatexplain disagrees with the programs).\n";
@@ -67,6 +77,8 @@ const Command commands[] = {
     {"sum", sumCommand, sumOptions},
     {"tenths", tenthsCommand, tenthsOptions},
     {"distributive", distributiveCommand, distributiveOptions},
+    {"value", valueCommand, valueOptions},
+    {"op", opCommand, opOptions},
 };
 
 [[noreturn]] void showHelp()
@@ -160,6 +172,29 @@ int nextOption(int argc, char** argv, const option* options)
         usageError(what.c_str(), nullptr);
     }
     return code;
+}
+
+int numberOption(const char* command, const char* argument, const option* options)
+{
+    std::string text = argument;
+    if (text == "-h")
+        showHelp();
+    if (text.rfind("--", 0) != 0)
+        return 0;
+    for (; options->name; ++options) {
+        if (text == std::string("--") + options->name) {
+            if (options->val == helpOption.val)
+                showHelp();
+            if (options->val == versionOption.val)
+                showVersion();
+            return options->val;
+        }
+    }
+    std::string commandsWithIt = owners(optionName(argument));
+    if (commandsWithIt.empty())
+        usageError("unknown option", argument);
+    std::string what = "--" + optionName(argument) + " is an option of " + commandsWithIt + ", not of " + command;
+    usageError(what.c_str(), nullptr);
 }
 
 void noMoreArguments(int argc, char** argv)

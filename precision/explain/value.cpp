@@ -1,0 +1,138 @@
+// floatexplain value: a number the student picks, as single precision
+// stores it, taken apart exactly.
+
+#include "commands.h"
+#include "number.h"
+#include "show.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool extended;
+
+// The number with the 64-bit significand precisionx computes with, when
+// the exact arithmetic holds it (see holdsWide); `tie` tells whether it lay
+// halfway between two such values.
+bool wideValue(const Operand& x, Exact& wide, bool& tie)
+{
+    tie = false;
+    if (x.kind == Operand::Kind::fraction) {
+        wide = roundedToBits(x.fraction, 64, tie);
+        // precisionx's own quotient, where the numerator is a single and the
+        // divisor an int: its terms 1/i are made so.
+        Exact numerator = isNegative(x.fraction.numerator) ? -x.fraction.numerator : x.fraction.numerator;
+        if (compare(numerator, exactDyadic(1, 24)) <= 0 && x.fraction.divisor <= INT_MAX) {
+            auto n = static_cast<float>(toDouble(numerator));
+            Exact quotient = exactExtended(extendedDivide(n, static_cast<int>(x.fraction.divisor)));
+            if (!((isNegative(x.fraction.numerator) ? -quotient : quotient) == wide))
+                disagree("precisionx's extended quotient differs from the exact rounding");
+        }
+        return true;
+    }
+    if (x.kind != Operand::Kind::decimal) {
+        wide = exactSingle(x.stored);
+        return true;
+    }
+    if (!holdsWide(x))
+        return false;
+    wide = wideOfDecimal(x, tie);
+#if EXTENDED_IN_HARDWARE
+    // The C library's conversion to the 64-bit format, rounded correctly too.
+    if (!(exactExtended(std::strtold(x.text.c_str(), nullptr)) == wide))
+        disagree("strtold's 64-bit value differs from the exact rounding");
+#endif
+    return true;
+}
+
+std::string writtenText(const Operand& x)
+{
+    switch (x.kind) {
+    case Operand::Kind::decimal:
+        return x.text + ", a decimal";
+    case Operand::Kind::fraction:
+        return x.text + " = " + digitsOf(x.fraction, 40);
+    case Operand::Kind::bits:
+        return x.text + ", a bit pattern";
+    case Operand::Kind::special:
+        break;
+    }
+    return x.text;
+}
+
+// How reading the number rounded it.
+std::string readingText(const Operand& x)
+{
+    if (x.kind == Operand::Kind::bits || x.kind == Operand::Kind::special)
+        return std::isnan(x.stored) ? "none: not a number" : "none: taken as it is";
+    if (std::isinf(x.stored))
+        return overflowText(x.stored);
+    Rounding rounding = roundingOf(x);
+    if (rounding.direction == "exact")
+        return "none: stored exactly";
+    return rounding.direction + ", by " + rounding.error + " (" + ulpsText(rounding.ulps) + ")";
+}
+
+// The number as precisionx holds it, and stored from there in single
+// precision: each rounding in units in the last place of the single.
+void showWide(const Operand& x)
+{
+    Exact wide{};
+    bool tie = false;
+    if (!std::isfinite(x.stored) && x.kind != Operand::Kind::decimal) {
+        printField("to 64 bits", exactText(x.stored) + ", as in single precision");
+        return;
+    }
+    if (!wideValue(x, wide, tie)) {
+        printField("to 64 bits", "far outside the singles' range: stored as " + exactText(x.stored) + " either way");
+        return;
+    }
+    // A zero keeps its sign in either format.
+    float stored = isZero(wide) ? x.stored : singleOf(wide);
+    int ulp = ulpExponent(std::isfinite(stored) ? stored : FLT_MAX);
+    Rounding rounding = roundingOf(x, wide, tie, ulp);
+    printField("to 64 bits", (isZero(wide) ? exactText(x.stored) : decimal(wide)) + (rounding.direction == "exact" ? ", exact" : ""));
+    if (rounding.direction != "exact")
+        printField("its error", rounding.direction + ", by " + rounding.error + " (" + ulpsText(rounding.ulps) + ")");
+    bool same = stored == x.stored || (std::isnan(stored) && std::isnan(x.stored));
+    printField("to single", bitsOf(stored) + (same ? ": the same single as read directly"
+                                                   : ": not the single read directly, rounded twice"));
+}
+
+void showValue(const Operand& x)
+{
+    printField("number", writtenText(x));
+    showSingle(x.stored);
+    printField("rounding", readingText(x));
+    if (extended)
+        showWide(x);
+    showNeighbours(x.stored);
+}
+
+}  // namespace
+
+const option valueOptions[] = {{"extended", no_argument, nullptr, 'x'}, helpOption, versionOption, {}};
+
+int valueCommand(int argc, char** argv)
+{
+    std::vector<Operand> numbers;
+    for (int index = 1; index < argc; ++index) {
+        if (numberOption(argv[0], argv[index], valueOptions) == 'x')
+            extended = true;
+        else
+            numbers.push_back(readOperand(argv[index]));
+    }
+    if (numbers.empty())
+        usageError("value takes one number or more", nullptr);
+    for (std::size_t n = 0; n < numbers.size(); ++n) {
+        if (n > 0)
+            std::putchar('\n');
+        showValue(numbers[n]);
+    }
+    return 0;
+}
