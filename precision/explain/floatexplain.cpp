@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -60,8 +61,6 @@ const char usage[] =
     "  floatexplain sum --from 1 --to 4      every step of 1 + 1/2 + 1/3 + 1/4\n"
     "  floatexplain sum --summary            where precision3's longest sum stalls\n"
     "  floatexplain tenths --extended        ten tenths as precisionx adds them\n"
-    "  floatexplain value 0.1 1/3 16777217   three numbers as singles\n"
-    "  floatexplain op 0.1 '*' 10            one rounding that lands on 1\n"
     "\n"
     "Exit status: 0 on success, 1 on a write error, 2 on a usage error,\n"
     "3 if a self-check fails (floatexplain disagrees with the programs).\n";
@@ -102,14 +101,17 @@ bool hasOption(const option* options, const std::string& name)
     return false;
 }
 
-// The commands that have the option `--name`: "sum and tenths", or "".
+// The commands that have the option `--name`: "sum, tenths and op", or "".
 std::string owners(const std::string& name)
 {
-    std::string text;
+    std::vector<std::string> names;
     for (const Command& command : commands) {
         if (hasOption(command.options, name))
-            text += (text.empty() ? "" : " and ") + std::string(command.name);
+            names.push_back(command.name);
     }
+    std::string text;
+    for (std::size_t n = 0; n < names.size(); ++n)
+        text += (n == 0 ? "" : n + 1 == names.size() ? " and " : ", ") + names[n];
     return text;
 }
 
@@ -129,7 +131,7 @@ std::string optionName(const char* argument)
     if (commandsWithIt.empty())
         usageError("unknown option", argument);
     std::string what = "--" + name + " is an option of " + commandsWithIt + ": give it after the command, as in";
-    std::string example = "floatexplain " + commandsWithIt.substr(0, commandsWithIt.find(' ')) + " " + argument;
+    std::string example = "floatexplain " + commandsWithIt.substr(0, commandsWithIt.find_first_of(", ")) + " " + argument;
     usageError(what.c_str(), example.c_str());
 }
 

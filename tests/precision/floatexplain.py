@@ -551,12 +551,12 @@ USAGE_ERRORS = [
 
 # What a usage error says, where it says more than "unknown option".
 MESSAGES = [
-    (["--extended", "sum"], "--extended is an option of sum and tenths: give it after the command, "
+    (["--extended", "sum"], "--extended is an option of sum, tenths, value and op: give it after the command, "
                             "as in 'floatexplain sum --extended'"),
     (["--every=5", "sum"], "--every is an option of sum: give it after the command, "
                            "as in 'floatexplain sum --every=5'"),
     (["tenths", "--from", "5"], "--from is an option of sum, not of tenths"),
-    (["distributive", "--extended"], "--extended is an option of sum and tenths, not of distributive"),
+    (["distributive", "--extended"], "--extended is an option of sum, tenths, value and op, not of distributive"),
     (["sum", "--to", "100"], "--to is below the first i, 2000 unless --from says otherwise, "
                              "as in 'floatexplain sum --from 1 --to 100'"),
     (["sum", "--from", "5", "--to", "4"], "--from 5 is above --to 4"),
