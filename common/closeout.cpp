@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <stdio_ext.h>
 #include <unistd.h>
@@ -19,13 +20,20 @@ void closeStdout()
     // either. The error flag reports a write that failed earlier.
     bool failedEarlier = std::ferror(stdout) != 0;
     bool pending = __fpending(stdout) != 0;
+    errno = 0;
     bool closeFailed = std::fclose(stdout) != 0;
+    int reason = closeFailed ? errno : 0;
     // A standard output closed before the program started (prog >&-) fails
     // the close with EBADF; if nothing was written, nothing was lost.
-    bool lost = failedEarlier || (closeFailed && (pending || errno != EBADF));
+    bool lost = failedEarlier || (closeFailed && (pending || reason != EBADF));
     if (!lost)
         return;
-    std::fputs("write error\n", stderr);
+    // The reason is known only from the close; a write that failed earlier
+    // and left nothing pending has left no errno to report.
+    if (reason)
+        std::fprintf(stderr, "%s: write error: %s\n", program_invocation_short_name, std::strerror(reason));
+    else
+        std::fprintf(stderr, "%s: write error\n", program_invocation_short_name);
     // Calling exit from an atexit handler is undefined; _Exit ends at once.
     std::_Exit(1);
 }

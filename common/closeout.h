@@ -2,8 +2,9 @@
 
 // Registered with atexit by every program's main. It closes standard output,
 // and if anything written to it was lost (a full disk, a closed pipe,
-// /dev/full) it says "write error" on standard error and ends the process
-// with status 1 instead of reporting success.
+// /dev/full) it says "PROGRAM: write error: REASON" on standard error, as
+// other command-line tools do, and ends the process with status 1 instead of
+// reporting success.
 void closeStdout();
 
 // For the companions, which open descriptors of their own: if standard
