@@ -8,6 +8,17 @@
 #include <stdio_ext.h>
 #include <unistd.h>
 
+// Why the last flush of standard output failed (0: none failed): once a
+// failed flush has discarded what it could not write, the close has nothing
+// left to fail on, and this is the only reason left to report.
+static int flushError;
+
+void flushStdout()
+{
+    if (std::fflush(stdout) != 0 && flushError == 0)
+        flushError = errno;
+}
+
 void closeStdout()
 {
     // Once closed, the stream is gone: a second call (a second registration,
@@ -22,14 +33,14 @@ void closeStdout()
     bool pending = __fpending(stdout) != 0;
     errno = 0;
     bool closeFailed = std::fclose(stdout) != 0;
-    int reason = closeFailed ? errno : 0;
+    int reason = closeFailed ? errno : flushError;
     // A standard output closed before the program started (prog >&-) fails
     // the close with EBADF; if nothing was written, nothing was lost.
     bool lost = failedEarlier || (closeFailed && (pending || reason != EBADF));
     if (!lost)
         return;
-    // The reason is known only from the close; a write that failed earlier
-    // and left nothing pending has left no errno to report.
+    // A write that failed earlier outside flushStdout, with nothing left
+    // pending, has left no reason to report.
     if (reason)
         std::fprintf(stderr, "%s: write error: %s\n", program_invocation_short_name, std::strerror(reason));
     else

@@ -7,6 +7,11 @@
 // reporting success.
 void closeStdout();
 
+// Writes out what standard output holds, for a program that shows its work
+// as it goes (into a pipe too). A failure is reported by closeStdout, with
+// its reason, when the program ends.
+void flushStdout();
+
 // For the companions, which open descriptors of their own: if standard
 // output was closed before the program started, a descriptor opened later
 // would take its place and swallow the output. This puts a read-only one

@@ -49,11 +49,13 @@ bool inNumber()
     return !active.empty() && std::strcmp(active.back().rule, "number") == 0;
 }
 
-// Deep nesting would indent without bound; past 40 levels the depth is
-// written as a number instead.
+// Deep nesting would indent without bound; past 16 levels the depth is
+// written as a number instead, so that even a step between two of the
+// longest operands, "[depth N] (-2147483648)*(-2147483648) = 0", fits in 80
+// columns.
 void indent(std::size_t depth)
 {
-    constexpr std::size_t widest = 40;
+    constexpr std::size_t widest = 16;
     std::fprintf(callsOut, "%*s", static_cast<int>(2 * (depth < widest ? depth : widest) + 2), "");
     if (depth >= widest)
         std::fprintf(callsOut, "[depth %zu] ", depth);
@@ -186,6 +188,12 @@ int traceStep(char op, int left, int right, int result)
     return result;
 }
 
+void endTrace()
+{
+    if (callsOut)
+        flushEntry();
+}
+
 void writeGrouping(std::FILE* out)
 {
     for (const Number& n : numbers) {
@@ -197,4 +205,14 @@ void writeGrouping(std::FILE* out)
         if (n.operatorAfter)
             std::fputc(n.operatorAfter, out);
     }
+}
+
+const char* innermostRule()
+{
+    return active.empty() ? nullptr : active.back().rule;
+}
+
+std::size_t innermostDepth()
+{
+    return active.empty() ? 0 : active.size() - 1;
 }

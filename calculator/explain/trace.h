@@ -4,14 +4,25 @@
 // grammar runs one line: the grouping, the arithmetic steps in order and the
 // call tree of the rules. They run in the process that runs that grammar.
 
+#include <cstddef>
 #include <cstdio>
 
 // Where the steps and the rule trace are written as they happen (nullptr:
 // not asked for). The grouping is kept until the run ends.
 void startTrace(std::FILE* steps, std::FILE* calls);
 
+// Writes the entry of the rule that was running when the run ended, if it
+// is still held back: an error ends the process inside that rule.
+void endTrace();
+
 // The whole line fully parenthesised as the rules grouped it.
 void writeGrouping(std::FILE* out);
+
+// Where the rules stood when the run ended: after an error, which ends the
+// process without returning, the rule that refused the look-ahead and its
+// depth (counted as --trace counts it, the first rule at depth 0).
+const char* innermostRule();  // nullptr once every rule has returned
+std::size_t innermostDepth();
 
 // TRACE_RULE: one on the stack of every rule that runs, from its first
 // statement until it returns.
