@@ -94,7 +94,10 @@ def run(bin_dir, program, stdin=b"", *, arguments=(), stdout=subprocess.PIPE, st
     finally:
         for stream in (proc.stdin, proc.stdout, proc.stderr):
             if stream:
-                stream.close()
+                try:
+                    stream.close()
+                except BrokenPipeError:
+                    pass  # input left in the buffer, which the program did not read
     return Run(out or b"", err or b"", proc.returncode)
 
 
