@@ -81,7 +81,7 @@ const char usage[] =
     "\n"
     "Examples:\n"
     "  calcexplain 10-3-2              how each grammar groups 10-3-2\n"
-    "  calcexplain --steps '2*3-4*5'   and the order of its arithmetic\n"
+    "  calcexplain --steps '2*3-4'     and the order of its arithmetic\n"
     "  calcexplain -- -1               a line that begins with '-'\n"
     "\n"
     "Exit status:\n"
