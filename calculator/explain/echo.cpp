@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <vector>
 
 namespace {
 
@@ -33,49 +32,49 @@ std::size_t decodeUtf8(std::string_view text, std::size_t at, std::uint32_t& cod
     return codePoint < smallest[length] || surrogate || codePoint > 0x10ffff ? 0 : length;
 }
 
-// One column of the echoed line: the bytes it stands for and how it shows.
+// One column of the echoed line: how many bytes it stands for, and how it
+// shows.
 struct Cell {
-    std::size_t offset;
+    std::size_t length;
     std::string_view shown;
 };
 
-std::vector<Cell> cells(std::string_view text)
+Cell cellAt(std::string_view text, std::size_t at)
 {
-    std::vector<Cell> result;
-    for (std::size_t at = 0; at < text.size();) {
-        auto c = static_cast<unsigned char>(text[at]);
-        std::uint32_t codePoint = 0;
-        std::size_t length = decodeUtf8(text, at, codePoint);
-        if (length > 0 && codePoint >= 0xa0)  // C1 controls show nothing
-            result.push_back({at, text.substr(at, length)});
-        else if (c == '\t')  // one column, as the caret counts it
-            result.push_back({at, " "});
-        else if (c >= ' ' && c < 0x7f)
-            result.push_back({at, text.substr(at, 1)});
-        else
-            result.push_back({at, "?"});
-        at += length > 0 ? length : 1;
-    }
-    return result;
+    auto c = static_cast<unsigned char>(text[at]);
+    std::uint32_t codePoint = 0;
+    std::size_t length = decodeUtf8(text, at, codePoint);
+    if (length > 0 && codePoint >= 0xa0)  // C1 controls show nothing
+        return {length, text.substr(at, length)};
+    if (c == '\t')  // one column, as the caret counts it
+        return {1, " "};
+    if (c >= ' ' && c < 0x7f)
+        return {1, text.substr(at, 1)};
+    return {length > 0 ? length : 1, "?"};
 }
 
 }  // namespace
 
 void echoLine(std::string_view line, long column, int indent)
 {
-    std::vector<Cell> shown = cells(line.substr(0, line.find('\n')));
-    // The caret's cell: bytes before the column that stop the grammar are
-    // all ASCII, but the line after it may hold any character.
+    std::string_view text = line.substr(0, line.find('\n'));
+    // The caret's column, counted in characters; the line is walked rather
+    // than held as columns, as it may be millions of characters long.
+    auto stop = static_cast<std::size_t>(column - 1);
     std::size_t at = 0;
-    while (at < shown.size() && shown[at].offset < static_cast<std::size_t>(column - 1))
+    for (std::size_t offset = 0; offset < std::min(stop, text.size()); offset += cellAt(text, offset).length)
         ++at;
     constexpr std::size_t window = 60;
     std::size_t from = at > window / 2 ? at - window / 2 : 0;
-    std::size_t to = std::min(shown.size(), from + window);
     std::printf("%*s%s", indent, "", from > 0 ? "..." : "");
-    for (std::size_t i = from; i < to; ++i)
-        std::fwrite(shown[i].shown.data(), 1, shown[i].shown.size(), stdout);
-    std::printf("%s\n", to < shown.size() ? "..." : "");
+    std::size_t offset = 0;
+    for (std::size_t i = 0; offset < text.size() && i < from + window; ++i) {
+        Cell cell = cellAt(text, offset);
+        if (i >= from)
+            std::fwrite(cell.shown.data(), 1, cell.shown.size(), stdout);
+        offset += cell.length;
+    }
+    std::printf("%s\n", offset < text.size() ? "..." : "");
     std::printf("%*s^\n", static_cast<int>(static_cast<std::size_t>(indent) + at - from + (from > 0 ? 3 : 0)), "");
 }
 
