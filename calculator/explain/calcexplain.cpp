@@ -321,6 +321,29 @@ Outcome runBoth(const Grammar& grammar, std::string_view line)
     return outcome;
 }
 
+// Whether two files hold the same bytes, read from their start.
+bool sameContents(std::FILE* a, std::FILE* b)
+{
+    std::rewind(a);
+    std::rewind(b);
+    int c;
+    while ((c = std::fgetc(a)) == std::fgetc(b))
+        if (c == EOF)
+            return true;
+    return false;
+}
+
+// Equal values can hide different groupings (1+2+3 in calcrec and calcloop).
+// Where a trace stopped short its grouping is unknown: then no claim.
+bool groupDifferently(const Outcome (&outcomes)[3])
+{
+    for (const Outcome& o : outcomes)
+        if (o.traceCut)
+            return false;
+    return !sameContents(outcomes[0].traced.grouping, outcomes[1].traced.grouping) ||
+           !sameContents(outcomes[0].traced.grouping, outcomes[2].traced.grouping);
+}
+
 void explain(std::string_view line)
 {
     Outcome outcomes[3];
@@ -341,6 +364,8 @@ void explain(std::string_view line)
             summary += outcomes[g].program.accepted ? std::to_string(outcomes[g].program.value) : "rejects it";
         }
         std::printf("%s.\n", summary.c_str());
+    } else if (outcomes[0].program.accepted && groupDifferently(outcomes)) {
+        std::puts("The grammars agree on the value but group the line differently.");
     }
     // A line at a time, also into a pipe: the reader need not wait for the next.
     flushStdout();

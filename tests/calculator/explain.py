@@ -187,9 +187,23 @@ def check_generated(tally, bin_dir):
         if not tally.check(f"calcexplain on {len(batch)} lines: three summaries each",
                            [program for program, _ in found] == PROGRAMS * len(batch), got.stdout[-300:]):
             continue
+        explanations = got.stdout.split(b"\n\n")
         for n, line in enumerate(batch):
             for program, (_, text) in zip(PROGRAMS, found[3 * n:3 * n + 3]):
                 check_line(tally, bin_dir, program, line, text)
+            check_same_value(tally, line, explanations[n])
+
+
+def check_same_value(tally, line, explanation):
+    """Equal values grouped differently are pointed out, and only they."""
+    try:
+        trees = [differential.parse(line, differential.GRAMMARS[program]) for program in PROGRAMS]
+    except differential.Invalid:
+        return
+    if len({differential.value(tree) for tree in trees}) == 1:
+        noted = explanation.rstrip(b"\n").endswith(b"\nThe grammars agree on the value but group the line differently.")
+        tally.check(f"{line!r}: a note exactly when the groupings differ",
+                    noted == (len({grouping(tree) for tree in trees}) > 1), explanation.decode("latin-1"))
 
 
 def check_line(tally, bin_dir, program, line, text):
@@ -292,6 +306,10 @@ def main():
     tally.expect_run("the README's example", explain(["10-3-2"]), README_EXAMPLE.encode(), 0)
     tally.expect_run("the same line on standard input", explain([], b"10-3-2\n"), README_EXAMPLE.encode(), 0)
     tally.expect_run("--steps", explain(["--steps", "2*3-4*5"]), STEPS.encode(), 0)
+    # calcrec groups the sum to the right, the others to the left: same value.
+    tally.expect_run("equal values grouped differently", explain(["1+2+3"]), (
+        "calcloop:     ((1+2)+3) = 6\ncalcminusrec: ((1+2)+3) = 6\ncalcrec:      (1+(2+3)) = 6\n"
+        "The grammars agree on the value but group the line differently.\n").encode(), 0)
     tally.expect_run("--trace of one number", explain(["--trace", "7"]), TRACE_OF_7.encode(), 0)
     for name, got in [("the README's example", explain(["10-3-2"])),
                       ("--steps --trace", explain(["--steps", "--trace", "2*3-4*5"]))]:
