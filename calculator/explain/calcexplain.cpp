@@ -124,7 +124,9 @@ struct Answer {
 
 bool operator==(const Answer& a, const Answer& b)
 {
-    return a.accepted == b.accepted && (a.accepted ? a.value == b.value : a.message == b.message && a.column == b.column);
+    if (a.accepted || b.accepted)
+        return a.accepted == b.accepted && a.value == b.value;
+    return a.message == b.message && a.column == b.column;
 }
 
 // An anonymous file in memory: a line's explanation needs no file system.
