@@ -181,6 +181,7 @@ def check_generated(tally, bin_dir):
     # (An empty input holds no line to explain.)
     runs += [([line], blackbox.run(bin_dir, "calcexplain", line))
              for line in lines if line and not line.endswith(b"\n")]
+    check_steps(tally, bin_dir, complete)
     for batch, got in runs:
         tally.check(f"calcexplain on {len(batch)} lines: status 0", got.status == 0, f"{got}")
         found = summaries(got.stdout)
@@ -192,6 +193,38 @@ def check_generated(tally, bin_dir):
             for program, (_, text) in zip(PROGRAMS, found[3 * n:3 * n + 3]):
                 check_line(tally, bin_dir, program, line, text)
             check_same_value(tally, line, explanations[n])
+
+
+def steps(tree):
+    """--steps of an accepted line: every operator applied after both its
+    operands, left before right, as the tree's post-order; negative
+    operands in parentheses."""
+    if isinstance(tree, int):
+        return [], blackbox.signed32(tree)
+    op, left, right = tree
+    left_steps, a = steps(left)
+    right_steps, b = steps(right)
+    result = differential.value(tree)
+    shown = [f"({n})" if n < 0 else str(n) for n in (a, b)]
+    return left_steps + right_steps + [f"  {shown[0]}{op}{shown[1]} = {result}"], result
+
+
+def check_steps(tally, bin_dir, batch):
+    """--steps on the accepted lines: the steps in the order the evaluator's
+    tree computes them."""
+    got = blackbox.run(bin_dir, "calcexplain", b"".join(batch), arguments=["--steps"], timeout=300,
+                       hold_input_open=False)
+    for line, explanation in zip(batch, got.stdout.decode("latin-1").split("\n\n")):
+        sections = re.split(r"(?m)^(calcloop|calcminusrec|calcrec):.*\n", explanation + "\n")[1:]
+        for program, shown in zip(sections[0::2], sections[1::2]):
+            try:
+                tree = differential.parse(line, differential.GRAMMARS[program])
+            except differential.Invalid:
+                continue
+            shown = shown.split("\nThe grammars ")[0].rstrip("\n")
+            want = steps(tree)[0]
+            tally.check(f"{program} --steps <<< {line!r}", (shown.split("\n") if shown else []) == want,
+                        f"{shown!r}\n     want {want!r}")
 
 
 def check_same_value(tally, line, explanation):
