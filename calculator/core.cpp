@@ -2,6 +2,9 @@
 // factors, and the driver. The grammar modules add expr and the operator
 // rules below it; depth.cpp keeps deep nesting off the end of the stack.
 
+// calcexplain compiles this file again inside a namespace, with every header
+// it includes already included outside: a header added here must be added
+// to explain/sources.h as well.
 #include "calc.h"
 
 #include "closeout.h"

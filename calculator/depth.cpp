@@ -3,6 +3,9 @@
 // ulimit -s, and the memory map), and the guard stops the parse while there
 // is still room below it for the calls that report the error and exit.
 
+// calcexplain compiles this file again inside a namespace, with every header
+// it includes already included outside: a header added here must be added
+// to explain/sources.h as well.
 #include "depth.h"
 
 #include "calc.h"

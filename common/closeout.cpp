@@ -3,9 +3,21 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <stdio_ext.h>
 #include <unistd.h>
+
+// Why the last flush of standard output failed (0: none failed): once a
+// failed flush has discarded what it could not write, the close has nothing
+// left to fail on, and this is the only reason left to report.
+static int flushError;
+
+void flushStdout()
+{
+    if (std::fflush(stdout) != 0 && flushError == 0)
+        flushError = errno;
+}
 
 void closeStdout()
 {
@@ -19,13 +31,20 @@ void closeStdout()
     // either. The error flag reports a write that failed earlier.
     bool failedEarlier = std::ferror(stdout) != 0;
     bool pending = __fpending(stdout) != 0;
+    errno = 0;
     bool closeFailed = std::fclose(stdout) != 0;
+    int reason = closeFailed ? errno : flushError;
     // A standard output closed before the program started (prog >&-) fails
     // the close with EBADF; if nothing was written, nothing was lost.
-    bool lost = failedEarlier || (closeFailed && (pending || errno != EBADF));
+    bool lost = failedEarlier || (closeFailed && (pending || reason != EBADF));
     if (!lost)
         return;
-    std::fputs("write error\n", stderr);
+    // A write that failed earlier outside flushStdout, with nothing left
+    // pending, has left no reason to report.
+    if (reason)
+        std::fprintf(stderr, "%s: write error: %s\n", program_invocation_short_name, std::strerror(reason));
+    else
+        std::fprintf(stderr, "%s: write error\n", program_invocation_short_name);
     // Calling exit from an atexit handler is undefined; _Exit ends at once.
     std::_Exit(1);
 }

@@ -42,6 +42,11 @@ def signed32(n):
     return n - (1 << 32) if n >= 1 << 31 else n
 
 
+def command_line(bin_dir, program, arguments=()):
+    """The command that runs program, through the emulator if there is one."""
+    return shlex.split(os.environ.get("PROGRAM_EMULATOR", "")) + [os.path.join(bin_dir, program), *arguments]
+
+
 def run(bin_dir, program, stdin=b"", *, arguments=(), stdout=subprocess.PIPE, stack_limit=None, timeout=60,
         hold_input_open=True):
     """Runs program with its arguments and stdin as its standard input.
@@ -52,7 +57,7 @@ def run(bin_dir, program, stdin=b"", *, arguments=(), stdout=subprocess.PIPE, st
     input and fails by timeout instead of passing. stdin may also be an open
     file, which the program then reads directly, as from `< file`."""
     from_file = hasattr(stdin, "fileno")
-    command = shlex.split(os.environ.get("PROGRAM_EMULATOR", "")) + [os.path.join(bin_dir, program), *arguments]
+    command = command_line(bin_dir, program, arguments)
 
     def prepare_child():
         if stack_limit is not None:
@@ -89,7 +94,10 @@ def run(bin_dir, program, stdin=b"", *, arguments=(), stdout=subprocess.PIPE, st
     finally:
         for stream in (proc.stdin, proc.stdout, proc.stderr):
             if stream:
-                stream.close()
+                try:
+                    stream.close()
+                except BrokenPipeError:
+                    pass  # input left in the buffer, which the program did not read
     return Run(out or b"", err or b"", proc.returncode)
 
 

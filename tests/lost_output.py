@@ -2,15 +2,28 @@
 
 Every program the build makes is run, and each must have a row below, so a
 program added later cannot go unchecked. Standard output goes to /dev/full,
-where every write fails: the program must say "write error" on standard
-error, once, and exit 1, on its success path and on its error path alike.
-With standard output closed before it starts (prog >&-), a program that
-writes fails the same way, and one that writes nothing has lost nothing."""
+where every write fails: the program must say "PROGRAM: write error: No
+space left on device" on standard error, once, and exit 1, on its success
+path and on its error path alike. With standard output closed before it
+starts (prog >&-), a program that writes fails the same way, with the reason
+"Bad file descriptor", and one that writes nothing has lost nothing."""
+
+import errno
+import os
 
 import blackbox
 
-LOST = (1, b"write error\n")
-NOTHING_LOST = (0, b"")
+LOST = "lost"
+NOTHING_LOST = "nothing lost"
+
+
+def expected(program, outcome, reason):
+    """(status, standard error) for a run whose output went where writes fail
+    with errno `reason`."""
+    if outcome is NOTHING_LOST:
+        return 0, b""
+    return 1, f"{program}: write error: {os.strerror(reason)}\n".encode()
+
 
 # program: runs of (standard input, result with output lost[, arguments]).
 RUNS = {
@@ -40,16 +53,17 @@ def main():
         tally.check(f"{program} has a lost-output row", program in RUNS)
     with open("/dev/full", "wb") as full:
         for program in args.programs.split(","):
-            for stdin, (status, stderr), *arguments in RUNS.get(program, []):
+            for stdin, outcome, *arguments in RUNS.get(program, []):
                 arguments = arguments[0] if arguments else []
                 shown = " ".join([program, *arguments])
                 # Standard input ends, for calcexplain, which reads to its end.
                 got = blackbox.run(args.bin, program, stdin, arguments=arguments, stdout=full,
                                    hold_input_open=False)
-                tally.expect_run(f"{shown} <<< {stdin!r} > /dev/full", got, b"", status, stderr)
+                tally.expect_run(f"{shown} <<< {stdin!r} > /dev/full", got, b"",
+                                 *expected(program, outcome, errno.ENOSPC))
                 got = blackbox.run(args.bin, program, stdin, arguments=arguments, stdout=blackbox.CLOSED,
                                    hold_input_open=False)
-                tally.expect_run(f"{shown} <<< {stdin!r} >&-", got, b"", status, stderr)
+                tally.expect_run(f"{shown} <<< {stdin!r} >&-", got, b"", *expected(program, outcome, errno.EBADF))
     tally.finish()
 
 

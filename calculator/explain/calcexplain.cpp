@@ -1,12 +1,17 @@
 // calcexplain: one line through the three calculators' grammars, showing how
 // each groups it, in what order it computes, and where it stops.
 //
-// Each grammar runs in a process of its own, forked for the line: its own
-// main reads the line from standard input and prints its own answer, and an
-// error ends that process as it ends the program. The trace hooks write what
-// they saw to temporary files, which this process reads once the run is over.
+// Each grammar runs twice per line, each time in a process of its own,
+// forked for the line: its own main reads the line from standard input and
+// prints its own answer, and an error ends that process as it ends the
+// program. The untraced copy is the program itself and gives the verdict; the
+// traced copy shows how it was reached. The trace costs stack, so on a very
+// deep line the traced copy may meet its depth guard first: the verdict is
+// still the program's, and the explanation says where the trace stops. What
+// the processes write is held in anonymous memory files, not on disk.
 
 #include "closeout.h"
+#include "echo.h"
 #include "grammars.h"
 #include "trace.h"
 
@@ -14,62 +19,130 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <getopt.h>
 #include <stdio_ext.h>
 #include <string>
 #include <string_view>
+#include <sys/mman.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-struct Grammar {
-    const char* name;
+// A grammar's main and look-ahead, in one of its two copies.
+struct Copy {
     int (*main)();
     int* token;
 };
 
+struct Grammar {
+    const char* name;
+    Copy program;  // untraced, built as the program is
+    Copy traced;
+};
+
 const Grammar grammars[] = {
-    {"calcloop", calcloop::main, &calcloop::token},
-    {"calcminusrec", calcminusrec::main, &calcminusrec::token},
-    {"calcrec", calcrec::main, &calcrec::token},
+    {"calcloop", {untraced::calcloop::main, &untraced::calcloop::token}, {calcloop::main, &calcloop::token}},
+    {"calcminusrec", {untraced::calcminusrec::main, &untraced::calcminusrec::token},
+     {calcminusrec::main, &calcminusrec::token}},
+    {"calcrec", {untraced::calcrec::main, &untraced::calcrec::token}, {calcrec::main, &calcrec::token}},
 };
 
 constexpr int nameWidth = 14;  // "calcminusrec: "
+constexpr int echoIndent = nameWidth + 2;
+
+// Exit statuses, as --help and the manual page list them.
+constexpr int failure = 1;        // output not written, input not read, no memory file
+constexpr int usageFailure = 2;
+constexpr int internalFailure = 3;  // a self-check failed: calcexplain itself is wrong
+
+const char* const tooDeep = "parse error: expression nested too deeply";
 
 bool showSteps;
 bool showCalls;
-bool internalError;  // a grammar's run failed in a way no program should
+bool internalError;
 std::FILE* lineInput;  // standard input, when the lines come from there
 
 const char usage[] =
-    "Usage: calcexplain [--steps] [--trace] [--] [LINE]...\n"
+    "Usage: calcexplain [OPTION]... [--] [LINE]...\n"
     "Explain how calcloop, calcminusrec and calcrec read each LINE (typed as if\n"
     "ended by a newline), or each line of standard input if no LINE is given:\n"
     "the line fully parenthesised as each grammar groups it, and its value, or\n"
-    "where the grammar rejects it.\n"
+    "where the grammar rejects it, what it found there and which rule refused it.\n"
     "\n"
-    "  --steps   also list each grammar's arithmetic steps in the order it does them\n"
-    "  --trace   also show each grammar's rules as they run: the look-ahead on entry\n"
-    "            and the value on return\n"
-    "  --help    show this help and exit\n"
+    "      --steps    also list each grammar's arithmetic steps in order\n"
+    "      --trace    also show each grammar's rules as they run: the look-ahead\n"
+    "                 on entry and the value on return\n"
+    "  -h, --help     show this help and exit\n"
+    "      --version  show the version and exit\n"
+    "Options may stand anywhere before '--'; a LINE that begins with '-' goes\n"
+    "after it.\n"
     "\n"
-    "Exit status: 0 (a line that a grammar rejects is not an error), 1 on a write\n"
-    "error, 2 on a usage error.\n";
+    "Examples:\n"
+    "  calcexplain 10-3-2              how each grammar groups 10-3-2\n"
+    "  calcexplain --steps '2*3-4'     and the order of its arithmetic\n"
+    "  calcexplain -- -1               a line that begins with '-'\n"
+    "\n"
+    "Exit status:\n"
+    "  0  every line explained (a line a grammar rejects is not an error)\n"
+    "  1  the output could not be written or the input could not be read\n"
+    "  2  a usage error\n"
+    "  3  an internal error: a self-check of calcexplain failed\n";
 
-// What one grammar made of one line.
-struct Outcome {
+const char version[] =
+    "calcexplain (teaching programs) " PROJECT_VERSION "\n"
+    "Copyright (c) 2026 The teaching programs authors.\n"
+    "MIT License: free to use, change and share; there is NO WARRANTY.\n";
+
+[[noreturn]] void systemFailure(const char* what)
+{
+    std::fprintf(stderr, "calcexplain: %s: %s\n", what, std::strerror(errno));
+    std::exit(failure);
+}
+
+void selfCheckFailed(const std::string& what)
+{
+    std::fprintf(stderr, "calcexplain: internal error: %s\n", what.c_str());
+    internalError = true;
+}
+
+// What one run of one copy of a grammar made of the line.
+struct Answer {
     bool accepted;
     int value;
     std::string message;  // the program's own error line, without its newline
     long column;          // 1-based: the character at which it stopped
-    std::FILE* grouping;  // the fully parenthesised line, when accepted
+    // Traced runs only: where the rules stood when the run ended, and the
+    // grouping, steps and trace, rewound, ready to read (nullptr: none).
+    std::string innermostRule;
+    std::size_t depth;
+    std::FILE* grouping;
     std::FILE* steps;
     std::FILE* calls;
 };
 
-// After a run, in the grammar's process: how far it read, and the grouping.
-const Grammar* running;
+bool operator==(const Answer& a, const Answer& b)
+{
+    if (a.accepted || b.accepted)
+        return a.accepted == b.accepted && a.value == b.value;
+    return a.message == b.message && a.column == b.column;
+}
+
+// An anonymous file in memory: a line's explanation needs no file system.
+std::FILE* memoryFile(const char* name)
+{
+    int fd = memfd_create(name, MFD_CLOEXEC);
+    std::FILE* file = fd < 0 ? nullptr : fdopen(fd, "w+");
+    if (!file)
+        systemFailure("memory file");
+    return file;
+}
+
+// After a run, in the grammar's process: how far it read and, when traced,
+// where its rules stood and the grouping.
+const Copy* running;
+bool runningTraced;
 std::FILE* resultOut;
 
 void reportResult()
@@ -78,38 +151,34 @@ void reportResult()
     // unless it met the end of the input, which lies one column further on.
     long consumed = std::ftell(stdin);
     std::fprintf(resultOut, "%ld\n", *running->token == EOF ? consumed + 1 : consumed);
-    writeGrouping(resultOut);
+    if (runningTraced) {
+        endTrace();
+        const char* rule = innermostRule();
+        std::fprintf(resultOut, "%zu %s\n", innermostDepth(), rule ? rule : "-");
+        writeGrouping(resultOut);
+    }
     std::fflush(resultOut);
 }
 
-std::FILE* scratch()
+// Runs one copy of a grammar on `line` in a forked process.
+Answer run(const Grammar& grammar, bool traced, std::string_view line)
 {
-    std::FILE* file = std::tmpfile();
-    if (!file) {
-        std::perror("calcexplain: temporary file");
-        std::exit(1);
+    std::FILE* input = memoryFile("line");
+    std::FILE* output = memoryFile("output");
+    std::FILE* result = memoryFile("result");
+    Answer answer{false, 0, {}, 0, {}, 0, nullptr, nullptr, nullptr};
+    if (traced) {
+        answer.steps = showSteps ? memoryFile("steps") : nullptr;
+        answer.calls = showCalls ? memoryFile("trace") : nullptr;
     }
-    return file;
-}
-
-// Runs one grammar's program on `line` in a forked process. The files are
-// rewound, ready to read.
-Outcome run(const Grammar& grammar, std::string_view line)
-{
-    std::FILE* input = scratch();
-    std::FILE* output = scratch();
-    std::FILE* result = scratch();
-    Outcome outcome{false, 0, {}, 0, result, showSteps ? scratch() : nullptr, showCalls ? scratch() : nullptr};
     std::fwrite(line.data(), 1, line.size(), input);
     std::fflush(input);
     std::rewind(input);
-    std::fflush(stdout);  // or the process would write what is buffered once more
+    flushStdout();  // or the process would write what is buffered once more
 
     pid_t pid = fork();
-    if (pid < 0) {
-        std::perror("calcexplain: fork");
-        std::exit(1);
-    }
+    if (pid < 0)
+        systemFailure("fork");
     if (pid == 0) {
         dup2(fileno(input), STDIN_FILENO);
         dup2(fileno(output), STDOUT_FILENO);
@@ -122,13 +191,15 @@ Outcome run(const Grammar& grammar, std::string_view line)
         // shared with this process.
         if (lineInput)
             __fpurge(lineInput);
-        running = &grammar;
+        running = traced ? &grammar.traced : &grammar.program;
+        runningTraced = traced;
         resultOut = result;
-        startTrace(outcome.steps, outcome.calls);
+        if (traced)
+            startTrace(answer.steps, answer.calls);
         // Registered before the program's main registers closeStdout, so
         // that it runs after it, however the program ends.
         std::atexit(reportResult);
-        std::exit(grammar.main());
+        std::exit(running->main());
     }
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
@@ -142,22 +213,31 @@ Outcome run(const Grammar& grammar, std::string_view line)
     text[length] = '\0';
     if (char* newline = std::strchr(text, '\n'))
         *newline = '\0';
-    for (std::FILE* file : {outcome.grouping, outcome.steps, outcome.calls})
+
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && std::sscanf(text, "The result is: %d", &answer.value) == 1) {
+        answer.accepted = true;
+    } else if (WIFEXITED(status) && WEXITSTATUS(status) == 1 && std::strncmp(text, "parse error", 11) == 0) {
+        answer.message = text;
+    } else {
+        answer.message = WIFSIGNALED(status) ? "crashed with signal " + std::to_string(WTERMSIG(status))
+                                             : "failed with exit status " + std::to_string(WEXITSTATUS(status));
+        selfCheckFailed(std::string(grammar.name) + (traced ? ", traced, " : " ") + answer.message);
+    }
+    std::rewind(result);
+    char rule[32] = {};
+    if (std::fscanf(result, "%ld", &answer.column) != 1 ||
+        (traced && std::fscanf(result, "%zu %31s", &answer.depth, rule) != 2))
+        selfCheckFailed(std::string(grammar.name) + ": no account of where the run stopped");
+    std::fgetc(result);  // the newline before the grouping
+    answer.innermostRule = rule;
+    if (traced)
+        answer.grouping = result;
+    else
+        std::fclose(result);
+    for (std::FILE* file : {answer.steps, answer.calls})
         if (file)
             std::rewind(file);
-
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && std::sscanf(text, "The result is: %d", &outcome.value) == 1) {
-        outcome.accepted = true;
-    } else if (WIFEXITED(status) && WEXITSTATUS(status) == 1 && std::strncmp(text, "parse error", 11) == 0) {
-        outcome.message = text;
-    } else {
-        internalError = true;
-        outcome.message = WIFSIGNALED(status) ? "crashed with signal " + std::to_string(WTERMSIG(status))
-                                              : "failed with exit status " + std::to_string(WEXITSTATUS(status));
-    }
-    if (std::fscanf(result, "%ld", &outcome.column) == 1)
-        std::fgetc(result);  // the newline after the column
-    return outcome;
+    return answer;
 }
 
 void copy(std::FILE* from)
@@ -168,108 +248,187 @@ void copy(std::FILE* from)
         std::fwrite(buffer, 1, n, stdout);
 }
 
-// The line under the summary with a caret under column `column`: at most a
-// window of it when it is long, each byte shown as one character.
-void showColumn(std::string_view line, long column)
+// What the rule that refused the look-ahead was waiting for: each of these
+// rules calls the error reporter at one place only (factor's match('(') is
+// reached only on a '(').
+const char* expectation(std::string_view rule)
 {
-    std::size_t end = line.find('\n');
-    std::string_view text = line.substr(0, end);
-    constexpr std::size_t window = 60;
-    auto at = static_cast<std::size_t>(column - 1);
-    std::size_t from = at > window / 2 ? at - window / 2 : 0;
-    std::size_t to = std::min(text.size(), from + window);
-    std::printf("%*s", nameWidth + 2, "");
-    if (from > 0)
-        std::fputs("...", stdout);
-    for (std::size_t i = from; i < to; ++i) {
-        auto c = static_cast<unsigned char>(text[i]);
-        std::putchar(c == '\t' ? ' ' : c >= ' ' && c < 0x7f ? c : '?');
-    }
-    if (to < text.size())
-        std::fputs("...", stdout);
-    std::printf("\n%*s%*s^\n", nameWidth + 2, "", static_cast<int>(at - from + (from > 0 ? 3 : 0)), "");
+    if (rule == "command")
+        return "the end of the line";
+    if (rule == "number")
+        return "a digit";
+    if (rule == "factor")
+        return "')'";
+    return nullptr;
+}
+
+// What one grammar made of one line: the program's verdict, explained by the
+// traced run where it followed the program all the way.
+struct Outcome {
+    Answer program;
+    Answer traced;
+    bool traceCut;  // the traced run met its depth guard before the program's end
+};
+
+void showRefusal(std::string_view line, const Outcome& outcome)
+{
+    std::string found = nameFound(line, outcome.program.column);
+    const char* expected = outcome.traceCut ? nullptr : expectation(outcome.traced.innermostRule);
+    if (expected)
+        std::printf("%*s%s expected %s, found %s\n", echoIndent, "", outcome.traced.innermostRule.c_str(),
+                    expected, found.c_str());
+    else
+        std::printf("%*sfound %s\n", echoIndent, "", found.c_str());
 }
 
 void showOutcome(const Grammar& grammar, std::string_view line, const Outcome& outcome)
 {
+    const Answer& verdict = outcome.program;
     std::printf("%-*s", nameWidth, (std::string(grammar.name) + ":").c_str());
-    if (outcome.accepted) {
-        copy(outcome.grouping);
-        std::printf(" = %d\n", outcome.value);
-    } else if (outcome.message.rfind("parse error", 0) == 0 && outcome.column > 0) {
-        std::string_view detail = std::string_view(outcome.message).substr(std::strlen("parse error"));
-        std::printf("parse error at column %ld%.*s\n", outcome.column, static_cast<int>(detail.size()), detail.data());
-        showColumn(line, outcome.column);
+    if (verdict.accepted) {
+        if (outcome.traceCut)
+            std::fputs("...", stdout);
+        else
+            copy(outcome.traced.grouping);
+        std::printf(" = %d\n", verdict.value);
+    } else if (verdict.message.rfind("parse error", 0) == 0 && verdict.column > 0) {
+        std::string_view detail = std::string_view(verdict.message).substr(std::strlen("parse error"));
+        std::printf("parse error at column %ld%.*s\n", verdict.column, static_cast<int>(detail.size()), detail.data());
+        echoLine(line, verdict.column, echoIndent);
+        if (detail.empty())
+            showRefusal(line, outcome);
     } else {
-        std::printf("%s\n", outcome.message.c_str());
+        std::printf("%s\n", verdict.message.c_str());
     }
-    if (outcome.steps)
-        copy(outcome.steps);
-    if (outcome.calls)
-        copy(outcome.calls);
+    if (outcome.traceCut)
+        std::printf("  the trace stops at depth %zu, column %ld: ulimit -s raises it\n", outcome.traced.depth,
+                    outcome.traced.column);
+    if (outcome.traced.steps)
+        copy(outcome.traced.steps);
+    if (outcome.traced.calls)
+        copy(outcome.traced.calls);
 }
 
-void describe(std::string& out, const Outcome& outcome)
+Outcome runBoth(const Grammar& grammar, std::string_view line)
 {
-    out += outcome.accepted ? std::to_string(outcome.value) : "rejects it";
+    Outcome outcome{run(grammar, false, line), run(grammar, true, line), false};
+    if (!(outcome.traced == outcome.program)) {
+        // Only the stack the trace takes may set the copies apart, and only
+        // by stopping the traced one sooner.
+        outcome.traceCut = outcome.traced.message == tooDeep &&
+                           (outcome.program.accepted || outcome.traced.column < outcome.program.column);
+        if (!outcome.traceCut)
+            selfCheckFailed(std::string("the traced ") + grammar.name + " and the program disagree");
+    }
+    return outcome;
+}
+
+// Whether two files hold the same bytes, read from their start.
+bool sameContents(std::FILE* a, std::FILE* b)
+{
+    std::rewind(a);
+    std::rewind(b);
+    int c;
+    while ((c = std::fgetc(a)) == std::fgetc(b))
+        if (c == EOF)
+            return true;
+    return false;
+}
+
+// Equal values can hide different groupings (1+2+3 in calcrec and calcloop).
+// Where a trace stopped short its grouping is unknown: then no claim.
+bool groupDifferently(const Outcome (&outcomes)[3])
+{
+    for (const Outcome& o : outcomes)
+        if (o.traceCut)
+            return false;
+    return !sameContents(outcomes[0].traced.grouping, outcomes[1].traced.grouping) ||
+           !sameContents(outcomes[0].traced.grouping, outcomes[2].traced.grouping);
 }
 
 void explain(std::string_view line)
 {
     Outcome outcomes[3];
     for (int g = 0; g < 3; ++g) {
-        outcomes[g] = run(grammars[g], line);
+        outcomes[g] = runBoth(grammars[g], line);
         showOutcome(grammars[g], line, outcomes[g]);
     }
     bool agree = true;
     for (const Outcome& o : outcomes)
-        agree = agree && o.accepted == outcomes[0].accepted && (!o.accepted || o.value == outcomes[0].value);
+        agree = agree && o.program.accepted == outcomes[0].program.accepted &&
+                (!o.program.accepted || o.program.value == outcomes[0].program.value);
     if (!agree) {
         std::string summary = "The grammars disagree:";
         for (int g = 0; g < 3; ++g) {
             summary += g ? ", " : " ";
             summary += grammars[g].name;
             summary += ' ';
-            describe(summary, outcomes[g]);
+            summary += outcomes[g].program.accepted ? std::to_string(outcomes[g].program.value) : "rejects it";
         }
         std::printf("%s.\n", summary.c_str());
+    } else if (outcomes[0].program.accepted && groupDifferently(outcomes)) {
+        std::puts("The grammars agree on the value but group the line differently.");
     }
+    // A line at a time, also into a pipe: the reader need not wait for the next.
+    flushStdout();
     for (Outcome& o : outcomes)
-        for (std::FILE* file : {o.grouping, o.steps, o.calls})
+        for (std::FILE* file : {o.traced.grouping, o.traced.steps, o.traced.calls})
             if (file)
                 std::fclose(file);
 }
 
-[[noreturn]] void usageError(const char* what, const char* argument)
+[[noreturn]] void usageError(const std::string& what)
 {
-    std::fprintf(stderr, "calcexplain: %s '%s'\nTry 'calcexplain --help'.\n", what, argument);
-    std::exit(2);
+    std::fprintf(stderr, "calcexplain: %s\nTry 'calcexplain --help' for more information.\n", what.c_str());
+    std::exit(usageFailure);
+}
+
+// The options, GNU style: anywhere before "--", which ends them. Returns the
+// index of the first LINE.
+int readOptions(int argc, char** argv)
+{
+    enum { stepsOption = 256, traceOption, versionOption };
+    const option options[] = {
+        {"steps", no_argument, nullptr, stepsOption},
+        {"trace", no_argument, nullptr, traceOption},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, versionOption},
+        {nullptr, 0, nullptr, 0},
+    };
+    opterr = 0;  // the messages below name the program as it is named, not its path
+    int c;
+    while ((c = getopt_long(argc, argv, "h", options, nullptr)) != -1) {
+        switch (c) {
+        case stepsOption:
+            showSteps = true;
+            break;
+        case traceOption:
+            showCalls = true;
+            break;
+        case 'h':
+            std::fputs(usage, stdout);
+            std::exit(0);
+        case versionOption:
+            std::fputs(version, stdout);
+            std::exit(0);
+        default:
+            if (optopt > 0 && optopt < 256)
+                usageError(std::string("invalid option -- '") + static_cast<char>(optopt) +
+                           "'\nA LINE that begins with '-' goes after '--'.");
+            usageError(std::string("unrecognized option '") + argv[optind - 1] + "'");
+        }
+    }
+    return optind;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    // Before the temporary files are opened.
+    // Before any descriptor of calcexplain's own is opened.
     holdStdoutOpen();
     std::atexit(closeStdout);
-    int first = 1;
-    for (; first < argc && argv[first][0] == '-' && argv[first][1] == '-'; ++first) {
-        std::string_view option = argv[first];
-        if (option == "--") {
-            ++first;
-            break;
-        }
-        if (option == "--steps")
-            showSteps = true;
-        else if (option == "--trace")
-            showCalls = true;
-        else if (option == "--help") {
-            std::fputs(usage, stdout);
-            return 0;
-        } else
-            usageError("unknown option", argv[first]);
-    }
+    int first = readOptions(argc, argv);
 
     bool separate = false;
     auto next = [&separate](std::string_view line) {
@@ -281,16 +440,23 @@ int main(int argc, char** argv)
     if (first < argc) {
         for (int i = first; i < argc; ++i)
             next(std::string(argv[i]) + '\n');
-    } else {
-        // Read through a stream of our own: the grammars' processes get a
-        // standard input whose buffer this process has never touched.
-        lineInput = fdopen(dup(STDIN_FILENO), "r");
-        char* line = nullptr;
-        std::size_t capacity = 0;
-        ssize_t length;
-        while (lineInput && (length = getline(&line, &capacity, lineInput)) > 0)
-            next(std::string_view(line, static_cast<std::size_t>(length)));
-        std::free(line);
+        return internalError ? internalFailure : 0;
     }
-    return internalError ? 1 : 0;
+    // Read through a stream of our own: the grammars' processes get a
+    // standard input whose buffer this process has never touched.
+    int fd = dup(STDIN_FILENO);
+    lineInput = fd < 0 ? nullptr : fdopen(fd, "r");
+    if (!lineInput)
+        systemFailure("standard input");
+    if (isatty(fd))
+        std::fputs("calcexplain: explaining each line typed, until the end of input (Ctrl-D)\n", stderr);
+    char* line = nullptr;
+    std::size_t capacity = 0;
+    ssize_t length;
+    while ((length = getline(&line, &capacity, lineInput)) > 0)
+        next(std::string_view(line, static_cast<std::size_t>(length)));
+    std::free(line);
+    if (std::ferror(lineInput))
+        systemFailure("standard input");
+    return internalError ? internalFailure : 0;
 }

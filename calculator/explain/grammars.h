@@ -1,20 +1,21 @@
 #pragma once
 
-// The three calculators as calcexplain holds them, each in its namespace
-// (traced_loop.cpp, traced_minusrec.cpp, traced_rec.cpp): the programs' own
-// main and look-ahead.
+// The three calculators as calcexplain holds them, each twice: traced, in
+// namespace calcloop (traced_loop.cpp, and the others alike), and untraced,
+// exactly as the program is built, in namespace untraced::calcloop
+// (untraced.cpp). Of each: the program's own main and look-ahead.
 
-namespace calcloop {
-int main();
-extern int token;
-}  // namespace calcloop
+#define DECLARE_GRAMMAR(name) \
+    namespace name {          \
+    int main();               \
+    extern int token;         \
+    }
 
-namespace calcminusrec {
-int main();
-extern int token;
-}  // namespace calcminusrec
+DECLARE_GRAMMAR(calcloop)
+DECLARE_GRAMMAR(calcminusrec)
+DECLARE_GRAMMAR(calcrec)
+DECLARE_GRAMMAR(untraced::calcloop)
+DECLARE_GRAMMAR(untraced::calcminusrec)
+DECLARE_GRAMMAR(untraced::calcrec)
 
-namespace calcrec {
-int main();
-extern int token;
-}  // namespace calcrec
+#undef DECLARE_GRAMMAR

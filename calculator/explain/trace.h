@@ -1,17 +1,31 @@
 #pragma once
 
 // The trace hooks as calcexplain defines them, and what they gather while one
-// grammar runs one line: the grouping, the arithmetic steps in order and the
-// call tree of the rules. They run in the process that runs that grammar.
+// grammar runs one line: the expression tree, of which the grouping and the
+// arithmetic steps are views, and the call tree of the rules. They run in the
+// process that runs that grammar.
 
+#include <cstddef>
 #include <cstdio>
 
-// Where the steps and the rule trace are written as they happen (nullptr:
-// not asked for). The grouping is kept until the run ends.
+// Where the steps and the rule trace go (nullptr: not asked for). The rule
+// trace is written as the rules run, the steps when the run ends.
 void startTrace(std::FILE* steps, std::FILE* calls);
 
-// The whole line fully parenthesised as the rules grouped it.
+// Called as the run ends, however it ends: writes the steps, and the entry
+// of the rule that was running if it is still held back (an error ends the
+// process inside that rule).
+void endTrace();
+
+// The whole line fully parenthesised as the rules grouped it (on a line
+// they rejected, the subtrees complete when they stopped, one after another).
 void writeGrouping(std::FILE* out);
+
+// Where the rules stood when the run ended: after an error, which ends the
+// process without returning, the rule that refused the look-ahead and its
+// depth (counted as --trace counts it, the first rule at depth 0).
+const char* innermostRule();  // nullptr once every rule has returned
+std::size_t innermostDepth();
 
 // TRACE_RULE: one on the stack of every rule that runs, from its first
 // statement until it returns.

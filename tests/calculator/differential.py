@@ -4,7 +4,9 @@ calculator and its answer is compared with an independent evaluator.
 The evaluator does not mirror the programs' rule-per-function descent: it
 strips blanks and tabs, cuts the line into tokens, and parses by precedence
 climbing with a table of each grammar's operators, their binding strength and
-associativity. Values are exact integers reduced modulo 2^32 at each step."""
+associativity, into a syntax tree (which tests/calculator/explain.py holds
+calcexplain's groupings to). Values are exact integers reduced modulo 2^32 at
+each step."""
 
 import os
 import random
@@ -60,7 +62,8 @@ def tokens(line):
 
 
 def parse(line, operators):
-    """The value the line must print, or Invalid with the column at which a
+    """The line's syntax tree: a number (reduced modulo 2^32) or a tuple
+    (operator, left, right); or Invalid with the column at which a
     calculator with these operators stops."""
     toks = tokens(line)
     pos = 0
@@ -79,34 +82,41 @@ def parse(line, operators):
             return tok % (1 << 32)
         if tok == "(":
             pos += 1
-            value = climb(0)
+            tree = climb(0)
             if peek() != ")":
                 fail()
             pos += 1
-            return value
+            return tree
         fail()
 
     def climb(min_strength):
         nonlocal pos
-        value = primary()
+        tree = primary()
         while isinstance(peek(), str) and peek() in operators and operators[peek()][0] >= min_strength:
             op = peek()
             strength, right = operators[op]
             pos += 1
-            rhs = climb(strength if right else strength + 1)
-            value = APPLY[op](value, rhs) % (1 << 32)
-        return value
+            tree = (op, tree, climb(strength if right else strength + 1))
+        return tree
 
-    value = climb(0)
+    tree = climb(0)
     if peek() != "\n":
         fail()
-    return blackbox.signed32(value)
+    return tree
+
+
+def value(tree):
+    """The value a tree must print: each step reduced modulo 2^32."""
+    if isinstance(tree, int):
+        return blackbox.signed32(tree)
+    op, left, right = tree
+    return blackbox.signed32(APPLY[op](value(left), value(right)))
 
 
 def evaluate(line, operators):
     """The value the line must print, or None for a parse error."""
     try:
-        return parse(line, operators)
+        return value(parse(line, operators))
     except Invalid:
         return None
 

@@ -1,13 +1,17 @@
 """calcexplain against the calculators themselves and an independent model.
 
 For generated lines, valid and corrupted, its value for each grammar must be
-the one the program prints, the column at which it says a grammar stops must
-be the one the independent evaluator finds, and its grouping, evaluated by a
-plain evaluator that knows only parentheses, must give that value again.
-Beside them: the README's example, and one case for each feature."""
+the one the program prints when run directly, its grouping must be the syntax
+tree the independent evaluator (differential.py) builds, and the column at
+which it says a grammar stops must be the one the evaluator finds. Beside
+them: the README's example, exact transcripts of what a parse error shows,
+and one case for each feature and option. Deep lines: explain_depth.py."""
 
 import os
+import pty
 import re
+import select
+import subprocess
 import sys
 import tempfile
 
@@ -26,6 +30,7 @@ README_EXAMPLE = (
     "calcrec:      parse error at column 3\n"
     "                10-3-2\n"
     "                  ^\n"
+    "                command expected the end of the line, found '-'\n"
     "The grammars disagree: calcloop 5, calcminusrec 9, calcrec rejects it.\n")
 
 # --steps: '*' binds tighter than '-' in both grammars that have '-', so the
@@ -39,6 +44,7 @@ STEPS = (
     "calcrec:      parse error at column 4\n"
     "                2*3-4*5\n"
     "                   ^\n"
+    "                command expected the end of the line, found '-'\n"
     "  2*3 = 6\n"
     "The grammars disagree: calcloop -14, calcminusrec -14, calcrec rejects it.\n")
 
@@ -60,6 +66,68 @@ TRACE_OF_7 = "\n".join(
     single_number_trace("calcloop", ["command", "expr", "minus", "term", "factor"])
     + single_number_trace("calcminusrec", ["command", "expr", "minus", "term", "factor"])
     + single_number_trace("calcrec", ["command", "expr", "term", "factor"])) + "\n"
+
+
+RULES = {"calcloop": ["command", "expr", "minus", "term", "factor"],
+         "calcminusrec": ["command", "expr", "minus", "term", "factor"],
+         "calcrec": ["command", "expr", "term", "factor"]}
+
+# Rejected by every grammar, each at the same column: the line, the column,
+# the line as echoed (a tab as one blank, a UTF-8 character as itself, what
+# cannot be shown as '?'), and the line under the caret: the rule that
+# refused the character and its name. (The last line of standard input has
+# no newline: its end is the end of the input, one column past it.)
+REFUSALS = [
+    (b"1 +\t2 )\n", 7, "1 + 2 )", "command expected the end of the line, found ')'"),
+    (b" 7x\n", 3, " 7x", "command expected the end of the line, found 'x'"),
+    (b"1+2\r\n", 4, "1+2?", "command expected the end of the line, found a carriage return"),
+    ("2\u00d73\n".encode(), 2, "2\u00d73", "command expected the end of the line, found '\u00d7' U+00D7"),
+    ("10\u22123\n".encode(), 3, "10\u22123", "command expected the end of the line, found '\u2212' U+2212"),
+    (b"5\x80\n", 2, "5?", "command expected the end of the line, found byte 0x80, not UTF-8"),
+    (b"1\v\n", 2, "1?", "command expected the end of the line, found control code U+000B"),
+    (b"1+\x00\n", 3, "1+?", "number expected a digit, found a NUL byte"),
+    (b"(1+2\n", 5, "(1+2", "factor expected ')', found the end of the line"),
+    (b"'\n", 1, "'", "number expected a digit, found '\\''"),
+    (b"\\\n", 1, "\\", "number expected a digit, found '\\\\'"),
+    (b"1+", 3, "1+", "number expected a digit, found the end of the input"),
+]
+
+
+def refusal(column, echoed, found):
+    """What every grammar shows for one row of REFUSALS."""
+    return "".join(f"{LABEL[program]}parse error at column {column}\n" + " " * 16 + echoed + "\n"
+                   + " " * (15 + column) + "^\n" + " " * 16 + found + "\n" for program in PROGRAMS)
+
+
+def trace_indent(depth):
+    """--trace indents two columns a level; past 16 levels it stops
+    indenting and names the depth instead."""
+    return "  " * (min(depth, 16) + 1) + (f"[depth {depth}] " if depth >= 16 else "")
+
+
+def nested_trace(program, levels, lookahead_below="'1'"):
+    """--trace of `levels` parentheses around 1: the grammar's rules down to
+    factor, then, for each '(' that factor matches, expr and the rules below
+    it down to factor again, and number at the bottom; each returns 1."""
+    rules = RULES[program]
+    entries = [(rule, "'('") for rule in rules]
+    for level in range(levels):
+        lookahead = "'('" if level + 1 < levels else lookahead_below
+        entries += [(rule, lookahead) for rule in rules[1:]]
+    lines = [f"{LABEL[program]}1 = 1"]
+    lines += [trace_indent(depth) + f"{rule} {lookahead}" for depth, (rule, lookahead) in enumerate(entries)]
+    lines.append(trace_indent(len(entries)) + "number '1' = 1")
+    lines += [trace_indent(depth) + f"{rule} = 1" for depth, (rule, _) in reversed(list(enumerate(entries)))]
+    return lines
+
+
+def grouping(tree):
+    """A syntax tree written as calcexplain writes a grouping: every operator
+    application in one pair of parentheses."""
+    if isinstance(tree, int):
+        return str(blackbox.signed32(tree))
+    op, left, right = tree
+    return f"({grouping(left)}{op}{grouping(right)})"
 
 
 def paren_value(text):
@@ -113,40 +181,146 @@ def check_generated(tally, bin_dir):
     # (An empty input holds no line to explain.)
     runs += [([line], blackbox.run(bin_dir, "calcexplain", line))
              for line in lines if line and not line.endswith(b"\n")]
+    check_steps(tally, bin_dir, complete)
     for batch, got in runs:
         tally.check(f"calcexplain on {len(batch)} lines: status 0", got.status == 0, f"{got}")
         found = summaries(got.stdout)
         if not tally.check(f"calcexplain on {len(batch)} lines: three summaries each",
                            [program for program, _ in found] == PROGRAMS * len(batch), got.stdout[-300:]):
             continue
+        explanations = got.stdout.split(b"\n\n")
         for n, line in enumerate(batch):
             for program, (_, text) in zip(PROGRAMS, found[3 * n:3 * n + 3]):
                 check_line(tally, bin_dir, program, line, text)
+            check_same_value(tally, line, explanations[n])
+
+
+def steps(tree):
+    """--steps of an accepted line: every operator applied after both its
+    operands, left before right, as the tree's post-order; negative
+    operands in parentheses."""
+    if isinstance(tree, int):
+        return [], blackbox.signed32(tree)
+    op, left, right = tree
+    left_steps, a = steps(left)
+    right_steps, b = steps(right)
+    result = differential.value(tree)
+    shown = [f"({n})" if n < 0 else str(n) for n in (a, b)]
+    return left_steps + right_steps + [f"  {shown[0]}{op}{shown[1]} = {result}"], result
+
+
+def check_steps(tally, bin_dir, batch):
+    """--steps on the accepted lines: the steps in the order the evaluator's
+    tree computes them."""
+    got = blackbox.run(bin_dir, "calcexplain", b"".join(batch), arguments=["--steps"], timeout=300,
+                       hold_input_open=False)
+    for line, explanation in zip(batch, got.stdout.decode("latin-1").split("\n\n")):
+        sections = re.split(r"(?m)^(calcloop|calcminusrec|calcrec):.*\n", explanation + "\n")[1:]
+        for program, shown in zip(sections[0::2], sections[1::2]):
+            try:
+                tree = differential.parse(line, differential.GRAMMARS[program])
+            except differential.Invalid:
+                continue
+            shown = shown.split("\nThe grammars ")[0].rstrip("\n")
+            want = steps(tree)[0]
+            tally.check(f"{program} --steps <<< {line!r}", (shown.split("\n") if shown else []) == want,
+                        f"{shown!r}\n     want {want!r}")
+
+
+def check_same_value(tally, line, explanation):
+    """Equal values grouped differently are pointed out, and only they."""
+    try:
+        trees = [differential.parse(line, differential.GRAMMARS[program]) for program in PROGRAMS]
+    except differential.Invalid:
+        return
+    if len({differential.value(tree) for tree in trees}) == 1:
+        noted = explanation.rstrip(b"\n").endswith(b"\nThe grammars agree on the value but group the line differently.")
+        tally.check(f"{line!r}: a note exactly when the groupings differ",
+                    noted == (len({grouping(tree) for tree in trees}) > 1), explanation.decode("latin-1"))
 
 
 def check_line(tally, bin_dir, program, line, text):
     label = f"{program} <<< {line!r}"
     answer = blackbox.run(bin_dir, program, line)
     try:
-        differential.parse(line, differential.GRAMMARS[program])
+        tree = differential.parse(line, differential.GRAMMARS[program])
         column = None
     except differential.Invalid as rejected:
         column = rejected.column
-    accepted = re.fullmatch(r"(\S+) = (-?[0-9]+)", text)
     if answer.status == 0:
-        value = int(accepted.group(2)) if accepted else None
-        tally.check(f"{label}: the program's value", answer.stdout == b"The result is: %d\n" % value
-                    if accepted else False, f"calcexplain {text!r}, program {answer.stdout!r}")
-        if accepted:
-            tally.check(f"{label}: the grouping evaluates to it", paren_value(accepted.group(1)) == value,
-                        accepted.group(1))
+        # The program's own value, run directly; the grouping, as a whole,
+        # the tree the evaluator built.
+        value = int(answer.stdout.split(b": ")[1]) if answer.stdout.startswith(b"The result is: ") else None
+        tally.check(f"{label}: the program's value, grouped as the evaluator groups it",
+                    column is None and text == f"{grouping(tree)} = {value}",
+                    f"calcexplain {text!r}, program {answer.stdout!r}, evaluator column {column}")
     else:
         tally.check(f"{label}: rejected where the evaluator stops", text == f"parse error at column {column}",
                     f"calcexplain {text!r}, evaluator column {column}, program {answer.stdout!r}")
 
 
+def check_width(tally, label, stdout):
+    """No line of calcexplain's output wider than a terminal's 80 columns."""
+    widest = max(len(line) for line in stdout.decode("utf-8", "replace").split("\n"))
+    tally.check(f"{label}: within 80 columns", widest <= 80, f"{widest} columns")
+
+
+def unroff(text):
+    """Manual page source as it reads, for the few escapes it uses."""
+    return re.sub(r"\\f[BIRP]", "", text).replace("\\-", "-").replace("\\(aq", "'").replace("\\&", "")
+
+
+def check_manual(tally, help_text):
+    """The manual page names the options --help names. (Its examples are
+    replayed with the other documents' transcripts.)"""
+    page = unroff(open(os.path.join(os.path.dirname(__file__), "..", "..", "man", "calcexplain.1")).read())
+    options = page.split(".SH OPTIONS")[1].split(".SH")[0]
+    in_manual = set(re.findall(r"--?[a-z]*", " ".join(re.findall(r"(?m)^\.BR? (.*)$", options))))
+    in_help = {option for pair in re.findall(r"(?m)^  (?:(-[a-z]), )? *(--[a-z]+)", help_text)
+               for option in pair if option}
+    tally.check("the manual page and --help name the same options", in_manual == in_help | {"--"},
+                f"manual {sorted(in_manual)}, --help {sorted(in_help)}")
+
+
+def check_terminal(tally, bin_dir):
+    """At a terminal with no LINE, one line on standard error says what
+    calcexplain waits for; each line typed is explained as it is typed."""
+    main, secondary = pty.openpty()
+    proc = subprocess.Popen(blackbox.command_line(bin_dir, "calcexplain"), stdin=secondary,
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    os.close(secondary)
+    os.write(main, b"7\n\x04")  # a line, then Ctrl-D: the end of input
+    out, err = proc.communicate(timeout=60)
+    os.close(main)
+    tally.check("a terminal: the prompt on standard error, the line explained", proc.returncode == 0
+                and err == b"calcexplain: explaining each line typed, until the end of input (Ctrl-D)\n"
+                and [text for _, text in summaries(out)] == ["7 = 7"] * 3, f"{proc.returncode} {out!r} {err!r}")
+
+
+def check_flushed(tally, bin_dir):
+    """From a pipe, each line's explanation arrives whole before the next line
+    is written: nothing waits in a buffer."""
+    proc = subprocess.Popen(blackbox.command_line(bin_dir, "calcexplain"), stdin=subprocess.PIPE,
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    proc.stdin.write(b"1+1\n")
+    proc.stdin.flush()
+    got = b""
+    while got.count(b"\n") < 3 and select.select([proc.stdout], [], [], 60)[0]:
+        chunk = os.read(proc.stdout.fileno(), 4096)
+        if not chunk:
+            break
+        got += chunk
+    proc.stdin.close()
+    proc.wait(timeout=60)
+    proc.stdout.close()
+    proc.stderr.close()
+    tally.check("a pipe: each explanation is written before the next line comes",
+                [text for _, text in summaries(got)] == ["(1+1) = 2"] * 3, f"{got!r}")
+
+
 def main():
-    args = blackbox.arguments()
+    args = blackbox.arguments(lambda parser: parser.add_argument(
+        "--version", required=True, help="the project's version, which --version must print"))
     tally = blackbox.Tally()
 
     def explain(arguments, stdin=b""):
@@ -156,7 +330,44 @@ def main():
     tally.expect_run("the README's example", explain(["10-3-2"]), README_EXAMPLE.encode(), 0)
     tally.expect_run("the same line on standard input", explain([], b"10-3-2\n"), README_EXAMPLE.encode(), 0)
     tally.expect_run("--steps", explain(["--steps", "2*3-4*5"]), STEPS.encode(), 0)
+    # calcrec groups the sum to the right, the others to the left: same value.
+    tally.expect_run("equal values grouped differently", explain(["1+2+3"]), (
+        "calcloop:     ((1+2)+3) = 6\ncalcminusrec: ((1+2)+3) = 6\ncalcrec:      (1+(2+3)) = 6\n"
+        "The grammars agree on the value but group the line differently.\n").encode(), 0)
     tally.expect_run("--trace of one number", explain(["--trace", "7"]), TRACE_OF_7.encode(), 0)
+    for name, got in [("the README's example", explain(["10-3-2"])),
+                      ("--steps --trace", explain(["--steps", "--trace", "2*3-4*5"]))]:
+        check_width(tally, name, got.stdout)
+
+    # What a parse error shows, exactly; all lines on one standard input.
+    got = explain([], b"".join(line for line, *_ in REFUSALS))
+    tally.expect_run("parse errors: the line echoed, the caret, the rule and what it found", got,
+                     "\n".join(refusal(*row[1:]) for row in REFUSALS).encode(), 0)
+    check_width(tally, "parse errors", got.stdout)
+    # A long line is echoed as a window of 60 columns around the caret: 30
+    # before it, marked "..." where the line goes on.
+    long_line = "1" * 100 + "x" + "2" * 100
+    tally.check("a long line: a window around the caret", explain([long_line]).stdout.decode().split("\n")[1:4] == [
+        " " * 16 + "..." + "1" * 30 + "x" + "2" * 29 + "...", " " * (16 + 3 + 30) + "^",
+        " " * 16 + "command expected the end of the line, found 'x'"])
+
+    # --trace of a quote or a backslash shows it escaped, in the trace as in
+    # what was found; the rules never return.
+    for char in ("'", "\\"):
+        shown = f"'\\{char}'"
+        want = "".join(
+            f"{LABEL[program]}parse error at column 1\n" + " " * 16 + char + "\n" + " " * 16 + "^\n"
+            + " " * 16 + f"number expected a digit, found {shown}\n"
+            + "".join(trace_indent(depth) + f"{rule} {shown}\n" for depth, rule in
+                      enumerate(RULES[program] + ["number"])) for program in PROGRAMS)
+        tally.expect_run(f"--trace of {char!r}", explain(["--trace", char]), want.encode(), 0)
+    # Past 16 levels the trace names its depth: six parentheses take calcrec
+    # 22 levels deep, calcloop 28.
+    got = explain(["--trace", "((((((1))))))"])
+    want = "\n".join(nested_trace("calcloop", 6) + nested_trace("calcminusrec", 6)
+                     + nested_trace("calcrec", 6)) + "\n"
+    tally.expect_run("--trace of six parentheses: [depth N] past 16 levels", got, want.encode(), 0)
+    check_width(tally, "--trace of six parentheses", got.stdout)
 
     # The shape of the recursion in --trace: calcloop's minus loops over
     # three terms at one depth; calcminusrec's minus calls itself, one level
@@ -189,15 +400,44 @@ def main():
                 [text for program, text in summaries(got.stdout) if program == "calcloop"]
                 == ["(1+1) = 2", "(2*3) = 6", "4 = 4"], f"{got}")
 
-    # Options.
+    # Options, as GNU tools take them: anywhere before "--", which ends them.
+    tally.expect_run("--steps after the line", explain(["2*3-4*5", "--steps"]), STEPS.encode(), 0)
     got = explain(["--help"])
-    tally.check("--help: the usage on standard output, status 0",
-                got.status == 0 and got.stdout.startswith(b"Usage: calcexplain ") and got.stderr == b"")
-    tally.expect_run("an unknown option: status 2, a message on standard error", explain(["--frobnicate", "1"]),
-                     b"", 2, b"calcexplain: unknown option '--frobnicate'\nTry 'calcexplain --help'.\n")
-    got = explain(["--", "-5"])
-    tally.check("-- ends the options: -5 is a line", summaries(got.stdout) ==
-                [(program, "parse error at column 1") for program in PROGRAMS], f"{got}")
+    tally.check("--help: the usage on standard output, status 0", got.status == 0 and got.stderr == b""
+                and got.stdout.startswith(b"Usage: calcexplain [OPTION]... [--] [LINE]...\n"), f"{got}")
+    tally.check("--help ends with examples and the exit statuses", re.search(
+        rb"\nExamples:\n(  calcexplain .*\n){2,3}\nExit status:\n  0 .*\n  1 .*\n  2 .*\n  3 .*\n$", got.stdout),
+        got.stdout.decode())
+    check_width(tally, "--help", got.stdout)
+    check_manual(tally, got.stdout.decode())
+    tally.check("-h is --help", explain(["7", "-h"]) == got)
+    tally.expect_run("--version", explain(["--version"]), (
+        f"calcexplain (teaching programs) {args.version}\n"
+        "Copyright (c) 2026 The teaching programs authors.\n"
+        "MIT License: free to use, change and share; there is NO WARRANTY.\n").encode(), 0)
+    try_help = b"Try 'calcexplain --help' for more information.\n"
+    tally.expect_run("an unknown option: status 2, a message on standard error", explain(["1", "--frobnicate"]),
+                     b"", 2, b"calcexplain: unrecognized option '--frobnicate'\n" + try_help)
+    tally.expect_run("a line that begins with '-' before '--'", explain(["-1"]), b"", 2,
+                     b"calcexplain: invalid option -- '1'\nA LINE that begins with '-' goes after '--'.\n" + try_help)
+    got = explain(["--", "-5", "--steps"])
+    tally.check("-- ends the options: -5 and --steps are lines", summaries(got.stdout) ==
+                [(program, "parse error at column 1") for program in PROGRAMS] * 2, f"{got}")
+
+    # Standard input that cannot be read is an error, not an empty input.
+    class Directory:  # Python opens no file object on a directory
+        def __init__(self):
+            self.fd = os.open("/", os.O_RDONLY)
+
+        def fileno(self):
+            return self.fd
+
+    directory = Directory()
+    tally.expect_run("a directory as standard input", blackbox.run(args.bin, "calcexplain", directory), b"", 1,
+                     b"calcexplain: standard input: Is a directory\n")
+    os.close(directory.fd)
+    check_terminal(tally, args.bin)
+    check_flushed(tally, args.bin)
 
     # A million levels of parentheses: each grammar's own depth guard stops it.
     deep_line = b"(" * 1_000_000 + b"1" + b")" * 1_000_000 + b"\n"
