@@ -68,7 +68,7 @@ struct Phase {
     float before;       // the stored sum before its first step
     float after;        // and after its last
     Terms termsBefore;  // the terms added before its first step
-    Terms termsAfter;   // and up to its last
+    Terms termsAfter;   // and up to its last (filled in once the run is gathered)
 };
 
 struct Facts {
@@ -142,9 +142,18 @@ struct Units {
     Exact exactUnit = {0, 0}, exactHalf = {0, 0};
 };
 
+// How a term compares with the ulp of the sum it joins.
+Size sizeOf(bool wholeUnits, bool overHalf)
+{
+    return wholeUnits ? Size::wholeUnits : overHalf ? Size::overHalf : Size::halfOrLess;
+}
+
 // Adds the term 1/i, as the step makes it, to `terms`, and says how it
-// compares with the ulp of the sum it joins.
-Size addTerm(int i, float sum, int binade, Terms& terms, Units& units)
+// compares with the ulp of the sum it joins. The terms before it are copied
+// into `before` only when `startsPhase` says that a new phase begins there:
+// at every step the copy would cost more than the step itself.
+template <typename StartsPhase>
+Size addTerm(int i, float sum, int binade, Terms& terms, Units& units, StartsPhase startsPhase)
 {
     if (units.unit == 0 || units.binade != binade) {
         int exponent = ulpExponent(sum);
@@ -153,16 +162,16 @@ Size addTerm(int i, float sum, int binade, Terms& terms, Units& units)
     }
     if (request.extended) {
         Exact term = exactTerm(i, extendedDivide(1.0f, i));
+        Size size = sizeOf(!isNegative(term - units.exactUnit), isNegative(units.exactHalf - term));
+        startsPhase(size);
         terms.wide = terms.wide + term;
-        if (!isNegative(term - units.exactUnit))
-            return Size::wholeUnits;
-        return isNegative(units.exactHalf - term) ? Size::overHalf : Size::halfOrLess;
+        return size;
     }
     float term = 1.0f / static_cast<float>(i);
+    Size size = sizeOf(term >= units.unit, term > units.half);
+    startsPhase(size);
     terms.singles += static_cast<std::int64_t>(static_cast<double>(term) * 0x1p47);
-    if (term >= units.unit)
-        return Size::wholeUnits;
-    return term > units.half ? Size::overHalf : Size::halfOrLess;
+    return size;
 }
 
 std::string binadeText(int exponent)
@@ -196,11 +205,6 @@ void gather(Facts& facts, long step, float before, Terms& terms, Units& units)
 {
     int i = iAt(step);
     float sum = sums[static_cast<std::size_t>(step)];
-    Terms termsBefore = terms;
-    int binade = binadeOf(sum);
-    Size size = addTerm(i, sum, binade, terms, units);
-    addCutReciprocal(facts.exact, i);
-    ++facts.terms;
     if (sum == before) {
         ++facts.absorbed;
         if (!facts.firstAbsorbed) {
@@ -210,20 +214,24 @@ void gather(Facts& facts, long step, float before, Terms& terms, Units& units)
     } else {
         facts.lastChange = i;
     }
-    if (request.extended && addReciprocal(Arithmetic::strictSingle, before, 1.0f, i) != sum)
-        ++facts.unlikeStrict;
-
-    if (facts.phases.empty() || facts.phases.back().binade != binade || facts.phases.back().size != size) {
+    int binade = binadeOf(sum);
+    addTerm(i, sum, binade, terms, units, [&](Size size) {
+        if (!facts.phases.empty() && facts.phases.back().binade == binade && facts.phases.back().size == size)
+            return;
         if (facts.phases.empty() || facts.phases.back().binade != binade)
             addNote(facts, step, "sum enters " + binadeText(binade));
         else
             addNote(facts, step, std::string("terms now ") + sizeText(size));
-        facts.phases.push_back({binade, size, i, 0, before, sum, termsBefore, terms});
-    }
+        facts.phases.push_back({binade, size, i, 0, before, sum, terms, {}});
+    });
+    addCutReciprocal(facts.exact, i);
+    ++facts.terms;
+    if (request.extended && addReciprocal(Arithmetic::strictSingle, before, 1.0f, i) != sum)
+        ++facts.unlikeStrict;
+
     Phase& phase = facts.phases.back();
     ++phase.steps;
     phase.after = sum;
-    phase.termsAfter = terms;
 }
 
 Facts gatherFacts()
@@ -237,6 +245,8 @@ Facts gatherFacts()
         gather(facts, step, before, terms, units);
         before = sums[static_cast<std::size_t>(step)];
     }
+    for (std::size_t n = 0; n < facts.phases.size(); ++n)
+        facts.phases[n].termsAfter = n + 1 < facts.phases.size() ? facts.phases[n + 1].termsBefore : terms;
     facts.sum = before;
     if (facts.lastChange)
         addNote(facts, request.decreasing ? request.high - facts.lastChange : facts.lastChange - request.low,
