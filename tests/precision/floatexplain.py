@@ -271,8 +271,8 @@ def check_default_pass(tally, args):
     S = ln(10^7 / i), and x e^-x < 1/e forbids it."""
     stalled = emulate.strict_sum(emulate.increasing(2000, 2 ** 22 - 1))
     exact = Fraction(harmonic(10 ** 7) - harmonic(1999))
-    got, text = run(args, "sum", "--summary")
-    facts = summary(text)
+    got, summary_text = run(args, "sum", "--summary")
+    facts = summary(summary_text)
     want = {
         "terms added": str(10 ** 7 - 2000 + 1),
         "first term absorbed": f"i = {2 ** 22}",
@@ -301,8 +301,7 @@ def check_default_pass(tally, args):
     # less the sum of the terms, 2^21 (ln 2 - 2^-22) to within 1/3 ulp:
     # 643,517 ulps. Those absorbed lose every term, 2^21 ln(10^7 / 2^22),
     # 1,822,127 ulps (to within 1 ulp).
-    got, text = run(args, "sum", "--summary")
-    last = [row for row in phases(text) if row[0] == "[2^2, 2^3)"]
+    last = [row for row in phases(summary_text) if row[0] == "[2^2, 2^3)"]
     lost = 2 ** 21 * math.log(10 ** 7 / 2 ** 22)
     gained = 2 ** 22 - 1 - 2 ** 21 - 2 ** 21 * math.log((2 ** 22 - 0.5) / (2 ** 21 + 0.5))
     want = [("1 ulp or more", "109165", str(2 ** 21 - 109165 + 1)),
@@ -492,7 +491,11 @@ def check_transcripts(tally, args):
 
 
 # Every command's default output, and --help, within 80 columns.
-NARROW = [["sum"], ["sum", "--extended"], ["sum", "--from", "1", "--to", "2000", "--decreasing"],
+# (Short ranges at both ends of the default one: a whole pass costs much
+# under an emulator, and the rows' width depends on i and the notes, not on
+# the sums before them.)
+NARROW = [["sum", "--from", "2000", "--to", "2300"], ["sum", "--from", "9999000", "--to", "10000000"],
+          ["sum", "--extended", "--from", "2000", "--to", "2300"], ["sum", "--from", "1", "--to", "2000", "--decreasing"],
           ["sum", "--from", "16777000", "--to", "16777216", "--extended"], ["tenths"], ["tenths", "--extended"],
           ["distributive"], ["--help"]]
 
