@@ -58,9 +58,9 @@ const char usage[] =
     "  --version      show the version and exit\n"
     "\n"
     "Examples:\n"
-    "  floatexplain sum --from 1 --to 4      every step of 1 + 1/2 + 1/3 + 1/4\n"
     "  floatexplain sum --summary            where precision3's longest sum stalls\n"
-    "  floatexplain tenths --extended        ten tenths as precisionx adds them\n"
+    "  floatexplain value 0.1 1/3 16777217   three numbers as a single stores them\n"
+    "  floatexplain op 0.1 '*' 10            one rounding that lands on exactly 1\n"
     "\n"
     "Exit status: 0 on success, 1 on a write error, 2 on a usage error,\n"
     "3 if a self-check fails (floatexplain disagrees with the programs).\n";

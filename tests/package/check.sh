@@ -1,7 +1,7 @@
 #!/bin/sh
 # Checks the Debian package built in a build directory (the package
 # workflow): lintian finds nothing to warn about, every manual page renders
-# without warnings, and the black-box tests pass against the programs as the
+# without warnings and within 80 columns, and the black-box tests pass against the programs as the
 # package installs them, extracted into a temporary root (never installed).
 # The build directory must have been configured with its tests.
 set -eu
@@ -25,6 +25,13 @@ for page in "$root"/usr/share/man/man*/*; do
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
     if [ -n "$warnings" ]; then
         echo "FAIL $page: $warnings"
+        exit 1
+    fi
+    # A student's terminal is 80 columns: no rendered line may be wider.
+    wide=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$page" 2>/dev/null | awk 'length($0) > 80')
+    if [ -n "$wide" ]; then
+        echo "FAIL $page: wider than 80 columns:"
+        echo "$wide"
         exit 1
     fi
     echo "renders: ${page#$root}"

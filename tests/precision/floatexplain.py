@@ -600,8 +600,8 @@ def check_usage(tally, args):
     tally.check("--help ends with examples and the exit statuses, 3 included",
                 re.search(r"\nExamples:\n(  floatexplain .*\n){2,3}\nExit status: 0 .*1 .*write error.*2 .*usage"
                           r" error.*\n3 if a self-check fails.*\n$", text) is not None, text[-400:])
-    for example in re.findall(r"^  floatexplain (\S+(?: --?\S+(?: \d+)?)*)", text, re.M):
-        got = blackbox.run(args.bin, "floatexplain", arguments=example.split(), timeout=600)
+    for example in re.findall(r"^  floatexplain (.*?)  +\S", text.split("\nExamples:\n")[-1], re.M):
+        got = blackbox.run(args.bin, "floatexplain", arguments=shlex.split(example), timeout=600)
         tally.check(f"the example floatexplain {example}", got.status == 0 and got.stdout, example)
     for arguments in (["--version"], ["sum", "--version"]):
         got = blackbox.run(args.bin, "floatexplain", arguments=arguments)
