@@ -118,7 +118,7 @@ def check_generated(tally, bin_dir):
                 tally.check(f"{label}: the rule calls too many to draw", 8 * (len(characters) + 1) > LARGEST)
                 continue
             tally.check(f"{label}: the rule calls read back as the evaluator's tree",
-                        len(shown) == 1 and fold(shown[0]) == want, f"{shown}")
+                        len(shown) == 1 and fold(shown[0]) == want and size(shown[0]) <= LARGEST, f"{shown}")
             tally.check(f"{label}: the characters at the leaves", len(shown) == 1 and leaves(shown[0]) == characters,
                         f"{shown}")
             if program == "calcrec":
@@ -128,7 +128,7 @@ def check_generated(tally, bin_dir):
 def check_graphviz(tally, bin_dir, dot):
     """Graphviz reads the DOT: the same nodes, labels and edges, and the
     grammars' clusters, left to right."""
-    for line in ["2*3-4*5", "1+2*", "(1+2"]:
+    for line in ["2*3-4*5", "1+2*", "(1+2", '7"\\']:
         got = blackbox.run(bin_dir, "calcexplain", arguments=["--dot", line])
         mine = read_dot(got.stdout.decode())
         plain = subprocess.run([dot, "-Tplain"], input=got.stdout, capture_output=True, check=False)
@@ -216,6 +216,14 @@ def check_drawings(tally, bin_dir):
     text = draw("--tree", wide)
     tally.check("--tree on a wider line: one tree after another", [row for row in text.split("\n") if row in PROGRAMS]
                 == PROGRAMS and max(len(row) for row in text.split("\n")) <= 80, text)
+    # calcloop's rule calls for n ones added: command, expr, and per one
+    # minus, term, factor, number, digit and the digit; n-1 '+': 7n+1 nodes.
+    for ones, drawn in [(42, True), (43, False)]:
+        got = blackbox.run(bin_dir, "calcexplain", arguments=["--dot", "+".join(["1"] * ones)])
+        rules = read_dot(got.stdout.decode())[(0, "r")]
+        tally.check(f"calcloop's {7 * ones + 1} rule calls {'' if drawn else 'not '}drawn",
+                    (len(rules["label"]) == 7 * ones + 1) if drawn else list(rules["label"].values()) == [TOO_LARGE],
+                    f"{len(rules['label'])}")
     text = draw("--tree", "+".join(["1"] * 200))
     tally.check("--tree on 399 nodes: a line says so", text.count("more than 300 nodes:") == 3, text)
 
