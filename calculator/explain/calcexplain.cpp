@@ -501,10 +501,13 @@ void writeGraph(std::string_view line, const Outcome (&outcomes)[3])
         std::printf("  subgraph cluster_%d {\n    label=%s;\n", g, dotQuoted(grammars[g].name + verdict).c_str());
         const std::pair<const char*, std::FILE*> kinds[] = {{"expression", o.traced.tree}, {"rules", o.traced.rules}};
         for (auto [kind, file] : kinds) {
-            std::printf("  subgraph cluster_%d%c {\n    label=%s;\n", g, kind[0], dotQuoted(kind).c_str());
+            std::printf("    subgraph cluster_%d%c {\n      label=%s;\n", g, kind[0], dotQuoted(kind).c_str());
             std::rewind(file);
-            writeDot(stdout, readPicture(file), "g" + std::to_string(g) + kind[0]);
-            std::puts("  }");
+            std::string prefix = "g";
+            prefix += std::to_string(g);
+            prefix += kind[0];
+            writeDot(stdout, readPicture(file), prefix);
+            std::puts("    }");
         }
         std::puts("  }");
     }

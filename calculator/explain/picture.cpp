@@ -171,15 +171,15 @@ std::string dotQuoted(std::string_view text)
 void writeDot(std::FILE* out, const Picture& picture, const std::string& prefix)
 {
     if (picture.tooLarge) {
-        std::fprintf(out, "    %s [label=\"more than %zu nodes: too many to draw\"];\n", prefix.c_str(), largestPicture);
+        std::fprintf(out, "      %s [label=\"more than %zu nodes: too many to draw\"];\n", prefix.c_str(), largestPicture);
         return;
     }
     for (std::size_t i = 0; i < picture.labels.size(); ++i) {
         const std::string& label = picture.labels[i];
-        std::fprintf(out, "    %s%zu [label=%s%s];\n", prefix.c_str(), i, dotQuoted(label).c_str(),
+        std::fprintf(out, "      %s%zu [label=%s%s];\n", prefix.c_str(), i, dotQuoted(label).c_str(),
                      label == "?" ? ", fontcolor=red" : "");
     }
     for (std::size_t i = 0; i < picture.children.size(); ++i)
         for (std::size_t child : picture.children[i])
-            std::fprintf(out, "    %s%zu -> %s%zu;\n", prefix.c_str(), i, prefix.c_str(), child);
+            std::fprintf(out, "      %s%zu -> %s%zu;\n", prefix.c_str(), i, prefix.c_str(), child);
 }
