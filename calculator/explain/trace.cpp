@@ -249,7 +249,7 @@ void writeExpressionPicture(std::FILE* out)
     std::size_t next = 0;
     // Operands left over ahead of the pending operators (none, as these
     // grammars build their trees) stand as trees of their own.
-    for (; next + joined < operands.size() + (stopped ? 1 : 0) && next < operands.size(); ++next)
+    for (; next + joined < operands.size(); ++next)
         writeSubtree(out, operands[next], noParent, count);
     long parent = noParent;
     for (char op : pending) {
@@ -457,7 +457,9 @@ void writeWrapped(std::FILE* out)
             digits = "..." + digits.substr(digits.size() - 37);
         std::fprintf(out, "  %s wraps around to %d\n", digits.c_str(), n.value);
     }
-    if (more)
+    if (more == 1)
+        std::fputs("  and 1 more number wraps around\n", out);
+    else if (more)
         std::fprintf(out, "  and %zu more numbers wrap around\n", more);
 }
 

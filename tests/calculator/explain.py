@@ -221,7 +221,8 @@ def wrap_notes(line):
     named = list(dict.fromkeys(wrapping))[:3]
     notes = [f"  {d if len(d) <= 40 else '...' + d[-37:]} wraps around to {blackbox.signed32(int(d))}" for d in named]
     more = sum(d not in named for d in wrapping)
-    return notes + ([f"  and {more} more numbers wrap around"] if more else [])
+    return notes + (["  and 1 more number wraps around"] if more == 1 else
+                    [f"  and {more} more numbers wrap around"] if more else [])
 
 
 def check_steps(tally, bin_dir, batch):
@@ -356,6 +357,13 @@ def main():
         "calcloop:     ((1+2)+3) = 6\ncalcminusrec: ((1+2)+3) = 6\ncalcrec:      (1+(2+3)) = 6\n"
         "The grammars agree on the value but group the line differently.\n").encode(), 0)
     tally.expect_run("--trace of one number", explain(["--trace", "7"]), TRACE_OF_7.encode(), 0)
+    # 2^32-1, 2^31 and 3*10^9 less 2^32 named, the repeated one once; the
+    # fourth counted.
+    got = explain(["4294967295*4294967295+2147483648+3000000000+3000000000+5000000000"])
+    tally.check("the numbers that wrap, named once, the first three", [
+        text for text in got.stdout.decode().split("\n") if WRAP_NOTE.match(text)] == [
+        "  4294967295 wraps around to -1", "  2147483648 wraps around to -2147483648",
+        "  3000000000 wraps around to -1294967296", "  and 1 more number wraps around"], got.stdout.decode())
     for name, got in [("the README's example", explain(["10-3-2"])),
                       ("--steps --trace", explain(["--steps", "--trace", "2*3-4*5"]))]:
         check_width(tally, name, got.stdout)
