@@ -417,25 +417,34 @@ struct Block {
 constexpr std::size_t screenWidth = 80;
 constexpr std::size_t blockGap = 3;
 
+// Text around a number. (Built so, not by adding to a string literal, which
+// GCC 12 mistakes for overlapping copies.)
+std::string numbered(const char* before, long number, const char* after = "")
+{
+    char text[96];
+    std::snprintf(text, sizeof text, "%s%ld%s", before, number, after);
+    return text;
+}
+
 Block drawBlock(const Grammar& grammar, const Outcome& outcome, std::FILE* file, const char* kind)
 {
     Block block{std::string(grammar.name) + kind, {}, 0};
     std::rewind(file);
     Picture picture = readPicture(file);
     if (picture.tooLarge) {
-        block.lines = {"more than " + std::to_string(largestPicture) + " nodes:", "too many to draw"};
+        block.lines = {numbered("more than ", static_cast<long>(largestPicture), " nodes:"), "too many to draw"};
     } else {
         block.lines = drawPicture(picture);
         std::size_t widest = 0;
         for (const std::string& line : block.lines)
             widest = std::max(widest, line.size());
         if (widest > screenWidth)
-            block.lines = {std::to_string(widest) + " columns wide:", "too wide to draw"};
+            block.lines = {numbered("", static_cast<long>(widest), " columns wide:"), "too wide to draw"};
     }
     if (outcome.traceCut)
-        block.lines.push_back("the trace stops at column " + std::to_string(outcome.traced.column));
+        block.lines.push_back(numbered("the trace stops at column ", outcome.traced.column));
     else if (!outcome.program.accepted)
-        block.lines.push_back("stopped at column " + std::to_string(outcome.program.column));
+        block.lines.push_back(numbered("stopped at column ", outcome.program.column));
     for (const std::string& line : block.lines)
         block.width = std::max(block.width, line.size());
     block.width = std::max(block.width, block.title.size());
@@ -496,8 +505,8 @@ void writeGraph(std::string_view line, const Outcome (&outcomes)[3])
                 dotQuoted(shown).c_str());
     for (int g = 0; g < 3; ++g) {
         const Outcome& o = outcomes[g];
-        std::string verdict = o.program.accepted ? " = " + std::to_string(o.program.value)
-                                                 : ": stopped at column " + std::to_string(o.program.column);
+        std::string verdict = o.program.accepted ? numbered(" = ", o.program.value)
+                                                 : numbered(": stopped at column ", o.program.column);
         std::printf("  subgraph cluster_%d {\n    label=%s;\n", g, dotQuoted(grammars[g].name + verdict).c_str());
         const std::pair<const char*, std::FILE*> kinds[] = {{"expression", o.traced.tree}, {"rules", o.traced.rules}};
         for (auto [kind, file] : kinds) {
