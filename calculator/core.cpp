@@ -3,8 +3,7 @@
 // rules below it; depth.cpp keeps deep nesting off the end of the stack.
 
 // calcexplain compiles this file again inside a namespace, with every header
-// it includes already included outside: a header added here must be added
-// to explain/sources.h as well.
+// it includes already included outside (explain/CMakeLists.txt lists them).
 #include "calc.h"
 
 #include "closeout.h"

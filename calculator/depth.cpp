@@ -4,8 +4,7 @@
 // is still room below it for the calls that report the error and exit.
 
 // calcexplain compiles this file again inside a namespace, with every header
-// it includes already included outside: a header added here must be added
-// to explain/sources.h as well.
+// it includes already included outside (explain/CMakeLists.txt lists them).
 #include "depth.h"
 
 #include "calc.h"

@@ -13,16 +13,19 @@
 #include "closeout.h"
 #include "echo.h"
 #include "grammars.h"
+#include "picture.h"
 #include "trace.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <getopt.h>
 #include <stdio_ext.h>
 #include <string>
 #include <string_view>
+#include <vector>
 #include <sys/mman.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -61,6 +64,9 @@ const char* const tooDeep = "parse error: expression nested too deeply";
 
 bool showSteps;
 bool showCalls;
+bool showTree;      // the expression trees, drawn
+bool showRuleTree;  // the trees of rule calls, drawn
+bool showDot;       // both, in DOT, and nothing else
 bool internalError;
 std::FILE* lineInput;  // standard input, when the lines come from there
 
@@ -74,6 +80,11 @@ const char usage[] =
     "      --steps    also list each grammar's arithmetic steps in order\n"
     "      --trace    also show each grammar's rules as they run: the look-ahead\n"
     "                 on entry and the value on return\n"
+    "      --tree[=KIND]  also draw each grammar's tree, side by side: KIND is\n"
+    "                 expr (operators over their operands, the default) or rules\n"
+    "                 (a node per rule called, the characters it matched below)\n"
+    "      --dot      write both kinds of tree in Graphviz's DOT language instead,\n"
+    "                 the three grammars side by side, a graph per LINE\n"
     "  -h, --help     show this help and exit\n"
     "      --version  show the version and exit\n"
     "Options may stand anywhere before '--'; a LINE that begins with '-' goes\n"
@@ -83,6 +94,8 @@ const char usage[] =
     "  calcexplain 10-3-2              how each grammar groups 10-3-2\n"
     "  calcexplain --steps '2*3-4'     and the order of its arithmetic\n"
     "  calcexplain -- -1               a line that begins with '-'\n"
+    "  calcexplain --tree 1+2+3        the three trees of 1+2+3\n"
+    "  calcexplain --dot 10-3-2 | dot -Tsvg >trees.svg   a picture of them\n"
     "\n"
     "Exit status:\n"
     "  0  every line explained (a line a grammar rejects is not an error)\n"
@@ -117,9 +130,12 @@ struct Answer {
     // grouping, steps and trace, rewound, ready to read (nullptr: none).
     std::string innermostRule;
     std::size_t depth;
-    std::FILE* grouping;
+    std::FILE* grouping;  // then a line for each number that wrapped
+    long groupingStart;   // in that file
     std::FILE* steps;
     std::FILE* calls;
+    std::FILE* tree;
+    std::FILE* rules;
 };
 
 bool operator==(const Answer& a, const Answer& b)
@@ -166,10 +182,12 @@ Answer run(const Grammar& grammar, bool traced, std::string_view line)
     std::FILE* input = memoryFile("line");
     std::FILE* output = memoryFile("output");
     std::FILE* result = memoryFile("result");
-    Answer answer{false, 0, {}, 0, {}, 0, nullptr, nullptr, nullptr};
+    Answer answer{false, 0, {}, 0, {}, 0, nullptr, 0, nullptr, nullptr, nullptr, nullptr};
     if (traced) {
         answer.steps = showSteps ? memoryFile("steps") : nullptr;
         answer.calls = showCalls ? memoryFile("trace") : nullptr;
+        answer.tree = showTree || showDot ? memoryFile("tree") : nullptr;
+        answer.rules = showRuleTree || showDot ? memoryFile("rules") : nullptr;
     }
     std::fwrite(line.data(), 1, line.size(), input);
     std::fflush(input);
@@ -195,7 +213,7 @@ Answer run(const Grammar& grammar, bool traced, std::string_view line)
         runningTraced = traced;
         resultOut = result;
         if (traced)
-            startTrace(answer.steps, answer.calls);
+            startTrace({answer.steps, answer.calls, answer.tree, answer.rules});
         // Registered before the program's main registers closeStdout, so
         // that it runs after it, however the program ends.
         std::atexit(reportResult);
@@ -230,11 +248,12 @@ Answer run(const Grammar& grammar, bool traced, std::string_view line)
         selfCheckFailed(std::string(grammar.name) + ": no account of where the run stopped");
     std::fgetc(result);  // the newline before the grouping
     answer.innermostRule = rule;
+    answer.groupingStart = std::ftell(result);
     if (traced)
         answer.grouping = result;
     else
         std::fclose(result);
-    for (std::FILE* file : {answer.steps, answer.calls})
+    for (std::FILE* file : {answer.steps, answer.calls, answer.tree, answer.rules})
         if (file)
             std::rewind(file);
     return answer;
@@ -246,6 +265,13 @@ void copy(std::FILE* from)
     std::size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, from)) > 0)
         std::fwrite(buffer, 1, n, stdout);
+}
+
+// The first line of a file, without its newline.
+void copyLine(std::FILE* from)
+{
+    for (int c; (c = std::getc(from)) != EOF && c != '\n';)
+        std::putchar(c);
 }
 
 // What the rule that refused the look-ahead was waiting for: each of these
@@ -289,7 +315,7 @@ void showOutcome(const Grammar& grammar, std::string_view line, const Outcome& o
         if (outcome.traceCut)
             std::fputs("...", stdout);
         else
-            copy(outcome.traced.grouping);
+            copyLine(outcome.traced.grouping);
         std::printf(" = %d\n", verdict.value);
     } else if (verdict.message.rfind("parse error", 0) == 0 && verdict.column > 0) {
         std::string_view detail = std::string_view(verdict.message).substr(std::strlen("parse error"));
@@ -323,13 +349,13 @@ Outcome runBoth(const Grammar& grammar, std::string_view line)
     return outcome;
 }
 
-// Whether two files hold the same bytes, read from their start.
-bool sameContents(std::FILE* a, std::FILE* b)
+// Whether two groupings are the same.
+bool sameGrouping(const Answer& a, const Answer& b)
 {
-    std::rewind(a);
-    std::rewind(b);
+    std::fseek(a.grouping, a.groupingStart, SEEK_SET);
+    std::fseek(b.grouping, b.groupingStart, SEEK_SET);
     int c;
-    while ((c = std::fgetc(a)) == std::fgetc(b))
+    while ((c = std::fgetc(a.grouping)) == std::fgetc(b.grouping))
         if (c == EOF)
             return true;
     return false;
@@ -342,17 +368,14 @@ bool groupDifferently(const Outcome (&outcomes)[3])
     for (const Outcome& o : outcomes)
         if (o.traceCut)
             return false;
-    return !sameContents(outcomes[0].traced.grouping, outcomes[1].traced.grouping) ||
-           !sameContents(outcomes[0].traced.grouping, outcomes[2].traced.grouping);
+    return !sameGrouping(outcomes[0].traced, outcomes[1].traced) ||
+           !sameGrouping(outcomes[0].traced, outcomes[2].traced);
 }
 
-void explain(std::string_view line)
+// The numbers typed beyond the range, as the grammar that read furthest
+// found them.
+void showSummary(const Outcome (&outcomes)[3])
 {
-    Outcome outcomes[3];
-    for (int g = 0; g < 3; ++g) {
-        outcomes[g] = runBoth(grammars[g], line);
-        showOutcome(grammars[g], line, outcomes[g]);
-    }
     bool agree = true;
     for (const Outcome& o : outcomes)
         agree = agree && o.program.accepted == outcomes[0].program.accepted &&
@@ -369,10 +392,159 @@ void explain(std::string_view line)
     } else if (outcomes[0].program.accepted && groupDifferently(outcomes)) {
         std::puts("The grammars agree on the value but group the line differently.");
     }
+}
+
+void showWrapped(const Outcome (&outcomes)[3])
+{
+    const Outcome* furthest = nullptr;
+    for (const Outcome& o : outcomes)
+        if (!furthest || o.traced.column > furthest->traced.column)
+            furthest = &o;
+    std::FILE* grouping = furthest->traced.grouping;
+    std::fseek(grouping, furthest->traced.groupingStart, SEEK_SET);
+    for (int c; (c = std::getc(grouping)) != EOF && c != '\n';) {
+    }
+    copy(grouping);
+}
+
+// One grammar's drawing, under its name.
+struct Block {
+    std::string title;
+    std::vector<std::string> lines;
+    std::size_t width;
+};
+
+constexpr std::size_t screenWidth = 80;
+constexpr std::size_t blockGap = 3;
+
+// Text around a number. (Built so, not by adding to a string literal, which
+// GCC 12 mistakes for overlapping copies.)
+std::string numbered(const char* before, long number, const char* after = "")
+{
+    char text[96];
+    std::snprintf(text, sizeof text, "%s%ld%s", before, number, after);
+    return text;
+}
+
+Block drawBlock(const Grammar& grammar, const Outcome& outcome, std::FILE* file, const char* kind)
+{
+    Block block{std::string(grammar.name) + kind, {}, 0};
+    std::rewind(file);
+    Picture picture = readPicture(file);
+    if (picture.tooLarge) {
+        block.lines = {numbered("more than ", static_cast<long>(largestPicture), " nodes:"), "too many to draw"};
+    } else {
+        block.lines = drawPicture(picture);
+        std::size_t widest = 0;
+        for (const std::string& line : block.lines)
+            widest = std::max(widest, line.size());
+        if (widest > screenWidth)
+            block.lines = {numbered("", static_cast<long>(widest), " columns wide:"), "too wide to draw"};
+    }
+    if (outcome.traceCut)
+        block.lines.push_back(numbered("the trace stops at column ", outcome.traced.column));
+    else if (!outcome.program.accepted)
+        block.lines.push_back(numbered("stopped at column ", outcome.program.column));
+    for (const std::string& line : block.lines)
+        block.width = std::max(block.width, line.size());
+    block.width = std::max(block.width, block.title.size());
+    return block;
+}
+
+// The three drawings side by side where they fit, else one after another.
+void showBlocks(const std::vector<Block>& blocks)
+{
+    std::size_t total = 0;
+    std::size_t height = 0;
+    for (const Block& b : blocks) {
+        total += b.width + (total ? blockGap : 0);
+        height = std::max(height, b.lines.size());
+    }
+    std::putchar('\n');
+    if (total > screenWidth) {
+        for (std::size_t i = 0; i < blocks.size(); ++i) {
+            std::printf("%s%s\n", i ? "\n" : "", blocks[i].title.c_str());
+            for (const std::string& line : blocks[i].lines)
+                std::printf("%s\n", line.c_str());
+        }
+        return;
+    }
+    for (std::size_t row = 0; row <= height; ++row) {
+        std::string text;
+        for (const Block& b : blocks) {
+            const std::string& cell = row == 0 ? b.title : row <= b.lines.size() ? b.lines[row - 1] : "";
+            if (!text.empty() || &b != &blocks.front())
+                text.resize(text.size() + blockGap, ' ');
+            text += cell;
+            if (&b != &blocks.back())
+                text.resize(text.size() + b.width - cell.size(), ' ');
+        }
+        while (!text.empty() && text.back() == ' ')
+            text.pop_back();
+        std::printf("%s\n", text.c_str());
+    }
+}
+
+void showTrees(const Outcome (&outcomes)[3], bool rules)
+{
+    std::vector<Block> blocks;
+    for (int g = 0; g < 3; ++g)
+        blocks.push_back(drawBlock(grammars[g], outcomes[g],
+                                   rules ? outcomes[g].traced.rules : outcomes[g].traced.tree,
+                                   rules ? " rules" : ""));
+    showBlocks(blocks);
+}
+
+// The line's trees as one graph: a cluster per grammar, in it a cluster per
+// kind of tree.
+void writeGraph(std::string_view line, const Outcome (&outcomes)[3])
+{
+    std::string_view shown = line.substr(0, line.find('\n'));
+    std::printf("digraph calcexplain {\n"
+                "  label=%s;\n  labelloc=t;\n  ordering=out;\n  node [shape=plaintext, fontname=monospace];\n",
+                dotQuoted(shown).c_str());
+    for (int g = 0; g < 3; ++g) {
+        const Outcome& o = outcomes[g];
+        std::string verdict = o.program.accepted ? numbered(" = ", o.program.value)
+                                                 : numbered(": stopped at column ", o.program.column);
+        std::printf("  subgraph cluster_%d {\n    label=%s;\n", g, dotQuoted(grammars[g].name + verdict).c_str());
+        const std::pair<const char*, std::FILE*> kinds[] = {{"expression", o.traced.tree}, {"rules", o.traced.rules}};
+        for (auto [kind, file] : kinds) {
+            std::printf("    subgraph cluster_%d%c {\n      label=%s;\n", g, kind[0], dotQuoted(kind).c_str());
+            std::rewind(file);
+            std::string prefix = "g";
+            prefix += std::to_string(g);
+            prefix += kind[0];
+            writeDot(stdout, readPicture(file), prefix);
+            std::puts("    }");
+        }
+        std::puts("  }");
+    }
+    std::puts("}");
+}
+
+void explain(std::string_view line)
+{
+    Outcome outcomes[3];
+    for (int g = 0; g < 3; ++g) {
+        outcomes[g] = runBoth(grammars[g], line);
+        if (!showDot)
+            showOutcome(grammars[g], line, outcomes[g]);
+    }
+    if (showDot) {
+        writeGraph(line, outcomes);
+    } else {
+        showSummary(outcomes);
+        showWrapped(outcomes);
+        if (showTree)
+            showTrees(outcomes, false);
+        if (showRuleTree)
+            showTrees(outcomes, true);
+    }
     // A line at a time, also into a pipe: the reader need not wait for the next.
     flushStdout();
     for (Outcome& o : outcomes)
-        for (std::FILE* file : {o.traced.grouping, o.traced.steps, o.traced.calls})
+        for (std::FILE* file : {o.traced.grouping, o.traced.steps, o.traced.calls, o.traced.tree, o.traced.rules})
             if (file)
                 std::fclose(file);
 }
@@ -387,10 +559,12 @@ void explain(std::string_view line)
 // index of the first LINE.
 int readOptions(int argc, char** argv)
 {
-    enum { stepsOption = 256, traceOption, versionOption };
+    enum { stepsOption = 256, traceOption, treeOption, dotOption, versionOption };
     const option options[] = {
         {"steps", no_argument, nullptr, stepsOption},
         {"trace", no_argument, nullptr, traceOption},
+        {"tree", optional_argument, nullptr, treeOption},
+        {"dot", no_argument, nullptr, dotOption},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, versionOption},
         {nullptr, 0, nullptr, 0},
@@ -404,6 +578,18 @@ int readOptions(int argc, char** argv)
             break;
         case traceOption:
             showCalls = true;
+            break;
+        case treeOption:
+            if (!optarg || std::strcmp(optarg, "expr") == 0)
+                showTree = true;
+            else if (std::strcmp(optarg, "rules") == 0)
+                showRuleTree = true;
+            else
+                usageError(std::string("invalid argument '") + optarg +
+                           "' for '--tree'\nValid arguments are 'expr' and 'rules'.");
+            break;
+        case dotOption:
+            showDot = true;
             break;
         case 'h':
             std::fputs(usage, stdout);

@@ -1,28 +1,46 @@
-// The trace is built from events alone: a rule begins and ends, a digit is
+// The model is built from events alone: a rule begins and ends, a digit is
 // read, an operator is applied. Syntax-directed evaluation makes that enough:
 // an operator is applied right after its right operand is complete, and a
 // rule's value is the last value computed within it (by an operator, or by
 // the last rule it called). The rule that reads digits is a number.
 //
-// One model, the expression tree, is built from them as the rules run; the
-// grouping and the steps are views of it. The rule calls are written as
-// they happen.
+// Two trees are built as the rules run. The expression tree is always kept:
+// its nodes take a fixed few bytes per character of the line, and the
+// grouping and the steps are views of it. The tree of rule calls is kept
+// only when asked for, and only up to the size worth drawing. The rule calls
+// are also written as they happen (--trace), so a line too long to hold as a
+// tree of calls can still be traced.
 
 #include "trace.h"
 
+#include "picture.h"
+
 #include <cinttypes>
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
 namespace {
 
+constexpr std::uint32_t none = UINT32_MAX;
+
 struct Activation {
     const char* rule;
-    int lookahead;
+    int lookahead;  // on entry
     int value;
     bool hasValue;
     bool readDigits;  // a number: its own arithmetic accumulates digits
+    // The look-ahead when its last called rule returned: the operator it
+    // then matched, if it calls another rule for the right operand.
+    int afterCall;
+    char pendingOp;  // that operator, until it is applied
+    // For the tree of rule calls: its node there, and where the input
+    // stood at its last event, to see the characters it matched.
+    std::uint32_t ruleNode;
+    long position;
+    int seen;          // the look-ahead then
+    bool digitMatched;  // the last character matched was a digit, drawn already
 };
 
 // A node of the expression tree: a number, or an operator and its left
@@ -31,17 +49,27 @@ struct Activation {
 // complete just before it was applied, is the node just before it.
 struct Node {
     int value;
-    std::uint32_t left;
-    char op;  // '+', '-' or '*'; 0 for a number
+    std::uint32_t left;  // a number: where its digits start in `typed`
+    char op;             // '+', '-' or '*'; 0 for a number
 };
 
-std::FILE* stepsOut;
-std::FILE* callsOut;
+struct RuleNode {
+    long parent;
+    std::string label;
+};
+
+TraceViews views;
+const int* lookahead;  // the grammar's token
 std::vector<Activation> active;
 std::vector<Node> nodes;
+// The digits of every number as typed, each number's ended by a '\0'.
+std::string typed;
+std::uint32_t numberStart;  // of the number being read
 // The subtrees complete but not yet joined by an operator, left to right:
 // an operator joins the last two.
 std::vector<std::uint32_t> operands;
+std::vector<RuleNode> ruleNodes;
+bool rulesTooLarge;
 
 // An entry line is held back until the next event: if that is the same
 // rule's exit, the two are written as one line.
@@ -52,6 +80,51 @@ bool inNumber()
     return !active.empty() && active.back().readDigits;
 }
 
+bool keepingRules()
+{
+    return views.rules && !rulesTooLarge;
+}
+
+std::uint32_t addRuleNode(std::uint32_t parent, std::string label)
+{
+    if (!keepingRules() || (parent == none && !ruleNodes.empty()))
+        return none;
+    if (ruleNodes.size() == largestPicture) {
+        rulesTooLarge = true;
+        ruleNodes = {};
+        return none;
+    }
+    ruleNodes.push_back({parent == none ? noParent : static_cast<long>(parent), std::move(label)});
+    return static_cast<std::uint32_t>(ruleNodes.size() - 1);
+}
+
+// How a character is labelled in the tree of rule calls.
+std::string characterLabel(int c)
+{
+    if (c == '\n')
+        return "\\n";
+    if (c > ' ' && c < 0x7f)
+        return std::string(1, static_cast<char>(c));
+    return "?";
+}
+
+// Each event in a rule first adds the character the rule matched since its
+// last event, if it matched one: match consumes one token, and the input
+// has moved on.
+void noteMatched(Activation& a)
+{
+    if (!keepingRules())
+        return;
+    long position = std::ftell(stdin);
+    if (position != a.position) {
+        if (!a.digitMatched && a.ruleNode != none)
+            addRuleNode(a.ruleNode, characterLabel(a.seen));
+        a.digitMatched = false;
+        a.position = position;
+    }
+    a.seen = *lookahead;
+}
+
 // Deep nesting would indent without bound; past 16 levels the depth is
 // written as a number instead, so that even a step between two of the
 // longest operands, "[depth N] (-2147483648)*(-2147483648) = 0", fits in 80
@@ -59,29 +132,30 @@ bool inNumber()
 void indent(std::size_t depth)
 {
     constexpr std::size_t widest = 16;
-    std::fprintf(callsOut, "%*s", static_cast<int>(2 * (depth < widest ? depth : widest) + 2), "");
+    std::fprintf(views.calls, "%*s", static_cast<int>(2 * (depth < widest ? depth : widest) + 2), "");
     if (depth >= widest)
-        std::fprintf(callsOut, "[depth %zu] ", depth);
+        std::fprintf(views.calls, "[depth %zu] ", depth);
 }
 
 void writeLookahead(int c)
 {
+    std::FILE* out = views.calls;
     if (c == EOF)
-        std::fputs("EOF", callsOut);
+        std::fputs("EOF", out);
     else if (c == '\n')
-        std::fputs("'\\n'", callsOut);
+        std::fputs("'\\n'", out);
     else if (c == '\'' || c == '\\')
-        std::fprintf(callsOut, "'\\%c'", c);
+        std::fprintf(out, "'\\%c'", c);
     else if (c > ' ' && c < 0x7f)
-        std::fprintf(callsOut, "'%c'", c);
+        std::fprintf(out, "'%c'", c);
     else
-        std::fprintf(callsOut, "'\\x%02x'", static_cast<unsigned>(c));
+        std::fprintf(out, "'\\x%02x'", static_cast<unsigned>(c));
 }
 
 void writeEntry(std::size_t depth, const Activation& a)
 {
     indent(depth);
-    std::fprintf(callsOut, "%s ", a.rule);
+    std::fprintf(views.calls, "%s ", a.rule);
     writeLookahead(a.lookahead);
 }
 
@@ -89,7 +163,7 @@ void flushEntry()
 {
     if (entryPending) {
         writeEntry(active.size() - 1, active.back());
-        std::fputc('\n', callsOut);
+        std::fputc('\n', views.calls);
         entryPending = false;
     }
 }
@@ -119,72 +193,9 @@ void setValue(int value)
     }
 }
 
-}  // namespace
-
-void startTrace(std::FILE* steps, std::FILE* calls)
+const char* digitsOf(const Node& n)
 {
-    stepsOut = steps;
-    callsOut = calls;
-}
-
-RuleTrace::RuleTrace(const char* rule, int lookahead)
-{
-    if (callsOut)
-        flushEntry();
-    active.push_back({rule, lookahead, 0, false, false});
-    entryPending = callsOut != nullptr;
-}
-
-RuleTrace::~RuleTrace()
-{
-    Activation done = active.back();
-    if (callsOut) {
-        if (entryPending) {
-            writeEntry(active.size() - 1, done);
-            entryPending = false;
-        } else {
-            indent(active.size() - 1);
-            std::fputs(done.rule, callsOut);
-        }
-        if (done.hasValue)
-            std::fprintf(callsOut, " = %d", done.value);
-        std::fputc('\n', callsOut);
-    }
-    active.pop_back();
-    if (!done.hasValue)
-        return;
-    setValue(done.value);
-    if (done.readDigits) {
-        operands.push_back(static_cast<std::uint32_t>(nodes.size()));
-        nodes.push_back({done.value, 0, 0});
-    }
-}
-
-void traceDigit(int value)
-{
-    // digit is no rule of its own: the rule that called it reads a number.
-    if (!active.empty())
-        active.back().readDigits = true;
-    setValue(value);
-}
-
-int traceStep(char op, int left, int right, int result)
-{
-    setValue(result);
-    if (inNumber())  // accumulating the digits of one number is not a step
-        return result;
-    if (operands.size() >= 2) {
-        operands.pop_back();  // the right operand: the last node
-        std::uint32_t leftTree = operands.back();
-        operands.back() = static_cast<std::uint32_t>(nodes.size());
-        nodes.push_back({result, leftTree, op});
-    }
-    if (callsOut) {
-        flushEntry();
-        indent(active.size());
-        writeStep(callsOut, op, left, right, result);
-    }
-    return result;
+    return typed.c_str() + n.left;
 }
 
 // The steps: the operator nodes in the order they were computed.
@@ -197,17 +208,197 @@ void writeSteps(std::FILE* out)
         }
 }
 
-void endTrace()
+// The subtree under `root` as picture nodes, parents first. Walked with a
+// list of its own: the tree may be as deep as the line is long, too deep to
+// recurse on the stack that was just too small for the rules.
+void writeSubtree(std::FILE* out, std::uint32_t root, long parent, long& count)
 {
-    if (callsOut)
-        flushEntry();
-    if (stepsOut)
-        writeSteps(stepsOut);
+    std::vector<std::pair<std::uint32_t, long>> walk{{root, parent}};
+    while (!walk.empty()) {
+        auto [index, above] = walk.back();
+        walk.pop_back();
+        const Node& n = nodes[index];
+        long self = count++;
+        writePictureNode(out, above, n.op ? std::string_view(&n.op, 1) : std::string_view(digitsOf(n)));
+        if (n.op) {
+            walk.push_back({index - 1, self});  // the right operand, drawn second
+            walk.push_back({n.left, self});
+        }
+    }
 }
 
-// The tree under `root` fully parenthesised, walked with a list of its own:
-// the tree may be as deep as the line is long, too deep to recurse on the
-// stack that was just too small for the rules.
+// The expression tree as a picture. On a line the rules rejected, it is as
+// far as they had built it: each operator matched but not yet applied joins
+// its left operand to what follows it, and a '?' stands where the rules
+// stopped.
+void writeExpressionPicture(std::FILE* out)
+{
+    std::vector<char> pending;
+    for (const Activation& a : active)
+        if (a.pendingOp)
+            pending.push_back(a.pendingOp);
+    std::size_t joined = pending.size() + 1;  // the operands the pending operators join
+    bool stopped = operands.size() < joined;
+    std::size_t size = nodes.size() + pending.size() + (stopped ? 1 : 0);
+    if (size > largestPicture) {
+        writePictureSize(out, largestPicture + 1);
+        return;
+    }
+    writePictureSize(out, size);
+    long count = 0;
+    std::size_t next = 0;
+    // Operands left over ahead of the pending operators (none, as these
+    // grammars build their trees) stand as trees of their own.
+    for (; next + joined < operands.size(); ++next)
+        writeSubtree(out, operands[next], noParent, count);
+    long parent = noParent;
+    for (char op : pending) {
+        long self = count++;
+        writePictureNode(out, parent, std::string_view(&op, 1));
+        if (next < operands.size())
+            writeSubtree(out, operands[next++], self, count);
+        parent = self;
+    }
+    if (next < operands.size())
+        writeSubtree(out, operands[next], parent, count);
+    else
+        writePictureNode(out, parent, "?");
+}
+
+void writeRulePicture(std::FILE* out)
+{
+    if (rulesTooLarge) {
+        writePictureSize(out, largestPicture + 1);
+        return;
+    }
+    // Where the rules stopped, below the rule that refused the look-ahead.
+    if (!active.empty() && active.back().ruleNode != none) {
+        noteMatched(active.back());
+        addRuleNode(active.back().ruleNode, "?");
+    }
+    writePictureSize(out, ruleNodes.size());
+    for (const RuleNode& n : ruleNodes)
+        writePictureNode(out, n.parent, n.label);
+}
+
+}  // namespace
+
+void startTrace(const TraceViews& chosen)
+{
+    views = chosen;
+}
+
+RuleTrace::RuleTrace(const char* rule, const int* token)
+{
+    lookahead = token;
+    if (views.calls)
+        flushEntry();
+    std::uint32_t parentNode = none;
+    if (!active.empty()) {
+        Activation& caller = active.back();
+        noteMatched(caller);
+        if (caller.hasValue && !caller.readDigits)
+            caller.pendingOp = static_cast<char>(caller.afterCall);
+        parentNode = caller.ruleNode;
+    }
+    std::uint32_t self = addRuleNode(parentNode, rule);
+    active.push_back({rule, *token, 0, false, false, 0, 0, self, keepingRules() ? std::ftell(stdin) : 0, *token,
+                      false});
+    entryPending = views.calls != nullptr;
+}
+
+RuleTrace::~RuleTrace()
+{
+    noteMatched(active.back());
+    Activation done = active.back();
+    if (views.calls) {
+        std::FILE* out = views.calls;
+        if (entryPending) {
+            writeEntry(active.size() - 1, done);
+            entryPending = false;
+        } else {
+            indent(active.size() - 1);
+            std::fputs(done.rule, out);
+        }
+        if (done.hasValue)
+            std::fprintf(out, " = %d", done.value);
+        std::fputc('\n', out);
+    }
+    active.pop_back();
+    if (!active.empty()) {
+        Activation& caller = active.back();
+        caller.afterCall = *lookahead;
+        caller.seen = *lookahead;
+        if (keepingRules())
+            caller.position = std::ftell(stdin);
+    }
+    if (!done.hasValue)
+        return;
+    setValue(done.value);
+    if (done.readDigits) {
+        operands.push_back(static_cast<std::uint32_t>(nodes.size()));
+        nodes.push_back({done.value, numberStart, 0});
+        typed.push_back('\0');
+    }
+}
+
+void traceDigit(int value)
+{
+    // digit is no rule of its own: the rule that called it reads a number.
+    if (!active.empty()) {
+        Activation& a = active.back();
+        noteMatched(a);
+        if (!a.readDigits)
+            numberStart = static_cast<std::uint32_t>(typed.size());
+        a.readDigits = true;
+        if (a.ruleNode != none) {
+            std::uint32_t digitNode = addRuleNode(a.ruleNode, "digit");
+            if (digitNode != none)
+                addRuleNode(digitNode, characterLabel(*lookahead));
+            a.digitMatched = true;
+        }
+    }
+    typed.push_back(static_cast<char>('0' + value));
+    setValue(value);
+}
+
+int traceStep(char op, int left, int right, int result)
+{
+    setValue(result);
+    if (inNumber())  // accumulating the digits of one number is not a step
+        return result;
+    if (!active.empty())
+        active.back().pendingOp = 0;  // applied
+    if (operands.size() >= 2) {
+        operands.pop_back();  // the right operand: the last node
+        std::uint32_t leftTree = operands.back();
+        operands.back() = static_cast<std::uint32_t>(nodes.size());
+        nodes.push_back({result, leftTree, op});
+    }
+    if (views.calls) {
+        flushEntry();
+        indent(active.size());
+        writeStep(views.calls, op, left, right, result);
+    }
+    return result;
+}
+
+void endTrace()
+{
+    if (views.calls)
+        flushEntry();
+    if (views.steps)
+        writeSteps(views.steps);
+    if (views.tree)
+        writeExpressionPicture(views.tree);
+    if (views.rules)
+        writeRulePicture(views.rules);
+}
+
+namespace {
+
+// The tree under `root` fully parenthesised, walked with a list of its own
+// (see writeSubtree).
 void writeTree(std::FILE* out, std::uint32_t root)
 {
     std::vector<std::pair<std::uint32_t, int>> walk{{root, 0}};  // node, and how much of it is written
@@ -215,7 +406,7 @@ void writeTree(std::FILE* out, std::uint32_t root)
         auto [index, stage] = walk.back();
         const Node& n = nodes[index];
         if (!n.op) {
-            std::fprintf(out, "%d", n.value);
+            std::fputs(digitsOf(n), out);
             walk.pop_back();
         } else if (stage == 0) {
             std::fputc('(', out);
@@ -232,10 +423,54 @@ void writeTree(std::FILE* out, std::uint32_t root)
     }
 }
 
+// Whether a number's value is not what its digits say: it wrapped around.
+bool wrapped(const Node& n)
+{
+    const char* digits = digitsOf(n);
+    while (digits[0] == '0' && digits[1] != '\0')
+        ++digits;
+    return std::to_string(n.value) != digits;
+}
+
+// The numbers that wrapped, the first few of them by name.
+void writeWrapped(std::FILE* out)
+{
+    constexpr int named = 3;
+    std::vector<std::string> shown;
+    std::size_t more = 0;
+    for (const Node& n : nodes) {
+        if (n.op || !wrapped(n))
+            continue;
+        std::string digits = digitsOf(n);
+        bool seen = false;
+        for (const std::string& s : shown)
+            seen = seen || s == digits;
+        if (seen)
+            continue;
+        if (shown.size() == named) {
+            ++more;
+            continue;
+        }
+        shown.push_back(digits);
+        // A window of a number too long for a line: its last digits decide.
+        if (digits.size() > 40)
+            digits = "..." + digits.substr(digits.size() - 37);
+        std::fprintf(out, "  %s wraps around to %d\n", digits.c_str(), n.value);
+    }
+    if (more == 1)
+        std::fputs("  and 1 more number wraps around\n", out);
+    else if (more)
+        std::fprintf(out, "  and %zu more numbers wrap around\n", more);
+}
+
+}  // namespace
+
 void writeGrouping(std::FILE* out)
 {
     for (std::uint32_t root : operands)
         writeTree(out, root);
+    std::fputc('\n', out);
+    writeWrapped(out);
 }
 
 const char* innermostRule()

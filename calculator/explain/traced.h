@@ -8,5 +8,5 @@
 #include "sources.h"
 #include "trace.h"
 
-#define TRACE_RULE() RuleTrace ruleTrace(__func__, token)
+#define TRACE_RULE() RuleTrace ruleTrace(__func__, &token)
 #define TRACE_DIGIT(value) traceDigit(value)

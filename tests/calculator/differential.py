@@ -34,10 +34,20 @@ class Invalid(Exception):
         self.column = column
 
 
+class Number(int):
+    """A number token: its value reduced modulo 2^32, and its digits as
+    typed (without the blanks between them)."""
+
+    def __new__(cls, digits):
+        number = super().__new__(cls, int(digits) % (1 << 32))
+        number.typed = digits.decode()
+        return number
+
+
 def tokens(line):
     """The tokens of the first line as (token, column) pairs, ending with
     ("\n", column) or (None, column) for the end of input. Blanks and tabs
-    are skipped, even between the digits of one number. A token is an int,
+    are skipped, even between the digits of one number. A token is a Number,
     an operator or parenthesis, or a stray byte as bytes."""
     result = []
     pos = 0
@@ -55,14 +65,14 @@ def tokens(line):
             while pos < len(line) and (line[pos:pos + 1].isdigit() or line[pos] in b" \t"):
                 digits += line[pos:pos + 1].strip()
                 pos += 1
-            result.append((int(digits), start + 1))
+            result.append((Number(digits), start + 1))
             continue
         result.append((char.decode() if char in b"+-*()" else char, start + 1))
         pos += 1
 
 
 def parse(line, operators):
-    """The line's syntax tree: a number (reduced modulo 2^32) or a tuple
+    """The line's syntax tree: a Number or a tuple
     (operator, left, right); or Invalid with the column at which a
     calculator with these operators stops."""
     toks = tokens(line)
@@ -79,7 +89,7 @@ def parse(line, operators):
         tok = peek()
         if isinstance(tok, int):
             pos += 1
-            return tok % (1 << 32)
+            return tok
         if tok == "(":
             pos += 1
             tree = climb(0)

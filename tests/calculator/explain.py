@@ -123,9 +123,9 @@ def nested_trace(program, levels, lookahead_below="'1'"):
 
 def grouping(tree):
     """A syntax tree written as calcexplain writes a grouping: every operator
-    application in one pair of parentheses."""
+    application in one pair of parentheses, the numbers as typed."""
     if isinstance(tree, int):
-        return str(blackbox.signed32(tree))
+        return tree.typed
     op, left, right = tree
     return f"({grouping(left)}{op}{grouping(right)})"
 
@@ -209,12 +209,31 @@ def steps(tree):
     return left_steps + right_steps + [f"  {shown[0]}{op}{shown[1]} = {result}"], result
 
 
+WRAP_NOTE = re.compile(r"  (\S+ wraps around to -?\d+|and \d+ more numbers? wraps? around)$")
+
+
+def wrap_notes(line):
+    """The notes under an accepted line: the first three distinct numbers
+    typed beyond 2^31-1, each with the value it wraps to; a count of the
+    others."""
+    typed = re.findall(rb"[0-9]+", re.sub(rb"[ \t]", b"", line.split(b"\n")[0]))
+    wrapping = [digits.decode() for digits in typed if int(digits) >= 1 << 31]
+    named = list(dict.fromkeys(wrapping))[:3]
+    notes = [f"  {d if len(d) <= 40 else '...' + d[-37:]} wraps around to {blackbox.signed32(int(d))}" for d in named]
+    more = sum(d not in named for d in wrapping)
+    return notes + (["  and 1 more number wraps around"] if more == 1 else
+                    [f"  and {more} more numbers wrap around"] if more else [])
+
+
 def check_steps(tally, bin_dir, batch):
     """--steps on the accepted lines: the steps in the order the evaluator's
     tree computes them."""
     got = blackbox.run(bin_dir, "calcexplain", b"".join(batch), arguments=["--steps"], timeout=300,
                        hold_input_open=False)
     for line, explanation in zip(batch, got.stdout.decode("latin-1").split("\n\n")):
+        notes = [text for text in explanation.split("\n") if WRAP_NOTE.match(text)]
+        tally.check(f"the numbers that wrap in {line!r}", wrap_notes(line) == notes or
+                    "parse error" in explanation, f"{notes}\n     want {wrap_notes(line)}")
         sections = re.split(r"(?m)^(calcloop|calcminusrec|calcrec):.*\n", explanation + "\n")[1:]
         for program, shown in zip(sections[0::2], sections[1::2]):
             try:
@@ -222,6 +241,7 @@ def check_steps(tally, bin_dir, batch):
             except differential.Invalid:
                 continue
             shown = shown.split("\nThe grammars ")[0].rstrip("\n")
+            shown = "\n".join(line for line in shown.split("\n") if not WRAP_NOTE.match(line))
             want = steps(tree)[0]
             tally.check(f"{program} --steps <<< {line!r}", (shown.split("\n") if shown else []) == want,
                         f"{shown!r}\n     want {want!r}")
@@ -234,6 +254,8 @@ def check_same_value(tally, line, explanation):
     except differential.Invalid:
         return
     if len({differential.value(tree) for tree in trees}) == 1:
+        explanation = b"\n".join(text for text in explanation.split(b"\n")
+                                 if not WRAP_NOTE.match(text.decode("latin-1")))
         noted = explanation.rstrip(b"\n").endswith(b"\nThe grammars agree on the value but group the line differently.")
         tally.check(f"{line!r}: a note exactly when the groupings differ",
                     noted == (len({grouping(tree) for tree in trees}) > 1), explanation.decode("latin-1"))
@@ -329,6 +351,13 @@ def main():
         "calcloop:     ((1+2)+3) = 6\ncalcminusrec: ((1+2)+3) = 6\ncalcrec:      (1+(2+3)) = 6\n"
         "The grammars agree on the value but group the line differently.\n").encode(), 0)
     tally.expect_run("--trace of one number", explain(["--trace", "7"]), TRACE_OF_7.encode(), 0)
+    # 2^32-1, 2^31 and 3*10^9 less 2^32 named, the repeated one once; the
+    # fourth counted.
+    got = explain(["4294967295*4294967295+2147483648+3000000000+3000000000+5000000000"])
+    tally.check("the numbers that wrap, named once, the first three", [
+        text for text in got.stdout.decode().split("\n") if WRAP_NOTE.match(text)] == [
+        "  4294967295 wraps around to -1", "  2147483648 wraps around to -2147483648",
+        "  3000000000 wraps around to -1294967296", "  and 1 more number wraps around"], got.stdout.decode())
     for name, got in [("the README's example", explain(["10-3-2"])),
                       ("--steps --trace", explain(["--steps", "--trace", "2*3-4*5"]))]:
         check_width(tally, name, got.stdout)
@@ -400,7 +429,7 @@ def main():
     tally.check("--help: the usage on standard output, status 0", got.status == 0 and got.stderr == b""
                 and got.stdout.startswith(b"Usage: calcexplain [OPTION]... [--] [LINE]...\n"), f"{got}")
     tally.check("--help ends with examples and the exit statuses", re.search(
-        rb"\nExamples:\n(  calcexplain .*\n){2,3}\nExit status:\n  0 .*\n  1 .*\n  2 .*\n  3 .*\n$", got.stdout),
+        rb"\nExamples:\n(  calcexplain .*\n){2,5}\nExit status:\n  0 .*\n  1 .*\n  2 .*\n  3 .*\n$", got.stdout),
         got.stdout.decode())
     check_width(tally, "--help", got.stdout)
     check_manual(tally, got.stdout.decode())
