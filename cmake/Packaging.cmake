@@ -7,6 +7,8 @@ set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/${package})
 install(FILES README.md scripts/demo.sh packaging/copyright DESTINATION ${doc_dir})
 # The walk-throughs beside it, where the README's links expect them.
 install(FILES calculator/README.md DESTINATION ${doc_dir}/calculator)
+install(FILES calculator/trees/10-3-2.svg calculator/trees/1+2+3.svg calculator/trees/2x3-4x5.svg
+  DESTINATION ${doc_dir}/calculator/trees)
 install(FILES precision/README.md precision/harmonic-sums.png DESTINATION ${doc_dir}/precision)
 install(FILES factorial/README.md DESTINATION ${doc_dir}/factorial)
 install(FILES docs/platforms.md docs/testing.md docs/benchmarks.md DESTINATION ${doc_dir}/docs)
