@@ -334,6 +334,22 @@ def check_flushed(tally, bin_dir):
                 [text for _, text in summaries(got)] == ["(1+1) = 2"] * 3, f"{got!r}")
 
 
+def check_no_files(tally, bin_dir):
+    """An explanation needs no file system: with /tmp read-only (bound
+    read-only onto itself, in a mount namespace of the test's own, so that a
+    build under /tmp still runs) every grammar's steps and trace still
+    arrive. unshare needs user namespaces; where they are refused, the check
+    fails and says so."""
+    arguments = ["--steps", "--trace", "1+2*3"]
+    readonly = "mount --bind /tmp /tmp && mount -o remount,bind,ro /tmp && exec \"$@\""
+    command = ["unshare", "--map-root-user", "--mount", "sh", "-c", readonly,
+               "sh", *blackbox.command_line(bin_dir, "calcexplain", arguments)]
+    got = subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True, timeout=300)
+    want = blackbox.run(bin_dir, "calcexplain", arguments=arguments)
+    tally.check("a read-only /tmp: the same explanation, no error", got.returncode == 0 and got.stderr == b""
+                and got.stdout == want.stdout and want.status == 0, f"status {got.returncode}, {got.stderr[:300]!r}")
+
+
 def main():
     args = blackbox.arguments(lambda parser: parser.add_argument(
         "--version", required=True, help="the project's version, which --version must print"))
@@ -461,6 +477,7 @@ def main():
     os.close(directory.fd)
     check_terminal(tally, args.bin)
     check_flushed(tally, args.bin)
+    check_no_files(tally, args.bin)
 
     # A million levels of parentheses: each grammar's own depth guard stops it.
     deep_line = b"(" * 1_000_000 + b"1" + b")" * 1_000_000 + b"\n"
