@@ -24,16 +24,6 @@ std::string powerOfTwo(int exponent)
     return "2^" + std::to_string(exponent);
 }
 
-int binadeOf(float x)
-{
-    // Read from the exponent field where it holds the binade (normal
-    // numbers): the sum's facts ask for it at every step.
-    int field = static_cast<int>(std::bit_cast<std::uint32_t>(x) >> 23 & 0xff);
-    if (field != 0 && field != 0xff)
-        return field - 127;
-    return std::ilogb(x);
-}
-
 int ulpExponent(float x)
 {
     // Subnormal singles share the spacing of the lowest binade.

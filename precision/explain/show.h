@@ -4,13 +4,22 @@
 
 #include "exact.h"
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
 #include <string>
 
 std::string bitsOf(float x);           // "3dcccccd"
 std::string powerOfTwo(int exponent);  // "2^-21"
 
 // The exponent of x's power of two (x nonzero), and its unit in the last place.
-int binadeOf(float x);
+inline int binadeOf(float x)
+{
+    // Read from the exponent field where it holds the binade (normal
+    // numbers): the sum's facts ask for it at every step.
+    int field = static_cast<int>(std::bit_cast<std::uint32_t>(x) >> 23 & 0xff);
+    return field != 0 && field != 0xff ? field - 127 : std::ilogb(x);
+}
 int ulpExponent(float x);
 
 // A rounding error in units in the last place of `rounded`: "exact",

@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <map>
@@ -32,27 +33,39 @@ struct Request {
     bool wide = false;  // the full table, past 80 columns
 };
 
-// The terms added so far, exactly. The facts need them at every step, so
-// strict terms are counted in a 64-bit integer: a single 1/i with
-// i <= 2^24 is a multiple of 2^-47 below 1, and ten million of them stay far
-// below 2^63 units. 64-bit terms go to an Exact.
+// A 128-bit count in two words. The sums below are added to at every step,
+// so they are kept apart from Exact until they are shown.
+struct Count {
+    std::uint64_t high = 0, low = 0;
+};
+
+void add(Count& count, std::uint64_t high, std::uint64_t low)
+{
+    count.low += low;
+    count.high += high + (count.low < low);
+}
+
+// The count's value when it counts units of 2^unitExponent.
+Exact exactCount(Count count, int unitExponent)
+{
+    return exactDyadic(count.high, unitExponent + 64) + exactDyadic(count.low, unitExponent);
+}
+
+// The terms added so far, exactly. A single 1/i with i <= 2^24 is a
+// multiple of 2^-47 below 1, and ten million of them stay far below 2^63
+// units. A 64-bit term's lowest bit lies 63 places below its leading one,
+// which is at most 24 places below 1: it is a multiple of 2^-87.
 struct Terms {
     std::int64_t singles = 0;  // in units of 2^-47
-    Exact wide = {0, 0};
+    Count wide;                // in units of 2^-87
 };
+
+constexpr int wideUnit = -87;
 
 Exact exactTerms(const Terms& terms)
 {
-    Exact singles = exactDyadic(static_cast<std::uint64_t>(terms.singles), -47);
-    return singles + terms.wide;
+    return exactDyadic(static_cast<std::uint64_t>(terms.singles), -47) + exactCount(terms.wide, wideUnit);
 }
-
-// The sum of the terms 1/i each cut to a multiple of 2^-64, in units of
-// 2^-64 (a 128-bit count in two words): added to at every step, so kept
-// apart from Exact until it is shown.
-struct CutSum {
-    std::uint64_t high = 0, low = 0;
-};
 
 // How a term compares with the unit in the last place of the sum it joins,
 // which decides what rounding can do with it.
@@ -78,13 +91,15 @@ struct Facts {
     long absorbed = 0;
     long unlikeStrict = 0;  // extended: steps that a strict step from the same sum would end elsewhere
     float sum = 0;
-    CutSum exact;  // the exact sum, each term cut below 2^-64
+    Count exact;  // the exact sum, each term cut below 2^-64, in units of 2^-64
     std::vector<Phase> phases;
     std::map<long, std::string> notes;  // why a step is worth showing, by its place in the run
 };
 
 Request request;
 std::vector<float> sums;  // the stored sum after each step, as the traced sum made it
+long steps;               // in the range
+long reported;            // by the traced sum
 
 constexpr int highest = 1 << 24;  // beyond it, i itself is not exact in single precision
 
@@ -93,85 +108,52 @@ int iAt(long step)
     return static_cast<int>(request.decreasing ? request.high - step : request.low + step);
 }
 
-// Adds floor(2^64 / i). The quotient is estimated in double precision
-// (off by at most 2^11 / i) and corrected with the remainder, instead of a
-// 64-bit division at every step.
-void addCutReciprocal(CutSum& sum, int i)
+// Adds floor(2^64 / i): floor((2^64 - 1) / i), one more when i divides
+// 2^64, that is, when i is a power of two.
+void addCutReciprocal(Count& sum, int i)
 {
     if (i == 1) {
-        ++sum.high;
+        add(sum, 1, 0);
         return;
     }
     auto divisor = static_cast<std::uint64_t>(i);
-    auto quotient = static_cast<std::uint64_t>(0x1p64 / static_cast<double>(i));
-    // 2^64 - quotient * i, which is small, read as a signed number.
-    auto remainder = static_cast<std::int64_t>(std::uint64_t{0} - quotient * divisor);
-    for (; remainder < 0; remainder += i)
-        --quotient;
-    for (; remainder >= i; remainder -= i)
-        ++quotient;
-    sum.low += quotient;
-    sum.high += sum.low < quotient;
+    add(sum, 0, UINT64_MAX / divisor + ((divisor & (divisor - 1)) == 0));
 }
 
-Exact exactCutSum(CutSum sum)
-{
-    return exactDyadic(sum.high, 0) + exactDyadic(sum.low, -64);
-}
-
-// The 64-bit term 1/i exactly, as exactExtended gives it, but without the
-// library's frexp and ldexp, which the facts cannot afford at every step:
-// 1/i lies in [2^e, 2^(e+1)) with e = -bit_width(i - 1), so scaling it by
-// 2^(63 - e), exactly, leaves its 64-bit significand as a whole number.
-Exact exactTerm([[maybe_unused]] int i, Extended term)
+// The 64-bit term 1/i as significand * 2^exponent, as exactExtended would
+// give it, but without the library's frexp and ldexp, which the facts cannot
+// afford at every step: 1/i lies in [2^e, 2^(e+1)) with
+// e = -bit_width(i - 1), so scaling it by 2^(63 - e), exactly, leaves its
+// 64-bit significand as a whole number.
+SoftExtended wideTerm([[maybe_unused]] int i, Extended term)
 {
 #if EXTENDED_IN_HARDWARE
     int exponent = -static_cast<int>(std::bit_width(static_cast<unsigned>(i) - 1));
     Extended scaled = term * 0x1p63L * static_cast<Extended>(std::uint64_t{1} << -exponent);
-    return exactDyadic(static_cast<std::uint64_t>(scaled), exponent - 63);
+    return {static_cast<std::uint64_t>(scaled), exponent - 63};
 #else
-    return exactDyadic(term.significand, term.exponent);
+    return term;
 #endif
+}
+
+void addWideTerm(Count& wide, SoftExtended term)
+{
+    int shift = term.exponent - wideUnit;  // 0 to 24
+    add(wide, shift ? term.significand >> (64 - shift) : 0, term.significand << shift);
 }
 
 // The sum's unit in the last place and half of it, kept from one step to
 // the next while the sum stays in its binade.
 struct Units {
     int binade = 0;
+    int ulp = 0;  // its exponent
     float unit = 0, half = 0;
-    Exact exactUnit = {0, 0}, exactHalf = {0, 0};
 };
 
 // How a term compares with the ulp of the sum it joins.
 Size sizeOf(bool wholeUnits, bool overHalf)
 {
     return wholeUnits ? Size::wholeUnits : overHalf ? Size::overHalf : Size::halfOrLess;
-}
-
-// Adds the term 1/i, as the step makes it, to `terms`, and says how it
-// compares with the ulp of the sum it joins. The terms before it are copied
-// into `before` only when `startsPhase` says that a new phase begins there:
-// at every step the copy would cost more than the step itself.
-template <typename StartsPhase>
-Size addTerm(int i, float sum, int binade, Terms& terms, Units& units, StartsPhase startsPhase)
-{
-    if (units.unit == 0 || units.binade != binade) {
-        int exponent = ulpExponent(sum);
-        units = {binade, std::ldexp(1.0f, exponent), std::ldexp(1.0f, exponent - 1),
-                 exactDyadic(2, exponent - 1), exactDyadic(1, exponent - 1)};
-    }
-    if (request.extended) {
-        Exact term = exactTerm(i, extendedDivide(1.0f, i));
-        Size size = sizeOf(!isNegative(term - units.exactUnit), isNegative(units.exactHalf - term));
-        startsPhase(size);
-        terms.wide = terms.wide + term;
-        return size;
-    }
-    float term = 1.0f / static_cast<float>(i);
-    Size size = sizeOf(term >= units.unit, term > units.half);
-    startsPhase(size);
-    terms.singles += static_cast<std::int64_t>(static_cast<double>(term) * 0x1p47);
-    return size;
 }
 
 std::string binadeText(int exponent)
@@ -200,34 +182,61 @@ void addNote(Facts& facts, long step, const std::string& note)
     text += (text.empty() ? "" : "; ") + note;
 }
 
-// One step of the record into the facts and the phases.
+// A new phase begins at `step`: its binade or its terms' size changed.
+// Rare, so kept out of the loop over the steps.
+[[gnu::noinline]] void startPhase(Facts& facts, long step, int binade, Size size, float before, float sum,
+                                  const Terms& terms)
+{
+    if (facts.phases.empty() || facts.phases.back().binade != binade)
+        addNote(facts, step, "sum enters " + binadeText(binade));
+    else
+        addNote(facts, step, std::string("terms now ") + sizeText(size));
+    facts.phases.push_back({binade, size, iAt(step), 0, before, sum, terms, {}});
+}
+
+// Whether the step's term starts a phase: called with the terms before it.
+inline void notePhase(Facts& facts, long step, int binade, Size size, float before, float sum, const Terms& terms)
+{
+    if (facts.phases.empty() || facts.phases.back().binade != binade || facts.phases.back().size != size)
+        startPhase(facts, step, binade, size, before, sum, terms);
+}
+
+// One step of the record into the facts and the phases. The ten million
+// steps of the default pass make this the loop to keep short: the rare
+// events (a new phase, the first absorbed term) leave it.
 void gather(Facts& facts, long step, float before, Terms& terms, Units& units)
 {
     int i = iAt(step);
     float sum = sums[static_cast<std::size_t>(step)];
-    if (sum == before) {
-        ++facts.absorbed;
-        if (!facts.firstAbsorbed) {
-            facts.firstAbsorbed = i;
-            addNote(facts, step, "first term absorbed");
-        }
-    } else {
+    if (sum != before)
         facts.lastChange = i;
+    else if (++facts.absorbed == 1) {
+        facts.firstAbsorbed = i;
+        addNote(facts, step, "first term absorbed");
     }
     int binade = binadeOf(sum);
-    addTerm(i, sum, binade, terms, units, [&](Size size) {
-        if (!facts.phases.empty() && facts.phases.back().binade == binade && facts.phases.back().size == size)
-            return;
-        if (facts.phases.empty() || facts.phases.back().binade != binade)
-            addNote(facts, step, "sum enters " + binadeText(binade));
-        else
-            addNote(facts, step, std::string("terms now ") + sizeText(size));
-        facts.phases.push_back({binade, size, i, 0, before, sum, terms, {}});
-    });
+    if (units.unit == 0 || units.binade != binade) {
+        int exponent = ulpExponent(sum);
+        units = {binade, exponent, std::ldexp(1.0f, exponent), std::ldexp(1.0f, exponent - 1)};
+    }
+    // The term as the step makes it, how it compares with the ulp of the
+    // sum it joins, and then it joins the terms so far.
+    if (request.extended) {
+        // The term lies in [2^e, 2^(e+1)), and the ulp is a power of two.
+        SoftExtended term = wideTerm(i, extendedDivide(1.0f, i));
+        int e = term.exponent + 63;
+        bool overHalf = e >= units.ulp || (e == units.ulp - 1 && term.significand != std::uint64_t{1} << 63);
+        notePhase(facts, step, binade, sizeOf(e >= units.ulp, overHalf), before, sum, terms);
+        addWideTerm(terms.wide, term);
+        if (addReciprocal(Arithmetic::strictSingle, before, 1.0f, i) != sum)
+            ++facts.unlikeStrict;
+    } else {
+        float term = 1.0f / static_cast<float>(i);
+        notePhase(facts, step, binade, sizeOf(term >= units.unit, term > units.half), before, sum, terms);
+        terms.singles += static_cast<std::int64_t>(static_cast<double>(term) * 0x1p47);
+    }
     addCutReciprocal(facts.exact, i);
     ++facts.terms;
-    if (request.extended && addReciprocal(Arithmetic::strictSingle, before, 1.0f, i) != sum)
-        ++facts.unlikeStrict;
 
     Phase& phase = facts.phases.back();
     ++phase.steps;
@@ -240,8 +249,8 @@ Facts gatherFacts()
     float before = 0;
     Terms terms;
     Units units;
-    for (long step = 0; step < static_cast<long>(sums.size()); ++step) {
-        showProgress(step, static_cast<long>(sums.size()));
+    for (long step = 0; step < steps; ++step) {
+        showProgress(step, steps);
         gather(facts, step, before, terms, units);
         before = sums[static_cast<std::size_t>(step)];
     }
@@ -310,9 +319,9 @@ void showExtended(int i, float before, float sum, const std::string& note)
     showNotes(note);
 }
 
-void showData(int i, float sum, CutSum cutSum)
+void showData(int i, float sum, Count cutSum)
 {
-    Exact exactSoFar = exactCutSum(cutSum);
+    Exact exactSoFar = exactCount(cutSum, -64);
     std::printf("%d\t%.9e\t%.13e\t%.6g\n", i, static_cast<double>(sum), toDouble(exactSoFar),
                 std::ldexp(toDouble(exactSingle(sum) - exactSoFar), -ulpExponent(sum)));
 }
@@ -342,6 +351,32 @@ void showTableHeading()
         printRow("%8s  %-12s  %-21s  %-6s  %s", "i", "term 1/i", "sum after the step", "ulp", "rounding");
 }
 
+// The first step whose i is a multiple of --every.
+long firstMultiple()
+{
+    int every = request.every;
+    return request.decreasing ? request.high % every : (every - request.low % every) % every;
+}
+
+void showRow(const Facts& facts, long step, const Count& exactSoFar)
+{
+    int i = iAt(step);
+    float sum = sums[static_cast<std::size_t>(step)];
+    float before = step == 0 ? 0 : sums[static_cast<std::size_t>(step - 1)];
+    auto note = facts.notes.find(step);
+    const std::string& text = note == facts.notes.end() ? std::string() : note->second;
+    if (request.data)
+        showData(i, sum, exactSoFar);
+    else if (request.extended)
+        showExtended(i, before, sum, text);
+    else
+        showStrict(i, before, sum, text);
+}
+
+// The rows: the first and last steps, those whose i is a multiple of
+// --every, and the noted ones (--data has no notes: its rows are evenly
+// spaced, for plotting). Only the rows shown are visited, except by --data,
+// whose exact sum so far takes every term.
 void showRows(const Facts& facts)
 {
     showHeading();
@@ -349,30 +384,32 @@ void showRows(const Facts& facts)
         std::printf("# i\tsum\texact sum\terror in ulps\n");
     else
         showTableHeading();
-    long last = static_cast<long>(sums.size()) - 1;
-    float before = 0;
-    CutSum exactSoFar;
+    long last = steps - 1;
+    long multiple = firstMultiple();
     auto note = facts.notes.begin();
-    for (long step = 0; step <= last; ++step) {
-        showProgress(step, last + 1);
-        int i = iAt(step);
-        float sum = sums[static_cast<std::size_t>(step)];
+    Count exactSoFar;
+    long summed = 0;  // steps in exactSoFar
+    for (long step = 0;;) {
         if (request.data)
-            addCutReciprocal(exactSoFar, i);
-        bool noted = note != facts.notes.end() && note->first == step;
-        // --data has no notes: its rows are evenly spaced, for plotting.
-        bool notable = noted && !request.data;
-        if (notable || step == 0 || step == last || i % request.every == 0) {
-            if (request.data)
-                showData(i, sum, exactSoFar);
-            else if (request.extended)
-                showExtended(i, before, sum, notable ? note->second : "");
-            else
-                showStrict(i, before, sum, notable ? note->second : "");
+            for (; summed <= step; ++summed) {
+                showProgress(summed, last + 1);
+                addCutReciprocal(exactSoFar, iAt(summed));
+            }
+        else
+            showProgress(step, last + 1);
+        showRow(facts, step, exactSoFar);
+        if (step == last)
+            break;
+        while (multiple <= step)
+            multiple += request.every;
+        long next = std::min(multiple, last);
+        if (!request.data) {
+            while (note != facts.notes.end() && note->first <= step)
+                ++note;
+            if (note != facts.notes.end())
+                next = std::min(next, note->first);
         }
-        if (noted)
-            ++note;
-        before = sum;
+        step = next;
     }
 }
 
@@ -387,7 +424,7 @@ void showExactSum(const Facts& facts)
     // The bound, rounded up to two significant digits.
     int exponent = static_cast<int>(std::floor(std::log10(bound)));
     double mantissa = std::ceil(bound / std::pow(10.0, exponent) * 10) / 10;
-    std::printf("exact sum: %s (error below %.1fe%d)\n", decimal(exactCutSum(facts.exact), places).c_str(), mantissa,
+    std::printf("exact sum: %s (error below %.1fe%d)\n", decimal(exactCount(facts.exact, -64), places).c_str(), mantissa,
                 exponent);
 }
 
@@ -424,7 +461,7 @@ void showSummary(const Facts& facts)
         std::printf("steps that strict single precision would end elsewhere: %ld\n", facts.unlikeStrict);
     std::printf("final sum: %s %e\n", bitsOf(facts.sum).c_str(), static_cast<double>(facts.sum));
     showExactSum(facts);
-    Exact error = exactSingle(facts.sum) - exactCutSum(facts.exact);
+    Exact error = exactSingle(facts.sum) - exactCount(facts.exact, -64);
     std::printf("error of the final sum: %s (ulp %s)\n", inUlps(error, facts.sum).c_str(),
                 powerOfTwo(ulpExponent(facts.sum)).c_str());
     showPhases(facts);
@@ -508,19 +545,23 @@ const option sumOptions[] = {
     {},
 };
 
+// Called at every step of the traced sum: a store, and nothing more.
 void traceTerm(int, float sum)
 {
-    sums.push_back(sum);
+    if (reported < steps)
+        sums[static_cast<std::size_t>(reported)] = sum;
+    ++reported;
 }
 
 int sumCommand(int argc, char** argv)
 {
     parse(argc, argv);
-    sums.reserve(static_cast<std::size_t>(request.high - request.low + 1));
+    steps = static_cast<long>(request.high) - request.low + 1;
+    sums.resize(static_cast<std::size_t>(steps));
     Arithmetic arithmetic = request.extended ? Arithmetic::extended : Arithmetic::strictSingle;
     float sum = request.decreasing ? traced::sumDecreasing(arithmetic, request.low, request.high)
                                    : traced::sumIncreasing(arithmetic, request.low, request.high);
-    if (sums.size() != static_cast<std::size_t>(request.high - request.low + 1) || sums.back() != sum)
+    if (reported != steps || sums.back() != sum)
         disagree("the traced sum did not report each of its steps");
     Facts facts = gatherFacts();
     if (!request.summaryOnly)

@@ -373,20 +373,27 @@ def check_tables(tally, args):
 
 # Every step of a range of at most 1000 terms (high - low + 1), else those
 # where i is a multiple of the least power of ten that leaves at most about
-# 100 of them (terms // every <= 100).
+# 100 of them (terms // every <= 100). Down from high, the multiples are the
+# same, and the rows run from high to low.
 DEFAULT_EVERY = [((600, 900), 1), ((1, 1000), 1), ((1001, 2000), 1), ((1, 1001), 10), ((2000, 3000), 10),
                  ((1, 100_000), 1000), ((1, 100_999), 1000), ((1, 101_000), 10_000)]
+DECREASING_EVERY = [((1, 1001), 10), ((1, 100_999), 1000), ((2000, 3000), 10)]
 
 
 def check_default_every(tally, args):
-    for (low, high), every in DEFAULT_EVERY:
-        got, text = run(args, "sum", "--from", str(low), "--to", str(high), "--wide")
+    cases = [(bounds, every, False) for bounds, every in DEFAULT_EVERY]
+    cases += [(bounds, every, True) for bounds, every in DECREASING_EVERY]
+    for (low, high), every, decreasing in cases:
+        order = ["--decreasing"] * decreasing
+        got, text = run(args, "sum", "--from", str(low), "--to", str(high), "--wide", *order)
         heading = "every step:" if every == 1 else \
             f"the first and last steps, every multiple of {every}, and the notable ones:"
         rows = [int(m.group(1)) for m in map(STRICT_ROW.match, text.splitlines()) if m]
         multiples = range(low + (-low) % every, high + 1, every)
-        tally.check(f"sum --from {low} --to {high}: every {every}", text.splitlines()[1:2] == [heading]
-                    and set(multiples) <= set(rows) and rows[0] == low and rows[-1] == high,
+        first, last = (high, low) if decreasing else (low, high)
+        tally.check(f"sum --from {low} --to {high} {' '.join(order)}: every {every}",
+                    text.splitlines()[1:2] == [heading] and set(multiples) <= set(rows)
+                    and rows[0] == first and rows[-1] == last and rows == sorted(rows, reverse=decreasing),
                     f"{text.splitlines()[1:2]}, {len(rows)} rows")
 
 
