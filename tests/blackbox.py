@@ -32,6 +32,26 @@ def arguments(extra=None):
     return args
 
 
+def slow():
+    """Whether the programs run slowly here: under an emulator, the
+    sanitizers or without optimisation (PROGRAM_SPEED=slow). The tests then
+    draw fewer generated cases and leave the longest runs to the optimised
+    native builds, and say so."""
+    return os.environ.get("PROGRAM_SPEED") == "slow" or bool(os.environ.get("PROGRAM_EMULATOR"))
+
+
+def fewer(count, slow_count, what):
+    """count generated cases, or slow_count where the programs run slowly."""
+    if not slow():
+        return count
+    print(f"the programs run slowly here: {slow_count} {what} instead of {count}")
+    return slow_count
+
+
+def not_run(what, reason):
+    print(f"NOT RUN here: {what}: {reason}")
+
+
 # As run's stdout: the program starts with its standard output closed.
 CLOSED = "closed"
 

@@ -186,9 +186,10 @@ def lines(program, count, seed):
 def main():
     args = blackbox.arguments(lambda p: (
         p.add_argument("--program", choices=sorted(GRAMMARS), required=True),
-        p.add_argument("--count", type=int, default=400),
+        p.add_argument("--count", type=int),
         p.add_argument("--seed", default="1")))
     tally = blackbox.Tally()
+    args.count = args.count or blackbox.fewer(400, 100, "generated lines")
     valid = 0
     for line in lines(args.program, args.count, args.seed):
         value = evaluate(line, GRAMMARS[args.program])

@@ -124,7 +124,8 @@ def main():
         for program, shape in MEASURED:
             measured = [bound(args.bin, program, shape, limit)]
             if measured[0] is not None:
-                measured += [bound(args.bin, program, shape, limit, guess=measured[0]) for _ in range(2)]
+                repeats = blackbox.fewer(2, 0, f"repeated measurements of {program}, {shape}")
+                measured += [bound(args.bin, program, shape, limit, guess=measured[0]) for _ in range(repeats)]
             bounds[program, shape] = None if None in measured else (min(measured), max(measured))
             print(f"{program}, {shape}, {limit // MIB} MiB: bound {measured} levels (None: none below {DEEPEST})")
 

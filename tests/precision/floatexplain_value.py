@@ -403,11 +403,11 @@ def main():
     check_transcripts(tally, args)
     check_values(tally, args)
     check_operations(tally, args)
-    # Under an emulator each run costs some fifty native ones: fewer draws
-    # there, which still reach every branch of the arithmetic.
-    emulated = bool(os.environ.get("PROGRAM_EMULATOR"))
-    check_random(tally, args, 100 if emulated else 400)
-    check_random_values(tally, args, 50 if emulated else 200)
+    # Under an emulator each run costs some fifty native ones: where the
+    # programs run slowly, fewer draws, which still reach every branch of
+    # the arithmetic.
+    check_random(tally, args, blackbox.fewer(400, 100, "random operations"))
+    check_random_values(tally, args, blackbox.fewer(200, 50, "random values"))
     check_extended_values(tally, args)
     tally.finish()
 
