@@ -519,7 +519,9 @@ def check_columns(tally, args):
 def check_progress(tally, args):
     """A run of more than a second tells its progress on standard error when
     that is a terminal (a pseudo-terminal here), and nothing when not."""
-    arguments = ["sum", "--every", "1", "--from", "1", "--to", "600000"]
+    # Slow programs take more than a second over fewer steps.
+    steps = blackbox.fewer(600_000, 200_000, "steps in the run that shows its progress")
+    arguments = ["sum", "--every", "1", "--from", "1", "--to", str(steps)]
     command = shlex.split(os.environ.get("PROGRAM_EMULATOR", "")) + [os.path.join(args.bin, "floatexplain"), *arguments]
     main, terminal = pty.openpty()
     child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=terminal)
@@ -535,7 +537,7 @@ def check_progress(tally, args):
         shown += chunk
     os.close(main)
     status = child.wait()
-    tally.check("progress at a terminal", status == 0 and re.search(rb"\rfloatexplain: \d+% of 600000 steps", shown)
+    tally.check("progress at a terminal", status == 0 and re.search(rb"\rfloatexplain: \d+% of " + b"%d steps" % steps, shown)
                 and shown.endswith(b"\r" + b" " * 50 + b"\r"), str(shown[-200:]))
     got = blackbox.run(args.bin, "floatexplain", arguments=arguments, stdout=subprocess.DEVNULL, timeout=600)
     tally.check("no progress when standard error is not a terminal", got.status == 0 and got.stderr == b"", str(got))
