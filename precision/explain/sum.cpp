@@ -97,9 +97,9 @@ struct Facts {
 };
 
 Request request;
-std::vector<float> sums;  // the stored sum after each step, as the traced sum made it
-long steps;               // in the range
-long reported;            // by the traced sum
+// The stored sum after each step, as the traced sum made it.
+const std::vector<float>& sums = tracedSums;
+long steps;  // in the range
 
 constexpr int highest = 1 << 24;  // beyond it, i itself is not exact in single precision
 
@@ -148,6 +148,7 @@ struct Units {
     int binade = 0;
     int ulp = 0;  // its exponent
     float unit = 0, half = 0;
+    float end = 0;  // where the binade ends: 0 before the first step
 };
 
 // How a term compares with the ulp of the sum it joins.
@@ -214,11 +215,14 @@ void gather(Facts& facts, long step, float before, Terms& terms, Units& units)
         facts.firstAbsorbed = i;
         addNote(facts, step, "first term absorbed");
     }
-    int binade = binadeOf(sum);
-    if (units.unit == 0 || units.binade != binade) {
-        int exponent = ulpExponent(sum);
-        units = {binade, exponent, std::ldexp(1.0f, exponent), std::ldexp(1.0f, exponent - 1)};
+    // The terms are positive, so the sum only grows: it leaves its binade
+    // upwards, and rarely.
+    if (!(sum < units.end)) {
+        int binade = binadeOf(sum), exponent = ulpExponent(sum);
+        units = {binade, exponent, std::ldexp(1.0f, exponent), std::ldexp(1.0f, exponent - 1),
+                 std::ldexp(1.0f, binade + 1)};
     }
+    int binade = units.binade;
     // The term as the step makes it, how it compares with the ulp of the
     // sum it joins, and then it joins the terms so far.
     if (request.extended) {
@@ -545,23 +549,15 @@ const option sumOptions[] = {
     {},
 };
 
-// Called at every step of the traced sum: a store, and nothing more.
-void traceTerm(int, float sum)
-{
-    if (reported < steps)
-        sums[static_cast<std::size_t>(reported)] = sum;
-    ++reported;
-}
-
 int sumCommand(int argc, char** argv)
 {
     parse(argc, argv);
     steps = static_cast<long>(request.high) - request.low + 1;
-    sums.resize(static_cast<std::size_t>(steps));
+    tracedSums.reserve(static_cast<std::size_t>(steps));
     Arithmetic arithmetic = request.extended ? Arithmetic::extended : Arithmetic::strictSingle;
     float sum = request.decreasing ? traced::sumDecreasing(arithmetic, request.low, request.high)
                                    : traced::sumIncreasing(arithmetic, request.low, request.high);
-    if (reported != steps || sums.back() != sum)
+    if (static_cast<long>(sums.size()) != steps || sums.back() != sum)
         disagree("the traced sum did not report each of its steps");
     Facts facts = gatherFacts();
     if (!request.summaryOnly)
