@@ -97,16 +97,19 @@ class Page:
             if box.is_selected() != (box.get_attribute("data-option") in wanted):
                 box.click()
 
-    def run(self, timeout=120):
+    def run(self):
         """Clicks Run; returns what the page shows once the run ends."""
         self.element("run").click()
+        self.wait()
+        return self.shown()
+
+    def wait(self, timeout=120):
         status = self.element("status")
         deadline = time.monotonic() + timeout
         while status.get_attribute("data-state") != "done":
             if time.monotonic() > deadline:
                 raise TimeoutError(f"still running after {timeout} s: {status.text}")
             time.sleep(0.02)
-        return self.shown()
 
     def shown(self):
         stream = """return [...document.querySelectorAll('#output .' + arguments[0])]
@@ -267,7 +270,7 @@ def check_screenshot(tally, page, path):
     page.type_line("10-3-2")
     page.driver.find_element(By.CSS_SELECTOR, "input[name=tree][value='--tree']").click()
     page.tick("calcexplain-options", [])
-    page.run()
+    trees = page.run().stdout
     page.driver.save_screenshot(path)
     with open(path, "rb") as picture:
         width, height, pixels = png_pixels(picture.read())
@@ -275,7 +278,7 @@ def check_screenshot(tally, page, path):
     drawn = 1 - counts.most_common(1)[0][1] / len(pixels)
     shades = len(counts)
     tally.check(f"the screenshot is a rendering ({width}x{height}, {shades} colours, {drawn:.0%} drawn)",
-                width >= 800 and shades >= 32 and drawn >= 0.1)
+                width >= 800 and shades >= 32 and drawn >= 0.1 and b"calcloop    calcminusrec" in trees)
 
 
 def main():
