@@ -149,6 +149,7 @@ async function run(event) {
   event.preventDefault();
   if (running) return;
   const { name, args, stdin } = commandLine();
+  showCommand();  // what runs, even if a field changed without an input event
   const output = element("output");
   const status = element("status");
   output.replaceChildren();
