@@ -15,7 +15,9 @@ const programs = {
   precisionx: { takes: "nothing", picture: true, about: "The same sums, each step evaluated with a 64-bit significand and stored in single precision." },
   floatexplain: { takes: "floatexplain", picture: true, about: "Every rounding that precision3, precision2 and precisionx make, step by step and exactly. The default sum adds ten million terms: it takes a moment." },
   prodshow: { takes: "nothing", about: "The factorial of 4, by a recursive function, printed." },
+  "prodshow-opt": { takes: "nothing", about: "The same source optimised: the compiler has turned the recursion into a loop, and the line is the same." },
   prodquiet: { takes: "nothing", about: "The factorial of 4, computed and not printed: it is there for a debugger, so it writes nothing." },
+  "prodquiet-opt": { takes: "nothing", about: "prodquiet optimised, for the debugger: one frame for the whole loop. It writes nothing." },
 };
 
 // floatexplain's commands: their operands and options, as its --help lists
@@ -30,7 +32,7 @@ const floatCommands = {
   tenths: { operands: [], options: [["--extended"], ["--wide"]] },
   distributive: { operands: [], options: [["--wide"]] },
   value: { operands: [["X...", "0.1 1/3 16777217"]], options: [["--extended"]] },
-  op: { operands: [["A", "0.1"], ["OP", "*"], ["B", "10"]], options: [["--extended"]] },
+  op: { operands: [["A", "0.1"], ["OP", "*", ["+", "-", "*", "/"]], ["B", "10"]], options: [["--extended"]] },
 };
 
 const element = (id) => document.getElementById(id);
@@ -53,8 +55,9 @@ function showFloatCommand() {
   const command = floatCommands[element("float-command").value];
   const fields = element("float-fields");
   fields.replaceChildren();
-  for (const [name, example] of command.operands) {
-    fields.append(field(name, { type: "text", value: example, dataset: { operand: name } }));
+  for (const [name, example, choices] of command.operands) {
+    fields.append(choices ? choice(name, example, choices)
+                          : field(name, { type: "text", value: example, dataset: { operand: name } }));
   }
   for (const [option, placeholder] of command.options) {
     fields.append(placeholder
@@ -62,6 +65,15 @@ function showFloatCommand() {
       : field(option, { type: "checkbox", dataset: { option: option } }));
   }
   showCommand();
+}
+
+function choice(text, chosen, choices) {
+  const label = document.createElement("label");
+  const select = document.createElement("select");
+  select.dataset.operand = text;
+  select.append(...choices.map((value) => new Option(value, value, false, value === chosen)));
+  label.append(text + " ", select);
+  return label;
 }
 
 function field(text, properties) {

@@ -45,13 +45,13 @@ EXPLAIN = (
 # floatexplain: the command, its operands and its options as the page's
 # fields take them (a text field's value, or True for a box to tick).
 FLOAT = (
-    ("op", {"A": "0.1", "OP": "*", "B": "10"}, {"--extended": True}, ["op", "0.1", "*", "10", "--extended"]),
+    ("op", {"A": "0.1", "OP": "/", "B": "3"}, {"--extended": True}, ["op", "0.1", "/", "3", "--extended"]),
     ("sum", {}, {"--from": "2000", "--to": "3000", "--every": "250", "--decreasing": True},
      ["sum", "--from", "2000", "--to", "3000", "--every", "250", "--decreasing"]),
     ("value", {"X...": "0.1  16777217"}, {}, ["value", "0.1", "16777217"]),
 )
 
-REPORTS = ("precision3", "prodshow", "prodquiet")
+REPORTS = ("precision3", "prodshow", "prodshow-opt", "prodquiet")
 
 BROWSER_FLAGS = ("--no-sandbox", "--headless", "--disable-gpu", "--disable-background-networking",
                  "--disable-component-update", "--disable-sync", "--no-first-run", "--disable-quic")
@@ -159,8 +159,11 @@ def check_programs(tally, page, args):
         Select(page.element("float-command")).select_by_value(command)
         for name, value in operands.items():
             field = page.driver.find_element(By.CSS_SELECTOR, f"#float-fields [data-operand='{name}']")
-            field.clear()
-            field.send_keys(value)
+            if field.tag_name == "select":
+                Select(field).select_by_value(value)
+            else:
+                field.clear()
+                field.send_keys(value)
         page.tick("float-fields", [option for option, value in fields.items() if value is True])
         for option, value in fields.items():
             if value is not True:
