@@ -36,7 +36,7 @@ const floatCommands = {
 };
 
 const element = (id) => document.getElementById(id);
-const runners = {};  // a worker per program, made on its first run
+const runners = {};  // a worker per program (a promise of it), made when picked
 let running = null;  // the run in progress: its worker and program
 
 // showProgram: the controls of the program picked, and nothing else.
@@ -48,6 +48,8 @@ function showProgram() {
   element("floatexplain-options").hidden = program.takes !== "floatexplain";
   element("picture").hidden = !program.picture;
   showCommand();
+  // The worker is made now, while the student types: a run starts at once.
+  runner(element("program").value).catch(() => {});
 }
 
 // showFloatCommand: one field per operand and per option of the command.
@@ -148,12 +150,11 @@ function load(name) {
 
 // runner: the program's worker, made from the texts of the host, the module
 // and worker.js; it stays for the program's next runs, each a fresh instance.
-async function runner(name) {
-  if (!runners[name]) {
-    const text = await load(name);
+function runner(name) {
+  runners[name] = runners[name] || load(name).then((text) => {
     const blob = new Blob([webTexts.host, "\n", text, "\n", webTexts.worker], { type: "text/javascript" });
-    runners[name] = new Worker(URL.createObjectURL(blob));
-  }
+    return new Worker(URL.createObjectURL(blob));
+  });
   return runners[name];
 }
 
@@ -163,24 +164,31 @@ async function run(event) {
   const { name, args, stdin } = commandLine();
   showCommand();  // what runs, even if a field changed without an input event
   const output = element("output");
-  const status = element("status");
   output.replaceChildren();
   setState("running", `${name} is running...`);
+  const thisRun = { name };
+  running = thisRun;
   try {
     const worker = await runner(name);
-    running = { name, worker };
+    if (running !== thisRun) return;  // stopped while the program loaded
     const decoders = { 1: new TextDecoder(), 2: new TextDecoder() };
+    const show = (fd, text) => {
+      const span = document.createElement("span");
+      span.className = fd === 1 ? "stdout" : "stderr";
+      span.textContent = text;
+      output.append(span);
+    };
     worker.onmessage = (message) => {
-      const { fd, bytes } = message.data;
+      const { fd, bytes, status, milliseconds } = message.data;
       if (fd) {
-        const span = document.createElement("span");
-        span.className = fd === 1 ? "stdout" : "stderr";
-        span.textContent = decoders[fd].decode(bytes, { stream: true });
-        output.append(span);
+        show(fd, decoders[fd].decode(bytes, { stream: true }));
         return;
       }
-      finish(`exit status ${message.data.status}`, message.data.status,
-             message.data.milliseconds);
+      for (const fd of [1, 2]) {
+        const rest = decoders[fd].decode();  // a character cut short at the end
+        if (rest) show(fd, rest);
+      }
+      finish(`exit status ${status}`, status, milliseconds);
     };
     worker.onerror = (error) => {
       error.preventDefault();
@@ -189,6 +197,7 @@ async function run(event) {
     };
     worker.postMessage({ name, args, stdin: new TextEncoder().encode(stdin) });
   } catch (error) {
+    forget(name);
     finish(error.message, "", 0);
   }
 }
@@ -201,7 +210,7 @@ function stop() {
 }
 
 function forget(name) {
-  if (runners[name]) runners[name].terminate();
+  if (runners[name]) runners[name].then((worker) => worker.terminate(), () => {});
   delete runners[name];
 }
 
