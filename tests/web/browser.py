@@ -49,6 +49,8 @@ FLOAT = (
     ("sum", {}, {"--from": "2000", "--to": "3000", "--every": "250", "--decreasing": True},
      ["sum", "--from", "2000", "--to", "3000", "--every", "250", "--decreasing"]),
     ("value", {"X...": "0.1  16777217"}, {}, ["value", "0.1", "16777217"]),
+    # A usage error: its message on standard error, status 2.
+    ("sum", {}, {"--to": "2x"}, ["sum", "--to", "2x"]),
 )
 
 REPORTS = ("precision3", "prodshow", "prodshow-opt", "prodquiet")
