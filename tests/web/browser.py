@@ -8,12 +8,15 @@ Each run is checked twice over: the native program run with the arguments
 this table gives, and the command line the page shows, run by the shell."""
 
 import collections
+import functools
+import http.server
 import json
 import os
 import struct
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import zlib
 
@@ -227,6 +230,26 @@ def check_requests(tally, driver, web):
                 "\n     ".join(complaints))
 
 
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+def check_served(tally, driver, web):
+    """The same page from a web host (a local one here): nothing to change."""
+    handler = functools.partial(QuietHandler, directory=web)
+    with http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler) as server:
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        driver.get(f"http://127.0.0.1:{server.server_port}/index.html")
+        page = Page(driver)
+        page.pick("calcminusrec")
+        page.type_line("10-3-2")
+        tally.check("the page served over HTTP", page.run() == blackbox.Run(b"The result is: 9\n", b"", 0))
+        complaints = [entry["message"] for entry in driver.get_log("browser") if entry["level"] == "SEVERE"]
+        tally.check("no error from the browser over HTTP", not complaints, "\n     ".join(complaints))
+        server.shutdown()
+
+
 def png_pixels(data):
     """The pixels of an 8-bit RGB or RGBA PNG, as tuples, row by row."""
     assert data[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG"
@@ -302,6 +325,7 @@ def main():
         check_screenshot(tally, page, args.screenshot)
         check_phone_width(tally, driver)
         check_requests(tally, driver, args.web)
+        check_served(tally, driver, args.web)
     finally:
         driver.quit()
     tally.finish()
