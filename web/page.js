@@ -123,11 +123,14 @@ function checkedOptions(container) {
   return [...container.querySelectorAll("input[type=checkbox]:checked")].map((box) => box.dataset.option);
 }
 
-// showCommand: the same run typed in a terminal.
+// showCommand: the same run typed in a terminal. Some shells' echo reads
+// backslashes and a leading '-' as its own; printf gives any line as it is.
 function showCommand() {
   const { name, args, stdin } = commandLine();
   const command = [name, ...args.map(quote)].join(" ");
-  element("command").textContent = "$ " + (stdin ? `echo ${quote(stdin.slice(0, -1))} | ${command}` : command);
+  const line = stdin.slice(0, -1);
+  const echo = /^-|\\/.test(line) ? `printf '%s\\n' ${quote(line)}` : `echo ${quote(line)}`;
+  element("command").textContent = "$ " + (stdin ? `${echo} | ${command}` : command);
 }
 
 // quote: a word as the shell needs it, in single quotes unless plain.

@@ -31,8 +31,9 @@ from selenium.webdriver.support.ui import Select  # noqa: E402
 CALCULATORS = ("calcloop", "calcminusrec", "calcrec")
 
 # Lines for the calculators: both groupings, a rejection, wrap-around, blanks
-# inside a number, an empty line and one that begins with '-'.
-LINES = ("10-3-2", "2*3+4", "(1+2)*(3+4)", "2147483647+1", "1 2 + 3", "(1+2", "", "-5", "8-4-2-1")
+# inside a number, an empty line, and ones that a shell's echo could misread.
+LINES = ("10-3-2", "2*3+4", "(1+2)*(3+4)", "2147483647+1", "1 2 + 3", "(1+2", "", "-5", "8-4-2-1",
+         "2\\n3", "-n 1")
 
 # calcexplain: a line and the options ticked on the page.
 EXPLAIN = (
