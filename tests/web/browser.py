@@ -294,7 +294,7 @@ def png_pixels(data):
 def check_screenshot(tally, page, path):
     """The page after calcexplain drew its trees: saved for the README, and
     checked to be a rendering (text in many shades), not a blank frame."""
-    page.driver.set_window_size(1000, 1100)
+    page.driver.set_window_size(1000, 900)
     page.pick("calcexplain")
     page.type_line("10-3-2")
     page.driver.find_element(By.CSS_SELECTOR, "input[name=tree][value='--tree']").click()
