@@ -143,6 +143,22 @@ def check_run(tally, page, args, label, program, arguments, stdin=b""):
                 f"the shell gave {shell}")
 
 
+def check_depth(tally, page, args):
+    """The nesting guard holds in the page's worker: a million levels end in
+    the programs' own depth error, never an engine's, and 1,000 evaluate.
+    (The lines are set, not typed, and too long for a shell's command line.)"""
+    for program in CALCULATORS:
+        page.pick(program)
+        for levels in (1000, 1000000):
+            page.driver.execute_script("""
+                const field = document.getElementById('line');
+                field.value = '('.repeat(arguments[0]) + '1' + ')'.repeat(arguments[0]);
+                field.dispatchEvent(new Event('input', { bubbles: true }));""", levels)
+            line = b"(" * levels + b"1" + b")" * levels + b"\n"
+            want = blackbox.run(args.bin, program, line)
+            tally.expect_run(f"{program}, {levels} levels", page.run(), want.stdout, want.status, want.stderr)
+
+
 def check_programs(tally, page, args):
     for program in CALCULATORS:
         page.pick(program)
@@ -327,6 +343,7 @@ def main():
         driver.get("file://" + os.path.abspath(os.path.join(args.web, "index.html")))
         page = Page(driver)
         check_programs(tally, page, args)
+        check_depth(tally, page, args)
         check_long_runs(tally, page, args)
         check_screenshot(tally, page, args.screenshot)
         check_phone_width(tally, driver)
