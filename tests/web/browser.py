@@ -2,9 +2,9 @@
 address, types and clicks as a student would, and what the page shows must
 be what the native programs print, byte for byte, with the same exit status.
 
-The native programs are the independent side: --bin names a native build's
-programs (the WebAssembly build's own run under the same host as the page).
-Each run is checked twice over: the native program run with the arguments
+The native programs are the independent side: --bin names a native build's,
+not the WebAssembly build's, which run under the same host as the page. Each
+run is checked twice over: the native program run with the arguments
 this table gives, and the command line the page shows, run by the shell."""
 
 import collections
