@@ -8,6 +8,7 @@
 //       arguments: [],                      // argv[1] onwards
 //       stdin: bytes,                       // a Uint8Array, or read(max) => Uint8Array
 //       stdout: bytes => ..., stderr: bytes => ...,
+//       terminals: [false, false, false],   // which of fds 0, 1, 2 isatty
 //   });
 //
 // createProgram is the factory that a program's .js file defines (in Node,
@@ -26,8 +27,8 @@
     const crashStatus = 128 + 6;  // as a shell reports SIGABRT
 
     // errno values as emscripten's libc numbers them, for the reasons a
-    // write into a pipe or a file may fail.
-    const errnoCodes = { EBADF: 8, EIO: 29, ENOSPC: 51, EPIPE: 64 };
+    // read or a write may fail.
+    const errnoCodes = { EBADF: 8, EIO: 29, EISDIR: 31, ENOSPC: 51, EPIPE: 64 };
 
     function bytesOf(text) {
         return new TextEncoder().encode(text);
@@ -50,9 +51,17 @@
     // Replaces the byte-at-a-time devices emscripten makes for the standard
     // streams by ones that pass whole buffers, as read(2) and write(2) do:
     // a read returns what there is, without waiting to fill the buffer.
-    function connect(FS, read, stdout, stderr) {
+    // A descriptor that is a terminal says so to isatty, as the programs
+    // ask before they prompt or show progress.
+    function connect(FS, read, stdout, stderr, terminals) {
+        const failure = e => new FS.ErrnoError(errnoCodes[e && e.code] || errnoCodes.EIO);
         FS.getStream(0).stream_ops.read = (stream, buffer, offset, length) => {
-            const bytes = read(length);
+            let bytes;
+            try {
+                bytes = read(length);
+            } catch (e) {
+                throw failure(e);
+            }
             buffer.set(bytes, offset);
             return bytes.length;
         };
@@ -61,12 +70,24 @@
             try {
                 sink(bytes);
             } catch (e) {
-                throw new FS.ErrnoError(errnoCodes[e && e.code] || errnoCodes.EIO);
+                throw failure(e);
             }
             return length;
         };
         FS.getStream(1).stream_ops.write = writer(stdout);
         FS.getStream(2).stream_ops.write = writer(stderr);
+        (terminals || []).forEach((terminal, fd) => {
+            if (!terminal)
+                return;
+            // Also on the streams that dup opens anew on the same device.
+            const ops = FS.getStream(fd).stream_ops;
+            const open = ops.open;
+            ops.open = stream => {
+                open(stream);
+                stream.tty = { ops: {} };
+            };
+            FS.getStream(fd).tty = { ops: {} };
+        });
     }
 
     // options: programName, arguments, stdin, stdout, stderr as above, and
@@ -96,7 +117,7 @@
                 // would fork.
                 runCopy: copyOptions => run(factory, copyOptions),
             });
-            connect(instance.FS, reader(options.stdin), stdout, stderr);
+            connect(instance.FS, reader(options.stdin), stdout, stderr, options.terminals);
             return options.entry ? callEntry(() => options.entry(instance))
                                  : instance.callMain(options.arguments || []);
         } catch (e) {

@@ -8,6 +8,7 @@
 
 const fs = require("fs");
 const path = require("path");
+const tty = require("tty");
 const host = require("./host.js");
 
 // Blocking reads and writes, as the program's own read and write would be.
@@ -51,5 +52,6 @@ const status = host.run(require(path.resolve(program)), {
     stdin: read,
     stdout: writer(1),
     stderr: writer(2),
+    terminals: [0, 1, 2].map(fd => tty.isatty(fd)),
 });
 process.exitCode = status;

@@ -61,6 +61,13 @@ constexpr int internalFailure = 3;  // a self-check failed: calcexplain itself i
 
 const char* const tooDeep = "parse error: expression nested too deeply";
 
+// How a deeper trace can be had: in WebAssembly the bound is fixed.
+#ifdef __EMSCRIPTEN__
+const char* const raiseTraceBound = "";
+#else
+const char* const raiseTraceBound = ": ulimit -s raises it";
+#endif
+
 bool showSteps;
 bool showCalls;
 bool showTree;      // the expression trees, drawn
@@ -289,8 +296,8 @@ void showOutcome(const Grammar& grammar, std::string_view line, const Outcome& o
         std::printf("%s\n", verdict.message.c_str());
     }
     if (outcome.traceCut)
-        std::printf("  the trace stops at depth %zu, column %ld: ulimit -s raises it\n", outcome.traced.depth,
-                    outcome.traced.column);
+        std::printf("  the trace stops at depth %zu, column %ld%s\n", outcome.traced.depth,
+                    outcome.traced.column, raiseTraceBound);
     if (outcome.traced.steps)
         copy(outcome.traced.steps);
     if (outcome.traced.calls)

@@ -17,7 +17,7 @@ function run(program, args, stdin) {
     const status = host.run(require(path.resolve(bin, program + ".js")), {
         programName: program,
         arguments: args,
-        stdin: Buffer.from(stdin),
+        stdin: Buffer.from(stdin, "latin1"),
         stdout: bytes => out.push(Buffer.from(bytes)),
         stderr: bytes => err.push(Buffer.from(bytes)),
     });
@@ -37,8 +37,21 @@ function expect(label, got, stdout, status) {
 // judge, and nothing is added to what it prints.
 expect("calcloop 10-3-2", run("calcloop", [], "10-3-2\n"), "The result is: 5\n", 0);
 expect("calcloop without the newline", run("calcloop", [], "1+2"), "parse error\n", 1);
-// Bytes beyond ASCII pass through as they are, both ways.
-expect("calcloop reads a byte above 127", run("calcloop", [], "1+\xe9\n"), "parse error\n", 1);
+// A byte that is not UTF-8 reaches the program as it is: calcexplain names it.
+const byte = run("calcexplain", [], "\xe9\n");
+if (byte.status === 0 && byte.stdout.includes("found byte 0xE9, not UTF-8\n")) {
+    passed++;
+} else {
+    failed++;
+    console.log(`FAIL calcexplain <<< 0xE9\n     got  ${JSON.stringify(byte)}`);
+}
+// calcexplain's copies of itself end by exit: 0 for calcloop, 1 for
+// calcrec's parse error, and the parent tells them apart.
+expect("calcexplain 10-3-2", run("calcexplain", ["10-3-2"], ""),
+       "calcloop:     ((10-3)-2) = 5\ncalcminusrec: (10-(3-2)) = 9\ncalcrec:      parse error at column 3\n" +
+       "                10-3-2\n                  ^\n" +
+       "                command expected the end of the line, found '-'\n" +
+       "The grammars disagree: calcloop 5, calcminusrec 9, calcrec rejects it.\n", 0);
 // calcexplain's options are program-wide variables: --steps in one run must
 // not reach the next, which it would in one instance.
 const steps = run("calcexplain", ["--steps", "1+2"], "");
