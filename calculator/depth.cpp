@@ -2,6 +2,8 @@
 // glibc tells where the main thread's stack ends (from the stack limit,
 // ulimit -s, and the memory map), and the guard stops the parse while there
 // is still room below it for the calls that report the error and exit.
+// WebAssembly, whose calls run on a stack out of the program's sight, has a
+// fixed bound instead (startDepthGuard below).
 
 // calcexplain compiles this file again inside a namespace, with every header
 // it includes already included outside (explain/CMakeLists.txt lists them).
@@ -30,6 +32,21 @@ static std::uintptr_t stackFloor;
     return here;
 }
 
+#ifdef __EMSCRIPTEN__
+// WebAssembly runs the rules' calls on the engine's own stack, which the
+// program can neither see nor ask the size of. The calls are measured instead
+// by the frames they keep on the stack in linear memory, where the wasm build
+// gives every function of the calculators one (calculator/CMakeLists.txt):
+// this much of it stands for the engine's stack. Measured under Node and in
+// Chromium (calculator/README.md), it stops every calculator, and
+// calcexplain's traced copies, well before the engine's stack runs out.
+constexpr std::size_t wasmNestingStack = std::size_t{48} << 10;
+
+void startDepthGuard()
+{
+    stackFloor = stackPosition() - wasmNestingStack;
+}
+#else
 // How much stack lies below `here`: up to the end glibc reports, and no more
 // than 8 MiB, the usual limit, where the limit is unlimited (the stack could
 // then grow into the heap until memory runs out).
@@ -64,6 +81,7 @@ void startDepthGuard()
     std::size_t reserve = std::min(below / 4 * 3, std::size_t{64} << 10);
     stackFloor = here - below + reserve;
 }
+#endif
 
 // Every level of nesting, by a parenthesis or by a right-recursive rule,
 // passes through factor before it goes deeper, so this one check in factor

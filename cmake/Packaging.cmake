@@ -11,7 +11,8 @@ install(FILES calculator/trees/10-3-2.svg calculator/trees/1+2+3.svg calculator/
   DESTINATION ${doc_dir}/calculator/trees)
 install(FILES precision/README.md precision/harmonic-sums.png DESTINATION ${doc_dir}/precision)
 install(FILES factorial/README.md DESTINATION ${doc_dir}/factorial)
-install(FILES docs/platforms.md docs/testing.md docs/benchmarks.md DESTINATION ${doc_dir}/docs)
+install(FILES docs/platforms.md docs/testing.md docs/benchmarks.md docs/web.md docs/web.png
+  DESTINATION ${doc_dir}/docs)
 
 # Debian wants the changelog compressed, like the manual pages.
 find_program(GZIP gzip)

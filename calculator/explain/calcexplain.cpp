@@ -1,19 +1,20 @@
 // calcexplain: one line through the three calculators' grammars, showing how
 // each groups it, in what order it computes, and where it stops.
 //
-// Each grammar runs twice per line, each time in a process of its own,
-// forked for the line: its own main reads the line from standard input and
-// prints its own answer, and an error ends that process as it ends the
-// program. The untraced copy is the program itself and gives the verdict; the
-// traced copy shows how it was reached. The trace costs stack, so on a very
-// deep line the traced copy may meet its depth guard first: the verdict is
-// still the program's, and the explanation says where the trace stops. What
-// the processes write is held in anonymous memory files, not on disk.
+// Each grammar runs twice per line, each time in a process of its own
+// (spawn.h): its own main reads the line from standard input and prints its
+// own answer, and an error ends that process as it ends the program. The
+// untraced copy is the program itself and gives the verdict; the traced copy
+// shows how it was reached. The trace costs stack, so on a very deep line the
+// traced copy may meet its depth guard first: the verdict is still the
+// program's, and the explanation says where the trace stops. What the
+// processes write is held in files in memory, not on disk.
 
 #include "closeout.h"
 #include "echo.h"
 #include "grammars.h"
 #include "picture.h"
+#include "spawn.h"
 #include "trace.h"
 
 #include <cerrno>
@@ -22,14 +23,12 @@
 #include <algorithm>
 #include <cstring>
 #include <getopt.h>
-#include <stdio_ext.h>
 #include <string>
 #include <string_view>
 #include <vector>
-#include <sys/mman.h>
-#include <sys/types.h>
-#include <sys/wait.h>
 #include <unistd.h>
+
+std::FILE* lineInput;
 
 namespace {
 
@@ -62,13 +61,19 @@ constexpr int internalFailure = 3;  // a self-check failed: calcexplain itself i
 
 const char* const tooDeep = "parse error: expression nested too deeply";
 
+// How a deeper trace can be had: in WebAssembly the bound is fixed.
+#ifdef __EMSCRIPTEN__
+const char* const raiseTraceBound = "";
+#else
+const char* const raiseTraceBound = ": ulimit -s raises it";
+#endif
+
 bool showSteps;
 bool showCalls;
 bool showTree;      // the expression trees, drawn
 bool showRuleTree;  // the trees of rule calls, drawn
 bool showDot;       // both, in DOT, and nothing else
 bool internalError;
-std::FILE* lineInput;  // standard input, when the lines come from there
 
 const char usage[] =
     "Usage: calcexplain [OPTION]... [--] [LINE]...\n"
@@ -107,12 +112,6 @@ const char version[] =
     "Copyright (c) 2026 The teaching programs authors.\n"
     "MIT License: free to use, change and share; there is NO WARRANTY.\n";
 
-[[noreturn]] void systemFailure(const char* what)
-{
-    std::fprintf(stderr, "calcexplain: %s: %s\n", what, std::strerror(errno));
-    std::exit(failure);
-}
-
 void selfCheckFailed(const std::string& what)
 {
     std::fprintf(stderr, "calcexplain: internal error: %s\n", what.c_str());
@@ -144,11 +143,9 @@ bool operator==(const Answer& a, const Answer& b)
     return a.message == b.message && a.column == b.column;
 }
 
-// An anonymous file in memory: a line's explanation needs no file system.
-std::FILE* memoryFile(const char* name)
+std::FILE* newMemoryFile(const char* name)
 {
-    int fd = memfd_create(name, MFD_CLOEXEC);
-    std::FILE* file = fd < 0 ? nullptr : fdopen(fd, "w+");
+    std::FILE* file = memoryFile(name);
     if (!file)
         systemFailure("memory file");
     return file;
@@ -175,52 +172,25 @@ void reportResult()
     std::fflush(resultOut);
 }
 
-// Runs one copy of a grammar on `line` in a forked process.
-Answer run(const Grammar& grammar, bool traced, std::string_view line)
+// Runs one copy of a grammar on `line` in a process of its own.
+Answer run(int g, bool traced, std::string_view line)
 {
-    std::FILE* input = memoryFile("line");
-    std::FILE* output = memoryFile("output");
-    std::FILE* result = memoryFile("result");
+    const Grammar& grammar = grammars[g];
+    std::FILE* input = newMemoryFile("line");
+    std::FILE* output = newMemoryFile("output");
+    std::FILE* result = newMemoryFile("result");
     Answer answer{false, 0, {}, 0, {}, 0, nullptr, 0, nullptr, nullptr, nullptr, nullptr};
     if (traced) {
-        answer.steps = showSteps ? memoryFile("steps") : nullptr;
-        answer.calls = showCalls ? memoryFile("trace") : nullptr;
-        answer.tree = showTree || showDot ? memoryFile("tree") : nullptr;
-        answer.rules = showRuleTree || showDot ? memoryFile("rules") : nullptr;
+        answer.steps = showSteps ? newMemoryFile("steps") : nullptr;
+        answer.calls = showCalls ? newMemoryFile("trace") : nullptr;
+        answer.tree = showTree || showDot ? newMemoryFile("tree") : nullptr;
+        answer.rules = showRuleTree || showDot ? newMemoryFile("rules") : nullptr;
     }
     std::fwrite(line.data(), 1, line.size(), input);
     std::fflush(input);
     std::rewind(input);
-    flushStdout();  // or the process would write what is buffered once more
 
-    pid_t pid = fork();
-    if (pid < 0)
-        systemFailure("fork");
-    if (pid == 0) {
-        dup2(fileno(input), STDIN_FILENO);
-        dup2(fileno(output), STDOUT_FILENO);
-        // The program's standard output starts afresh: nothing of this
-        // process's output, and none of its errors.
-        __fpurge(stdout);
-        std::clearerr(stdout);
-        // Nor may it touch the lines still to come: at exit, a stream with
-        // input read ahead seeks its file back, and that file's offset is
-        // shared with this process.
-        if (lineInput)
-            __fpurge(lineInput);
-        running = traced ? &grammar.traced : &grammar.program;
-        runningTraced = traced;
-        resultOut = result;
-        if (traced)
-            startTrace({answer.steps, answer.calls, answer.tree, answer.rules});
-        // Registered before the program's main registers closeStdout, so
-        // that it runs after it, however the program ends.
-        std::atexit(reportResult);
-        std::exit(running->main());
-    }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    int status = spawnRun(g, traced, {input, output, result, {answer.steps, answer.calls, answer.tree, answer.rules}});
     std::fclose(input);
 
     std::rewind(output);
@@ -231,13 +201,13 @@ Answer run(const Grammar& grammar, bool traced, std::string_view line)
     if (char* newline = std::strchr(text, '\n'))
         *newline = '\0';
 
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && std::sscanf(text, "The result is: %d", &answer.value) == 1) {
+    if (status == 0 && std::sscanf(text, "The result is: %d", &answer.value) == 1) {
         answer.accepted = true;
-    } else if (WIFEXITED(status) && WEXITSTATUS(status) == 1 && std::strncmp(text, "parse error", 11) == 0) {
+    } else if (status == 1 && std::strncmp(text, "parse error", 11) == 0) {
         answer.message = text;
     } else {
-        answer.message = WIFSIGNALED(status) ? "crashed with signal " + std::to_string(WTERMSIG(status))
-                                             : "failed with exit status " + std::to_string(WEXITSTATUS(status));
+        answer.message = status < 0 ? "crashed with signal " + std::to_string(-status)
+                                    : "failed with exit status " + std::to_string(status);
         selfCheckFailed(std::string(grammar.name) + (traced ? ", traced, " : " ") + answer.message);
     }
     std::rewind(result);
@@ -326,17 +296,18 @@ void showOutcome(const Grammar& grammar, std::string_view line, const Outcome& o
         std::printf("%s\n", verdict.message.c_str());
     }
     if (outcome.traceCut)
-        std::printf("  the trace stops at depth %zu, column %ld: ulimit -s raises it\n", outcome.traced.depth,
-                    outcome.traced.column);
+        std::printf("  the trace stops at depth %zu, column %ld%s\n", outcome.traced.depth,
+                    outcome.traced.column, raiseTraceBound);
     if (outcome.traced.steps)
         copy(outcome.traced.steps);
     if (outcome.traced.calls)
         copy(outcome.traced.calls);
 }
 
-Outcome runBoth(const Grammar& grammar, std::string_view line)
+Outcome runBoth(int g, std::string_view line)
 {
-    Outcome outcome{run(grammar, false, line), run(grammar, true, line), false};
+    const Grammar& grammar = grammars[g];
+    Outcome outcome{run(g, false, line), run(g, true, line), false};
     if (!(outcome.traced == outcome.program)) {
         // Only the stack the trace takes may set the copies apart, and only
         // by stopping the traced one sooner.
@@ -526,7 +497,7 @@ void explain(std::string_view line)
 {
     Outcome outcomes[3];
     for (int g = 0; g < 3; ++g) {
-        outcomes[g] = runBoth(grammars[g], line);
+        outcomes[g] = runBoth(g, line);
         if (!showDot)
             showOutcome(grammars[g], line, outcomes[g]);
     }
@@ -607,6 +578,25 @@ int readOptions(int argc, char** argv)
 }
 
 }  // namespace
+
+[[noreturn]] void systemFailure(const char* what)
+{
+    std::fprintf(stderr, "calcexplain: %s: %s\n", what, std::strerror(errno));
+    std::exit(failure);
+}
+
+[[noreturn]] void runGrammar(int grammar, bool traced, std::FILE* result, const TraceViews& views)
+{
+    running = traced ? &grammars[grammar].traced : &grammars[grammar].program;
+    runningTraced = traced;
+    resultOut = result;
+    if (traced)
+        startTrace(views);
+    // Registered before the program's main registers closeStdout, so that
+    // it runs after it, however the program ends.
+    std::atexit(reportResult);
+    std::exit(running->main());
+}
 
 int main(int argc, char** argv)
 {

@@ -54,18 +54,24 @@ SHALLOW = [
     (b"(((1+2)*3)-4)\n", {"calcloop": 5, "calcminusrec": 5, "calcrec": None}),
 ]
 
-# program, input, value it must print (with 10,000 levels of nesting or chain)
-WITHIN_BOUND = [
-    ("calcloop", parens(10_000), 1),
-    ("calcloop", chain(b"-", 10_000), 1 - 10_000),
-    ("calcminusrec", parens(10_000), 1),
-    ("calcminusrec", chain(b"-", 10_000), alternating(10_000)),
-    ("calcminusrec", chain(b"-", 10_001), alternating(10_001)),
-    ("calcrec", parens(10_000), 1),
-    ("calcrec", chain(b"+", 10_000), 10_001),
-    ("calcrec", chain(b"*", 10_000, b"3"), pow(3, 10_001, 1 << 32)),
-    ("calcrec", b"(1+" * 10_000 + b"1" + b")" * 10_000 + b"\n", 10_001),
-]
+
+def scaled_within(levels):
+    """program, input, value it must print, with `levels` of nesting or chain."""
+    return [
+        ("calcloop", parens(levels), 1),
+        ("calcloop", chain(b"-", levels), 1 - levels),
+        ("calcminusrec", parens(levels), 1),
+        ("calcminusrec", chain(b"-", levels), alternating(levels)),
+        ("calcminusrec", chain(b"-", levels + 1), alternating(levels + 1)),
+        ("calcrec", parens(levels), 1),
+        ("calcrec", chain(b"+", levels), levels + 1),
+        ("calcrec", chain(b"*", levels, b"3"), pow(3, levels + 1, 1 << 32)),
+        ("calcrec", b"(1+" * levels + b"1" + b")" * levels + b"\n", levels + 1),
+    ]
+
+
+# At least 10,000 levels evaluate in every native build.
+WITHIN_BOUND = scaled_within(10_000)
 
 # Far beyond any bound the stack allows: a million levels. A chain that the
 # compiler has turned into a loop needs no stack, so it may also evaluate.
@@ -81,16 +87,28 @@ BEYOND_BOUND = [
 
 
 def limit_name(limit):
+    if limit is None:
+        return "the engine's"
     if limit == UNLIMITED:
         return "unlimited"
     return f"{limit // MIB} MiB" if limit >= MIB else f"{limit // KIB} KiB"
 
 
 def main():
-    args = blackbox.arguments(lambda parser: parser.add_argument(
-        "--smallest-stack", type=int, required=True, help="KiB of stack this build needs to start"))
+    def options(parser):
+        parser.add_argument("--smallest-stack", type=int, required=True, help="KiB of stack this build needs to start")
+        parser.add_argument("--engine-stack", type=int, metavar="LEVELS",
+                            help="the programs run on an engine's stack, which stack limits do not reach, "
+                                 "with a fixed bound above LEVELS (WebAssembly)")
+    args = blackbox.arguments(options)
     tally = blackbox.Tally()
     limits = [limit for limit in LIMITS if limit == UNLIMITED or limit >= args.smallest_stack * KIB]
+    if args.engine_stack:
+        print("not run: the lines under each stack limit (ulimit -s does not reach the engine's stack)")
+        limits = [None]
+        within = scaled_within(args.engine_stack)
+    else:
+        within = WITHIN_BOUND
     print(f"stack limits: {', '.join(limit_name(limit) for limit in limits)}")
 
     def describe(stdin):
@@ -109,18 +127,20 @@ def main():
                 stdout, status = (result(value), 0) if value is not None else (b"parse error\n", 1)
                 tally.expect_run(f"{program} <<< {stdin!r}, {limit_name(limit)} stack", got, stdout, status)
 
-    for program, stdin, value in WITHIN_BOUND:
+    for program, stdin, value in within:
         label = f"{program} {describe(stdin)}"
-        got = blackbox.run(args.bin, program, stdin, stack_limit=8 * MIB)
+        got = blackbox.run(args.bin, program, stdin, stack_limit=None if args.engine_stack else 8 * MIB)
         tally.expect_run(f"{label}, 8 MiB stack", got, result(value), 0)
+        if args.engine_stack:
+            continue
         # With only 1 MiB the same line may meet the bound, but must not crash.
         got = blackbox.run(args.bin, program, stdin, stack_limit=1 * MIB)
         expect_value_or_too_deep(f"{label}, 1 MiB stack", got, value)
 
     for program, stdin, value in BEYOND_BOUND:
         label = f"{program} {describe(stdin)}"
-        smallest = min(limit for limit in limits if limit != UNLIMITED)
-        for limit in (smallest, 64 * KIB, 1 * MIB, 8 * MIB, UNLIMITED):
+        smallest = min((limit for limit in limits if limit not in (UNLIMITED, None)), default=None)
+        for limit in [None] if args.engine_stack else (smallest, 64 * KIB, 1 * MIB, 8 * MIB, UNLIMITED):
             got = blackbox.run(args.bin, program, stdin, stack_limit=limit)
             expect_value_or_too_deep(f"{label}, {limit_name(limit)} stack", got, value)
 

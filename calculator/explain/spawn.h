@@ -1,0 +1,36 @@
+#pragma once
+
+// One run of one copy of a grammar in a process of its own, as calcexplain
+// makes it: forked natively (spawn_fork.cpp); in WebAssembly, which cannot
+// fork, a fresh instance of calcexplain itself (spawn_wasm.cpp, spawn.js).
+// Either way the copy's own main runs on the line, from a fresh start.
+
+#include "trace.h"
+
+#include <cstdio>
+
+// The files of one run: the line, which is its standard input; its standard
+// output; where it stopped (calcexplain.cpp, reportResult); and the trace's
+// views, for a traced run.
+struct RunFiles {
+    std::FILE* input;
+    std::FILE* output;
+    std::FILE* result;
+    TraceViews views;
+};
+
+// An anonymous file in memory, for reading and writing; nullptr if none can
+// be made (errno says why).
+std::FILE* memoryFile(const char* name);
+
+// Runs copy `grammar` (calcexplain's index), traced or not, on files, and
+// waits for it to end. Returns its exit status, or minus the number of the
+// signal that ended it. The files are left where the run left them.
+int spawnRun(int grammar, bool traced, const RunFiles& files);
+
+// From calcexplain.cpp. The copy's side of a run: with its standard input
+// and output already the run's, it runs the copy's main and reports where it
+// stopped into `result`.
+[[noreturn]] void runGrammar(int grammar, bool traced, std::FILE* result, const TraceViews& views);
+[[noreturn]] void systemFailure(const char* what);
+extern std::FILE* lineInput;  // standard input, when the lines come from there

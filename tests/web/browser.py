@@ -1,0 +1,358 @@
+"""The page in a real browser: headless Chromium opens it from a file://
+address, types and clicks as a student would, and what the page shows must
+be what the native programs print, byte for byte, with the same exit status.
+
+The native programs are the independent side: --bin names a native build's,
+not the WebAssembly build's, which run under the same host as the page. Each
+run is checked twice over: the native program run with the arguments
+this table gives, and the command line the page shows, run by the shell."""
+
+import collections
+import functools
+import http.server
+import json
+import os
+import struct
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import zlib
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
+import blackbox  # noqa: E402
+
+from selenium import webdriver  # noqa: E402
+from selenium.webdriver.chrome.service import Service  # noqa: E402
+from selenium.webdriver.common.by import By  # noqa: E402
+from selenium.webdriver.support.ui import Select  # noqa: E402
+
+CALCULATORS = ("calcloop", "calcminusrec", "calcrec")
+
+# Lines for the calculators: both groupings, a rejection, wrap-around, blanks
+# inside a number, an empty line, and ones that a shell's echo could misread.
+LINES = ("10-3-2", "2*3+4", "(1+2)*(3+4)", "2147483647+1", "1 2 + 3", "(1+2", "", "-5", "8-4-2-1",
+         "2\\n3", "-n 1")
+
+# calcexplain: a line and the options ticked on the page.
+EXPLAIN = (
+    ("10-3-2", []),
+    ("2*3-4*5", ["--steps"]),
+    ("1+2+3", ["--tree"]),
+    ("10-(3-2)", ["--trace", "--tree=rules"]),
+    ("(1+2", ["--steps", "--trace"]),
+    ("-1", []),
+    ("2*3", ["--dot"]),
+)
+
+# floatexplain: the command, its operands and its options as the page's
+# fields take them (a text field's value, or True for a box to tick).
+FLOAT = (
+    ("op", {"A": "0.1", "OP": "/", "B": "3"}, {"--extended": True}, ["op", "0.1", "/", "3", "--extended"]),
+    ("sum", {}, {"--from": "2000", "--to": "3000", "--every": "250", "--decreasing": True},
+     ["sum", "--from", "2000", "--to", "3000", "--every", "250", "--decreasing"]),
+    ("value", {"X...": "0.1  16777217"}, {}, ["value", "0.1", "16777217"]),
+    # A usage error: its message on standard error, status 2.
+    ("sum", {}, {"--to": "2x"}, ["sum", "--to", "2x"]),
+)
+
+REPORTS = ("precision3", "prodshow", "prodshow-opt", "prodquiet")
+
+BROWSER_FLAGS = ("--no-sandbox", "--headless", "--disable-gpu", "--disable-background-networking",
+                 "--disable-component-update", "--disable-sync", "--no-first-run", "--disable-quic")
+
+
+def options(parser):
+    parser.add_argument("--web", required=True, help="the built page's folder")
+    parser.add_argument("--chromium", required=True)
+    parser.add_argument("--chromedriver", required=True)
+    parser.add_argument("--screenshot", required=True, help="where to save the picture of the page")
+
+
+def start_browser(args):
+    chrome = webdriver.ChromeOptions()
+    chrome.binary_location = args.chromium
+    for flag in BROWSER_FLAGS:
+        chrome.add_argument(flag)
+    chrome.add_argument("--user-data-dir=" + tempfile.mkdtemp(prefix="web-test-"))
+    chrome.set_capability("goog:loggingPrefs", {"performance": "ALL", "browser": "ALL"})
+    return webdriver.Chrome(service=Service(args.chromedriver), options=chrome)
+
+
+class Page:
+    """The page as a student uses it: pick, type, tick, click, read."""
+
+    def __init__(self, driver):
+        self.driver = driver
+
+    def element(self, id_):
+        return self.driver.find_element(By.ID, id_)
+
+    def pick(self, program):
+        Select(self.element("program")).select_by_value(program)
+
+    def type_line(self, line):
+        field = self.element("line")
+        field.clear()
+        field.send_keys(line)
+
+    def tick(self, container, wanted):
+        """Ticks exactly the wanted options in container, the rest unticked."""
+        for box in self.driver.find_elements(By.CSS_SELECTOR, f"#{container} input[type=checkbox]"):
+            if box.is_selected() != (box.get_attribute("data-option") in wanted):
+                box.click()
+
+    def run(self):
+        """Clicks Run; returns what the page shows once the run ends."""
+        self.element("run").click()
+        self.wait()
+        return self.shown()
+
+    def wait(self, timeout=120):
+        status = self.element("status")
+        deadline = time.monotonic() + timeout
+        while status.get_attribute("data-state") != "done":
+            if time.monotonic() > deadline:
+                raise TimeoutError(f"still running after {timeout} s: {status.text}")
+            time.sleep(0.02)
+
+    def shown(self):
+        stream = """return [...document.querySelectorAll('#output .' + arguments[0])]
+                    .map((span) => span.textContent).join('')"""
+        exit_status = self.element("status").get_attribute("data-exit")
+        return blackbox.Run(self.driver.execute_script(stream, "stdout").encode(),
+                            self.driver.execute_script(stream, "stderr").encode(),
+                            int(exit_status) if exit_status else None)
+
+    def command(self):
+        text = self.element("command").get_attribute("textContent")
+        return text.removeprefix("$ ")
+
+
+def check_run(tally, page, args, label, program, arguments, stdin=b""):
+    """The page's run against the native program's, and against the shell's
+    run of the command line the page shows."""
+    got = page.run()
+    want = blackbox.run(args.bin, program, stdin, arguments=arguments)
+    tally.expect_run(label, got, want.stdout, want.status, want.stderr)
+    env = dict(os.environ, PATH=args.bin + os.pathsep + os.environ["PATH"])
+    shell = subprocess.run(["sh", "-c", page.command()], capture_output=True, env=env, timeout=60)
+    tally.check(f"{label}: the command shown ({page.command()})",
+                (shell.stdout, shell.stderr, shell.returncode) == (want.stdout, want.stderr, want.status),
+                f"the shell gave {shell}")
+
+
+def check_depth(tally, page, args):
+    """The nesting guard holds in the page's worker: a million levels end in
+    the programs' own depth error, never an engine's, and 1,000 evaluate.
+    (The lines are set, not typed, and too long for a shell's command line.)"""
+    for program in CALCULATORS:
+        page.pick(program)
+        for levels in (1000, 1000000):
+            page.driver.execute_script("""
+                const field = document.getElementById('line');
+                field.value = '('.repeat(arguments[0]) + '1' + ')'.repeat(arguments[0]);
+                field.dispatchEvent(new Event('input', { bubbles: true }));""", levels)
+            line = b"(" * levels + b"1" + b")" * levels + b"\n"
+            want = blackbox.run(args.bin, program, line)
+            tally.expect_run(f"{program}, {levels} levels", page.run(), want.stdout, want.status, want.stderr)
+
+
+def check_programs(tally, page, args):
+    for program in CALCULATORS:
+        page.pick(program)
+        for line in LINES:
+            page.type_line(line)
+            check_run(tally, page, args, f"{program} {line!r}", program, (), line.encode() + b"\n")
+
+    page.pick("calcexplain")
+    for line, ticked in EXPLAIN:
+        page.type_line(line)
+        tree = next((option for option in ticked if option.startswith(("--tree", "--dot"))), "")
+        page.driver.find_element(By.CSS_SELECTOR, f"input[name=tree][value='{tree}']").click()
+        page.tick("calcexplain-options", ticked)
+        arguments = [option for option in ticked if option != tree] + ([tree] if tree else [])
+        arguments += ["--", line] if line.startswith("-") else [line]
+        check_run(tally, page, args, f"calcexplain {' '.join(arguments)}", "calcexplain", arguments)
+
+    page.pick("floatexplain")
+    for command, operands, fields, arguments in FLOAT:
+        Select(page.element("float-command")).select_by_value(command)
+        for name, value in operands.items():
+            field = page.driver.find_element(By.CSS_SELECTOR, f"#float-fields [data-operand='{name}']")
+            if field.tag_name == "select":
+                Select(field).select_by_value(value)
+            else:
+                field.clear()
+                field.send_keys(value)
+        page.tick("float-fields", [option for option, value in fields.items() if value is True])
+        for option, value in fields.items():
+            if value is not True:
+                field = page.driver.find_element(By.CSS_SELECTOR, f"#float-fields input[type=text][data-option='{option}']")
+                field.clear()
+                field.send_keys(value)
+        check_run(tally, page, args, f"floatexplain {' '.join(arguments)}", "floatexplain", arguments)
+
+    for program in REPORTS:
+        page.pick(program)
+        check_run(tally, page, args, program, program, ())
+
+
+def check_long_runs(tally, page, args):
+    """Ten-million-term sums run apart from the page: one is stopped while it
+    runs (it takes seconds in extended precision), and the default one, run
+    to its end, arrives in several pieces as it is written and holds the
+    native run's bytes."""
+    page.pick("floatexplain")
+    Select(page.element("float-command")).select_by_value("sum")
+    page.tick("float-fields", ["--extended"])
+    for field in page.driver.find_elements(By.CSS_SELECTOR, "#float-fields input[type=text]"):
+        field.clear()
+    page.element("run").click()
+    status = page.element("status")
+    running = status.get_attribute("data-state")
+    page.element("stop").click()
+    tally.check("Stop ends a long run", (running, status.text, page.shown().status) == ("running", "stopped", None),
+                f"state {running!r}, then {status.text!r}")
+
+    page.tick("float-fields", [])
+    check_run(tally, page, args, "floatexplain sum", "floatexplain", ["sum"])
+    pieces = len(page.driver.find_elements(By.CSS_SELECTOR, "#output .stdout"))
+    tally.check(f"the default sum's output arrives as it is written ({pieces} pieces)", pieces > 1)
+
+
+def check_phone_width(tally, driver):
+    """At a phone's width the page needs no sideways scrolling; only the
+    output, at 80 columns, scrolls inside its own box."""
+    driver.set_window_size(360, 740)
+    widths = driver.execute_script(
+        "return [document.documentElement.scrollWidth, document.documentElement.clientWidth]")
+    tally.check("the page fits a phone's width", widths[0] <= widths[1], f"scroll width, width: {widths}")
+
+
+def check_requests(tally, driver, web):
+    """Nothing but the page's own folder, its workers (blob:) and the
+    WebAssembly inside the modules. The browser's own pages (chrome://, its
+    start page before ours) are not the page's."""
+    folder = "file://" + os.path.abspath(web) + "/"
+    urls = []
+    for entry in driver.get_log("performance"):
+        message = json.loads(entry["message"])["message"]
+        if message["method"] == "Network.requestWillBeSent":
+            params = message["params"]
+            if not params.get("documentURL", "").startswith("chrome://"):
+                urls.append(params["request"]["url"])
+    outside = [url for url in urls if not url.startswith((folder, "blob:null/"))]
+    tally.check("the page asks for nothing outside its folder", urls and not outside, f"outside: {outside}")
+    tally.check("the page loads its programs from its folder",
+                any(url.startswith(folder + "programs/") for url in urls), f"requests: {urls}")
+    complaints = [entry["message"] for entry in driver.get_log("browser") if entry["level"] == "SEVERE"]
+    tally.check("the browser reports no error (a refused request among them)", not complaints,
+                "\n     ".join(complaints))
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+def check_served(tally, driver, web):
+    """The same page from a web host (a local one here): nothing to change."""
+    handler = functools.partial(QuietHandler, directory=web)
+    with http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler) as server:
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        driver.get(f"http://127.0.0.1:{server.server_port}/index.html")
+        page = Page(driver)
+        page.pick("calcminusrec")
+        page.type_line("10-3-2")
+        tally.check("the page served over HTTP", page.run() == blackbox.Run(b"The result is: 9\n", b"", 0))
+        complaints = [entry["message"] for entry in driver.get_log("browser") if entry["level"] == "SEVERE"]
+        tally.check("no error from the browser over HTTP", not complaints, "\n     ".join(complaints))
+        server.shutdown()
+
+
+def png_pixels(data):
+    """The pixels of an 8-bit RGB or RGBA PNG, as tuples, row by row."""
+    assert data[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG"
+    at, chunks, header = 8, [], None
+    while at < len(data):
+        length, kind = struct.unpack(">I4s", data[at:at + 8])
+        body = data[at + 8:at + 8 + length]
+        if kind == b"IHDR":
+            header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"IDAT":
+            chunks.append(body)
+        at += 12 + length
+    width, height, depth, colour, _, _, interlace = header
+    assert depth == 8 and colour in (2, 6) and not interlace, f"unexpected PNG format {header}"
+    size = 4 if colour == 6 else 3
+    raw = zlib.decompress(b"".join(chunks))
+    stride = width * size
+    previous = bytearray(stride)
+    pixels = []
+    for y in range(height):
+        kind, row = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for x in range(stride):
+            left = row[x - size] if x >= size else 0
+            up = previous[x]
+            corner = previous[x - size] if x >= size else 0
+            if kind == 1:
+                row[x] = (row[x] + left) & 255
+            elif kind == 2:
+                row[x] = (row[x] + up) & 255
+            elif kind == 3:
+                row[x] = (row[x] + (left + up) // 2) & 255
+            elif kind == 4:
+                guess = left + up - corner
+                nearest = min((abs(guess - left), 0, left), (abs(guess - up), 1, up), (abs(guess - corner), 2, corner))
+                row[x] = (row[x] + nearest[2]) & 255
+        pixels.extend(tuple(row[x:x + size]) for x in range(0, stride, size))
+        previous = row
+    return width, height, pixels
+
+
+def check_screenshot(tally, page, path):
+    """The page after calcexplain drew its trees: saved for the README, and
+    checked to be a rendering (text in many shades), not a blank frame."""
+    page.driver.set_window_size(1000, 900)
+    page.pick("calcexplain")
+    page.type_line("10-3-2")
+    page.driver.find_element(By.CSS_SELECTOR, "input[name=tree][value='--tree']").click()
+    page.tick("calcexplain-options", [])
+    trees = page.run().stdout
+    page.driver.save_screenshot(path)
+    with open(path, "rb") as picture:
+        width, height, pixels = png_pixels(picture.read())
+    counts = collections.Counter(pixels)
+    drawn = 1 - counts.most_common(1)[0][1] / len(pixels)
+    shades = len(counts)
+    tally.check(f"the screenshot is a rendering ({width}x{height}, {shades} colours, {drawn:.0%} drawn)",
+                width >= 800 and shades >= 32 and drawn >= 0.1 and b"calcloop    calcminusrec" in trees)
+
+
+def main():
+    args = blackbox.arguments(options)
+    tally = blackbox.Tally()
+    if not os.path.exists(os.path.join(args.bin, "calcloop")):
+        print(f"FAIL no native programs in {args.bin}: build them first (cmake --workflow --preset default)")
+        sys.exit(1)
+    driver = start_browser(args)
+    try:
+        driver.set_window_size(1000, 1100)
+        driver.get("file://" + os.path.abspath(os.path.join(args.web, "index.html")))
+        page = Page(driver)
+        check_programs(tally, page, args)
+        check_depth(tally, page, args)
+        check_long_runs(tally, page, args)
+        check_screenshot(tally, page, args.screenshot)
+        check_phone_width(tally, driver)
+        check_requests(tally, driver, args.web)
+        check_served(tally, driver, args.web)
+    finally:
+        driver.quit()
+    tally.finish()
+
+
+if __name__ == "__main__":
+    main()
