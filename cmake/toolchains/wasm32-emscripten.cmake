@@ -19,7 +19,7 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${NODE_EXECUTABLE} --no-experimental-fetch
 include(${EMSCRIPTEN_ROOT}/cmake/Modules/Platform/Emscripten.cmake)
 
 # em++'s libc++ lacks std::bit_cast; this header supplies it to every source.
-string(APPEND CMAKE_CXX_FLAGS_INIT " -include ${CMAKE_CURRENT_LIST_DIR}/wasm32/bit_cast.h")
+set(CMAKE_CXX_FLAGS_INIT "-include ${CMAKE_CURRENT_LIST_DIR}/wasm32/bit_cast.h")
 
 # emscripten's linker runs tools of its own under Node, which find Debian's
 # acorn only through NODE_PATH.
