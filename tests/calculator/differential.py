@@ -189,7 +189,7 @@ def main():
         p.add_argument("--count", type=int),
         p.add_argument("--seed", default="1")))
     tally = blackbox.Tally()
-    args.count = args.count or blackbox.fewer(400, 100, "generated lines")
+    args.count = args.count or blackbox.fewer(400, 40, "generated lines")
     valid = 0
     for line in lines(args.program, args.count, args.seed):
         value = evaluate(line, GRAMMARS[args.program])

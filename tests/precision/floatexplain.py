@@ -16,6 +16,7 @@ import re
 import shlex
 import subprocess
 import sys
+import time
 from fractions import Fraction
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
@@ -516,28 +517,41 @@ def check_columns(tally, args):
                     f"{widest} columns")
 
 
+LONGEST = 2 ** 24  # sum's highest i
+
+
 def check_progress(tally, args):
     """A run of more than a second tells its progress on standard error when
-    that is a terminal (a pseudo-terminal here), and nothing when not."""
-    # Slow programs take more than a second over fewer steps.
-    steps = blackbox.fewer(600_000, 200_000, "steps in the run that shows its progress")
-    arguments = ["sum", "--every", "1", "--from", "1", "--to", str(steps)]
-    command = shlex.split(os.environ.get("PROGRAM_EMULATOR", "")) + [os.path.join(args.bin, "floatexplain"), *arguments]
-    main, terminal = pty.openpty()
-    child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=terminal)
-    os.close(terminal)
-    shown = b""
+    that is a terminal (a pseudo-terminal here), and nothing when not. It
+    looks at the clock every 65,536 steps, so a run of --every 1 over a
+    little more shows it where the programs are slow; elsewhere the run is
+    made three times longer until it lasts three seconds."""
+    steps = 70_000
     while True:
-        try:
-            chunk = os.read(main, 4096)
-        except OSError:  # the terminal's other end closed
+        arguments = ["sum", "--every", "1", "--from", "1", "--to", str(steps)]
+        command = shlex.split(os.environ.get("PROGRAM_EMULATOR", "")) + [os.path.join(args.bin, "floatexplain"),
+                                                                         *arguments]
+        main, terminal = pty.openpty()
+        start = time.monotonic()
+        child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=terminal)
+        os.close(terminal)
+        shown = b""
+        while True:
+            try:
+                chunk = os.read(main, 4096)
+            except OSError:  # the terminal's other end closed
+                break
+            if not chunk:
+                break
+            shown += chunk
+        os.close(main)
+        status = child.wait()
+        seconds = time.monotonic() - start
+        progress = re.search(rb"\rfloatexplain: \d+% of " + str(steps).encode() + rb" steps", shown)
+        if progress or seconds >= 3 or steps == LONGEST:
             break
-        if not chunk:
-            break
-        shown += chunk
-    os.close(main)
-    status = child.wait()
-    tally.check("progress at a terminal", status == 0 and re.search(rb"\rfloatexplain: \d+% of " + b"%d steps" % steps, shown)
+        steps = min(LONGEST, steps * 3)
+    tally.check(f"progress at a terminal ({steps} steps, {seconds:.1f} s)", status == 0 and progress
                 and shown.endswith(b"\r" + b" " * 50 + b"\r"), str(shown[-200:]))
     got = blackbox.run(args.bin, "floatexplain", arguments=arguments, stdout=subprocess.DEVNULL, timeout=600)
     tally.check("no progress when standard error is not a terminal", got.status == 0 and got.stderr == b"", str(got))
