@@ -49,7 +49,8 @@ def fewer(count, slow_count, what):
 
 
 def not_run(what, reason):
-    print(f"NOT RUN here: {what}: {reason}")
+    """Says what a script leaves out here, and why: never silently."""
+    print(f"not run: {what} ({reason})")
 
 
 # As run's stdout: the program starts with its standard output closed.

@@ -104,7 +104,7 @@ def main():
     tally = blackbox.Tally()
     limits = [limit for limit in LIMITS if limit == UNLIMITED or limit >= args.smallest_stack * KIB]
     if args.engine_stack:
-        print("not run: the lines under each stack limit (ulimit -s does not reach the engine's stack)")
+        blackbox.not_run("the lines under each stack limit", "ulimit -s does not reach the engine's stack")
         limits = [None]
         within = scaled_within(args.engine_stack)
     else:

@@ -496,7 +496,7 @@ def main():
     # and the sanitizers need for themselves).
     small = 64 << 10
     if args.engine_stack:
-        print("not run: the checks under a 64 KiB stack (ulimit -s does not reach the engine's stack)")
+        blackbox.not_run("the checks under a 64 KiB stack", "ulimit -s does not reach the engine's stack")
         check_generated(tally, args.bin)
         tally.finish()
     got = blackbox.run(args.bin, "calcexplain", arguments=["(((1+2)*3)-4)"], stack_limit=small)

@@ -238,7 +238,7 @@ def main():
     if args.dot_program:
         check_graphviz(tally, args.bin, args.dot_program)
     else:
-        print("no --dot-program: the DOT is not read by Graphviz here")
+        blackbox.not_run("Graphviz's reading of the DOT", "no --dot-program here")
     tally.finish()
 
 

@@ -7,23 +7,15 @@ several runs; nothing is asserted."""
 import os
 import shlex
 import statistics
-import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "precision", "bench"))
 import browser  # noqa: E402
+from floatexplain_passes import seconds  # noqa: E402  (a command's run, timed)
 
 from selenium.webdriver.common.by import By  # noqa: E402
-
-
-def seconds(command):
-    start = time.perf_counter()
-    done = subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
-    elapsed = time.perf_counter() - start
-    if done.returncode != 0:
-        raise SystemExit(f"{' '.join(command)} failed: {done.stderr}")
-    return elapsed
 
 
 def report(label, runs):
