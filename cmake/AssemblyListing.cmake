@@ -8,8 +8,9 @@
 # SANITIZED is given.
 #
 # add_assembly_listing(<target>) makes a listing of each of the target's
-# sources, to read (cmake/FormatAssembly.cmake); the target `asm` writes them
-# to <build>/asm/<target>/<source>.s.
+# sources and of the sources of the parts it links, to read
+# (cmake/FormatAssembly.cmake); the target `asm` writes them to
+# <build>/asm/<target>/<source>.s.
 
 add_custom_target(asm COMMENT "Assembly listings in ${PROJECT_BINARY_DIR}/asm")
 
@@ -43,17 +44,45 @@ function(add_compiled_assembly name target)
   endif()
 endfunction()
 
+# The program parts (static libraries of ours) that <target> links, directly
+# or through another part.
+function(_assembly_parts target out)
+  get_property(parts GLOBAL PROPERTY PROJECT_PARTS)
+  set(found "")
+  set(pending ${target})
+  while(pending)
+    list(POP_FRONT pending current)
+    get_target_property(libraries ${current} LINK_LIBRARIES)
+    foreach(library IN LISTS libraries)
+      if(library IN_LIST parts AND NOT library IN_LIST found)
+        list(APPEND found ${library})
+        list(APPEND pending ${library})
+      endif()
+    endforeach()
+  endwhile()
+  set(${out} ${found} PARENT_SCOPE)
+endfunction()
+
+# A program's listings are of all its code: its own sources and those of the
+# parts it links, each compiled as the program gets it.
 function(add_assembly_listing target)
   set(listing ${target}.asm)
   add_compiled_assembly(${listing} ${target})
+  set(objects $<TARGET_OBJECTS:${listing}>)
+  set(listings ${listing})
+  _assembly_parts(${target} parts)
+  foreach(part IN LISTS parts)
+    list(APPEND objects $<TARGET_OBJECTS:${part}.asm>)
+    list(APPEND listings ${part}.asm)
+  endforeach()
   add_custom_target(${listing}.copy
-    COMMAND ${CMAKE_COMMAND} "-DOBJECTS=$<TARGET_OBJECTS:${listing}>"
+    COMMAND ${CMAKE_COMMAND} "-DOBJECTS=${objects}"
             -DDESTINATION=${PROJECT_BINARY_DIR}/asm/${target}
             -DCXXFILT=${CXXFILT_EXECUTABLE}
             -P ${PROJECT_SOURCE_DIR}/cmake/CopyAssembly.cmake
-    DEPENDS ${listing}
-            ${PROJECT_SOURCE_DIR}/cmake/CopyAssembly.cmake
+    DEPENDS ${PROJECT_SOURCE_DIR}/cmake/CopyAssembly.cmake
             ${PROJECT_SOURCE_DIR}/cmake/FormatAssembly.cmake
     VERBATIM)
+  add_dependencies(${listing}.copy ${listings})
   add_dependencies(asm ${listing}.copy)
 endfunction()

@@ -7,8 +7,9 @@
 # to are dropped. A call of the function from inside itself is marked
 # "<- calls itself", a branch back to a label above it in the same function
 # "<- back to <label>" (in WebAssembly, a br or br_if to an enclosing loop:
-# "<- back to the loop"). An instruction in a delay slot (SPARC) keeps the
-# extra space the compiler indents it with and stays with its branch.
+# "<- back to the loop"). An instruction in a delay slot (SPARC), which runs
+# before its branch takes effect, keeps the extra blank the compiler indents
+# it with, stays with its branch and is marked "<- in the delay slot".
 # With FUNCTION, only that function is listed; with CXXFILT, C++ names are
 # shown demangled.
 #
@@ -195,9 +196,10 @@ function(format_assembly text out)
     if(kind STREQUAL "other")
       continue()
     endif()
-    if(line MATCHES "^[ \t]*\\.loc[ \t]+([0-9]+)[ \t]+([0-9]+)")
+    if(line MATCHES "^[ \t]*\\.loc[ \t]+([0-9]+)[ \t]+([0-9]+)([ \t]+([0-9]+))?")
       set(here_file ${CMAKE_MATCH_1})
       set(here_line ${CMAKE_MATCH_2})
+      set(here_column "${CMAKE_MATCH_4}")
       continue()
     endif()
     _fa_split_label("${line}")
@@ -212,6 +214,9 @@ function(format_assembly text out)
       if(kind STREQUAL "code" AND NOT label MATCHES "^(\\.L|[0-9]+$)")
         # A function begins.
         set(function "${label}")
+        set(here_file "")
+        set(here_line 0)
+        set(here_column "")
         set(shown "")
         set(labels_above "")
         set(blocks "")
@@ -303,11 +308,14 @@ function(format_assembly text out)
 
     if(NOT delay_slot AND NOT "${here_file}:${here_line}" STREQUAL shown)
       set(shown "${here_file}:${here_line}")
-      _fa_source_line("${here_file}" "${here_line}" heading)
+      _fa_source_line("${here_file}" "${here_line}" "${here_column}" heading)
       string(APPEND result "${heading}\n")
     endif()
     if(delay_slot)
       set(mnemonic " ${mnemonic}")
+      if(mark STREQUAL "")
+        set(mark "<- in the delay slot")
+      endif()
     endif()
     _fa_instruction("${mnemonic}\t${operands}" "${mark}" text)
     string(APPEND result "${text}\n")
@@ -363,8 +371,9 @@ function(_fa_instruction text mark out)
 endfunction()
 
 # The heading for a source line: where it is and what it says, within the
-# width of a terminal.
-function(_fa_source_line file line out)
+# width of a terminal. Of a longer line, what begins at the column the code
+# came from is shown.
+function(_fa_source_line file line column out)
   if(line EQUAL 0 OR NOT DEFINED file_${file})
     set(${out} "  (no source line)" PARENT_SCOPE)
     return()
@@ -385,10 +394,29 @@ function(_fa_source_line file line out)
   if(line LESS_EQUAL count)
     math(EXPR index "${line} - 1")
     list(GET _fa_source_${file} ${index} code)
-    string(STRIP "${code}" code)
   endif()
-  set(heading "  ${name}:${line}  ${code}")
+  string(STRIP "${code}" stripped)
+  set(heading "  ${name}:${line}  ${stripped}")
   string(LENGTH "${heading}" length)
+  if(length GREATER _fa_width AND column GREATER 1)
+    # A window on the line around the column, cut at either end with "...".
+    set(prefix "  ${name}:${line}  ...")
+    string(LENGTH "${prefix}" room)
+    math(EXPR room "${_fa_width} - ${room}")
+    string(LENGTH "${code}" code_length)
+    math(EXPR start "${column} - 1 - ${room} / 2")
+    math(EXPR last_start "${code_length} - ${room}")
+    if(start GREATER last_start)
+      set(start ${last_start})
+    endif()
+    string(STRIP "${code}" stripped)
+    string(FIND "${code}" "${stripped}" indent)
+    if(start GREATER indent)
+      string(SUBSTRING "${code}" ${start} -1 code)
+      set(heading "${prefix}${code}")
+    endif()
+    string(LENGTH "${heading}" length)
+  endif()
   if(length GREATER _fa_width)
     math(EXPR keep "${_fa_width} - 3")
     string(SUBSTRING "${heading}" 0 ${keep} heading)
