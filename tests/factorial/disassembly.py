@@ -4,7 +4,8 @@ Both builds' main must still call fact, so the optimised fact was really
 compiled as a function of its own and not folded into main. factexplain's
 traced copies of fact must call themselves exactly where the programs' fact
 does, and factexplain must show the frames that implies: one frame per call
-where fact calls itself, one frame for all the calls where it does not."""
+where fact calls itself, one frame for all the calls where it does not,
+and mark a self-call in its listings (--code) exactly there."""
 
 import os
 import re
@@ -52,9 +53,14 @@ def main():
                     "\n     ".join(main_body))
     listing = subprocess.run([args.objdump, "-d", "-C", os.path.join(args.bin, "factexplain")],
                              check=True, capture_output=True, text=True).stdout
+    code = blackbox.run(args.bin, "factexplain", arguments=["--code"]).stdout.decode().split("\nOptimised build")
+    tally.check("factexplain --code shows both builds", len(code) == 2)
     shown = [int(frames) for frames in FRAMES.findall(blackbox.run(args.bin, "factexplain").stdout.decode())]
     tally.check("factexplain 4 shows the frames of both builds", len(shown) == 2, shown)
-    for build, program, frames in (("plain", "prodshow", shown[:1]), ("opt", "prodshow-opt", shown[1:])):
+    for build, program, frames, listing_code in (("plain", "prodshow", shown[:1], code[:1]),
+                                                  ("opt", "prodshow-opt", shown[1:], code[1:])):
+        tally.check(f"factexplain --code marks a self-call in the {build} build as {program} has one",
+                    ["<- calls itself" in text for text in listing_code] == [recursion.get(program)])
         copy = function(listing, f"traced::{build}::fact(int)")
         if not tally.check(f"factexplain: the {build} copy is in the disassembly", copy):
             continue
