@@ -344,9 +344,9 @@ void explain(int n)
         std::printf("%s: plain, %s; optimised, %s.\n", plural(plain.trace.calls.size(), "call").c_str(),
                     framesUsed(plain).c_str(), framesUsed(opt).c_str());
     else
-        std::printf("%s in the plain build, %zu in the optimised one. In WebAssembly\n"
-                    "fact's frames live on the engine's stack, out of the program's memory:\n"
-                    "they cannot be measured here.\n",
+        std::printf("%s in the plain build, %zu in the optimised one.\n"
+                    "In WebAssembly, the calls' frames live on the engine's stack, out of the\n"
+                    "program's reach: they cannot be measured here.\n",
                     plural(plain.trace.calls.size(), "call").c_str(), opt.trace.calls.size());
 }
 
