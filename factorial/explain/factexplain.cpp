@@ -3,8 +3,10 @@
 // factorial/fact.cpp itself, compiled once more with trace hooks and the
 // flags of the programs' builds (traced.cpp); factexplain only watches them.
 
+#include "characters.h"
 #include "closeout.h"
 #include "listings.h"
+#include "options.h"
 #include "trace.h"
 #include "traced.h"
 
@@ -14,7 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <getopt.h>
 #include <set>
 #include <string>
 #include <vector>
@@ -64,10 +65,9 @@ const char version[] =
 
 static_assert(maxN == 1000, "the usage text states the bound");
 
-[[noreturn]] void usageError(const std::string& what)
+[[noreturn]] void badUsage(const std::string& what)
 {
-    std::fprintf(stderr, "factexplain: %s\nTry 'factexplain --help' for more information.\n", what.c_str());
-    std::exit(usageFailure);
+    usageError("factexplain", what);
 }
 
 [[noreturn]] void internalError(const std::string& what)
@@ -97,57 +97,27 @@ int readN(const char* text)
     long long value = std::strlen(digits) > 11 ? (*text == '-' ? -1LL << 40 : 1LL << 40)
                                                : std::strtoll(text, nullptr, 10);
     if (!isNumber(text) || value < INT32_MIN || value > maxN)
-        usageError("N must be a whole number no greater than " + std::to_string(maxN) + ", not '" + text + "'");
+        badUsage("N must be a whole number no greater than " + std::to_string(maxN) + ", not " + quoted(text));
     return static_cast<int>(value);
 }
 
-// GNU options; N may be negative, so a word like -3 is N, not an option.
+// GNU options, through the companions' reader; N may be negative, so a word
+// like -3 is N, not an option.
 Request readArguments(int argc, char** argv)
 {
+    constexpr int codeOption = 'c';
     static const option options[] = {
-        {"code", no_argument, nullptr, 'c'},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'v'},
-        {nullptr, 0, nullptr, 0},
-    };
-    std::vector<char*> words{argv[0]};
-    std::vector<const char*> operands;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--") == 0) {
-            operands.insert(operands.end(), argv + i + 1, argv + argc);
-            break;
-        }
-        if (argv[i][0] == '-' && isNumber(argv[i]))
-            operands.push_back(argv[i]);
-        else
-            words.push_back(argv[i]);
-    }
-    words.push_back(nullptr);
+        {"code", no_argument, nullptr, codeOption}, helpOption, versionOption, {nullptr, 0, nullptr, 0}};
+    const OptionSet set{"factexplain", options, usage, version, true, nullptr};
     Request request{defaultN, false};
-    opterr = 0;  // the messages are factexplain's own
-    int count = static_cast<int>(words.size()) - 1;
-    for (int c; (c = getopt_long(count, words.data(), "h", options, nullptr)) != -1;) {
-        switch (c) {
-        case 'c':
-            request.code = true;
-            break;
-        case 'h':
-            std::fputs(usage, stdout);
-            std::exit(0);
-        case 'v':
-            std::fputs(version, stdout);
-            std::exit(0);
-        default:
-            usageError(optopt ? std::string("unknown option '-") + static_cast<char>(optopt) + "'"
-                              : std::string("unknown option '") + words[static_cast<std::size_t>(optind) - 1] + "'");
-        }
-    }
-    operands.insert(operands.begin(), words.begin() + optind, words.end() - 1);
+    std::vector<char*> operands;
+    for (int code; (code = readOption(argc, argv, set, operands)) != -1;)
+        request.code = request.code || code == codeOption;
     if (operands.size() > 1)
-        usageError(std::string("one N only, not also '") + operands[1] + "'");
+        badUsage("one N only, not also " + quoted(operands[1]));
     if (!operands.empty()) {
         if (request.code)
-            usageError("--code shows fact's code, and takes no N");
+            badUsage("--code shows fact's code, and takes no N");
         request.n = readN(operands[0]);
     }
     return request;
