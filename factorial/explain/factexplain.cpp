@@ -28,7 +28,6 @@ namespace {
 constexpr int maxN = 1000;
 constexpr int defaultN = 4;  // the programs' own argument
 
-constexpr int usageFailure = 2;
 constexpr int internalFailure = 3;  // a self-check failed: factexplain is wrong
 
 constexpr int width = 80;
@@ -51,7 +50,7 @@ const char usage[] =
     "frames are out of sight, and only the calls and returns are shown.\n"
     "\n"
     "Examples:\n"
-    "  factexplain          fact(4): five frames in one build, one in the other\n"
+    "  factexplain          fact(4), call by call, in both builds\n"
     "  factexplain 13       the first product that wraps around\n"
     "  factexplain --code   the self-call and the loop, in machine code\n"
     "\n"
@@ -148,7 +147,7 @@ std::string returns(int n)
 
 bool framesSeen(const Section& section)
 {
-    return !section.trace.calls.empty() && section.trace.calls[0].frame;
+    return !section.trace.calls.empty() && section.trace.calls[0].frame != 0;
 }
 
 // Each call's depth: the frames above its own. A call whose frame lies at or
@@ -158,8 +157,8 @@ bool framesSeen(const Section& section)
 void measure(Section& s)
 {
     const std::vector<Call>& calls = s.trace.calls;
-    std::vector<const char*> held;
-    std::set<const char*> frames;
+    std::vector<std::uintptr_t> held;
+    std::set<std::uintptr_t> frames;
     for (std::size_t k = 0; k < calls.size(); ++k) {
         if (!calls[k].frame) {
             s.depths.push_back(s.seesProducts ? static_cast<int>(k) : 0);
@@ -171,7 +170,7 @@ void measure(Section& s)
         s.depths.push_back(static_cast<int>(held.size()) - 1);
         frames.insert(calls[k].frame);
         if (k > 0 && calls[k - 1].frame != calls[k].frame)
-            s.distances.insert(calls[k - 1].frame - calls[k].frame);
+            s.distances.insert(static_cast<std::ptrdiff_t>(calls[k - 1].frame - calls[k].frame));
     }
     s.frames = frames.size();
     s.deepest = width;
@@ -192,10 +191,10 @@ void printIndented(int depth, int deepest, const std::string& text, const std::s
     std::printf("%s\n", line.c_str());
 }
 
-std::string address(const char* frame)
+std::string address(std::uintptr_t frame)
 {
     char text[24];
-    std::snprintf(text, sizeof text, "0x%" PRIxPTR, reinterpret_cast<std::uintptr_t>(frame));
+    std::snprintf(text, sizeof text, "0x%" PRIxPTR, frame);
     return text;
 }
 
@@ -206,7 +205,7 @@ std::string frameText(const std::vector<Call>& calls, std::size_t k)
     std::string text = "frame " + address(calls[k].frame);
     if (k == 0)
         return text;
-    std::ptrdiff_t distance = calls[k - 1].frame - calls[k].frame;
+    auto distance = static_cast<std::ptrdiff_t>(calls[k - 1].frame - calls[k].frame);
     if (distance == 0)
         return text + ", the same";
     return text + ", " + std::to_string(distance > 0 ? distance : -distance) +
