@@ -174,8 +174,10 @@ void measure(Section& s)
     }
     s.frames = frames.size();
     s.deepest = width;
-    for (const Call& call : calls)
-        s.deepest = std::min(s.deepest, (call.frame ? frameColumn - 1 : width) - static_cast<int>(called(call.n).size()));
+    for (const Call& call : calls) {
+        int room = call.frame ? frameColumn - 1 : width;
+        s.deepest = std::min(s.deepest, room - static_cast<int>(called(call.n).size()));
+    }
 }
 
 // Indented by depth, two columns a level, as deep as the calls' lines leave
@@ -230,8 +232,8 @@ int printReturns(const Section& s)
             internalError("fact(" + std::to_string(calls[k].n) + ")'s product is not of its own n and result");
         bool wraps = static_cast<long long>(p.n) * p.right != p.product;
         wrapped += wraps;
-        printIndented(s.depths[k], s.deepest, returns(p.n) + std::to_string(p.n) + " * " + std::to_string(p.right) + " = " +
-                                       std::to_string(p.product) + (wraps ? " (wrapped around)" : ""));
+        std::string product = std::to_string(p.n) + " * " + std::to_string(p.right) + " = " + std::to_string(p.product);
+        printIndented(s.depths[k], s.deepest, returns(p.n) + product + (wraps ? " (wrapped around)" : ""));
         value = p.product;
     }
     if (value != s.result)
