@@ -43,10 +43,17 @@ function(_fa_unescape text out)
 endfunction()
 
 # Without its comment: a line that starts with '#', or from a '#' or '//'
-# followed by a blank ('#' alone begins an immediate operand on ARM).
+# followed by a blank ('#' alone begins an immediate operand on ARM), after
+# any quoted string.
 macro(_fa_uncomment var)
   string(REGEX REPLACE "^[ \t]*#.*$" "" ${var} "${${var}}")
+  set(_fa_head "")
+  if(${var} MATCHES "^(.*\")([^\"]*)$")
+    set(_fa_head "${CMAKE_MATCH_1}")
+    set(${var} "${CMAKE_MATCH_2}")
+  endif()
   string(REGEX REPLACE "[ \t]*(#|//)([ \t].*)?$" "" ${var} "${${var}}")
+  set(${var} "${_fa_head}${${var}}")
 endmacro()
 
 # The kind of section a .section/.text/.data/.bss line switches to: code,
@@ -65,14 +72,16 @@ endfunction()
 
 # Splits one line of assembly (comments already removed) into a label
 # (or ""), and what follows it.
-macro(_fa_split_label line)
+function(_fa_split_label line)
   set(label "")
   set(rest "${line}")
   if(line MATCHES "^([A-Za-z0-9_.$@]+):(.*)$")
     set(label "${CMAKE_MATCH_1}")
     set(rest "${CMAKE_MATCH_2}")
   endif()
-endmacro()
+  set(label "${label}" PARENT_SCOPE)
+  set(rest "${rest}" PARENT_SCOPE)
+endfunction()
 
 # The symbols an instruction's operands name.
 function(_fa_symbols operands out)
@@ -257,9 +266,10 @@ function(format_assembly text out)
 
     if(kind STREQUAL "data")
       if(data_shown AND rest MATCHES "^\\.(string|ascii|asciz|byte|short|value|hword|word|int|long|quad|xword|dword|octa|zero|skip|float|single|double|[248]byte|int8|int16|int32|int64)[ \t]")
-        string(REGEX REPLACE "[ \t]+" " " rest "${rest}")
-        string(REGEX REPLACE "^([^ ]+) " "\\1\t" rest "${rest}")
-        _fa_instruction("${rest}" "" text)
+        string(REGEX MATCH "^[^ \t]+" directive "${rest}")
+        string(LENGTH "${directive}" length)
+        string(SUBSTRING "${rest}" ${length} -1 rest)
+        _fa_instruction("${directive}\t${rest}" "" text)
         string(APPEND result "${text}\n")
       endif()
       continue()
@@ -283,7 +293,12 @@ function(format_assembly text out)
       set(mark "<- calls itself")
     else()
       foreach(target IN LISTS labels_above)
-        if(target IN_LIST operand_list)
+        # A numeric label is named from below as <n>b.
+        set(name "${target}")
+        if(target MATCHES "^[0-9]+$")
+          set(name "${target}b")
+        endif()
+        if(name IN_LIST operand_list)
           set(mark "<- back to ${target}")
           break()
         endif()
@@ -444,5 +459,6 @@ function(_fa_align_marks text out)
     string(APPEND result "${line}\n")
   endforeach()
   string(REGEX REPLACE "\n+$" "\n" result "${result}")
+  string(REGEX REPLACE "^\n+" "" result "${result}")
   set(${out} "${result}" PARENT_SCOPE)
 endfunction()
