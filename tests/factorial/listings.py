@@ -1,7 +1,7 @@
 """The listings of fact compiled into the suite, held against the toolchain's
 own disassembly of the objects the programs link: the same instructions,
 the self-call marked where the object's call of fact is, the back branches
-where the object branches backwards."""
+where the object branches backwards; and within 80 columns."""
 
 import argparse
 import os
@@ -108,6 +108,8 @@ def main():
         if not tally.check(f"{build}: fact is in the object and in {name}", compiled and listing,
                            disassembly):
             continue
+        wide = [line for line in listings[name].splitlines() if len(line) > 80]
+        tally.check(f"{build}: the listing fits in 80 columns", not wide, "\n     ".join(wide))
         tally.check(f"{build}: the listing holds the object's {len(compiled)} instructions",
                     len(listing) == len(compiled), f"listing {len(listing)}\n{listings[name]}")
         calls = positions(compiled, 0)
