@@ -71,7 +71,7 @@ def object_instructions(disassembly):
             continue
         pending_call = mnemonic == "auipc"
         back = False
-        target = re.search(r"\b([0-9a-f]+) <[^>]*>$", code)
+        target = re.search(r"\b(?:0x)?([0-9a-f]+) <[^>]*>$", code)
         if target and mnemonic not in ("call", "calll", "callq", "bl", "jal", "brasl", "bras"):
             back = int(target.group(1), 16) <= address
         if mnemonic in ("block", "loop", "if", "try"):
