@@ -12,7 +12,7 @@ import sys
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 import blackbox  # noqa: E402
 
-# build, library, listing's name, self-calls, whether it loops
+# build, its listing's name, the self-calls it makes, whether it loops
 BUILDS = [
     ("plain", "factListingPlain", 1, False),
     ("opt", "factListingOpt", 0, True),
@@ -51,11 +51,14 @@ def object_instructions(disassembly):
         return None
     result = []
     blocks = []
-    pending_call = None  # RISC-V: auipc + jalr, one call instruction
+    # RISC-V's call is auipc and jalr, the auipc bearing the call's
+    # relocation: one instruction in the listing.
+    call_pair = False
     for line in match.group(1).splitlines():
         if re.match(r"^\s+[0-9a-f]+:\s+R_", line):
             if re.search(r"\b" + FACT + r"\b", line) and result:
                 result[-1] = (True, result[-1][1])
+            call_pair = call_pair or "R_RISCV_CALL" in line
             continue
         instruction = re.match(r"^\s*([0-9a-f]+):\s+(?:[0-9a-f]{2} )*\s*(.*)$", line)
         if not instruction:
@@ -66,10 +69,10 @@ def object_instructions(disassembly):
         if not code or NOP.match(code):
             continue
         mnemonic = code.split()[0]
-        if mnemonic == "jalr" and pending_call:
-            pending_call = None
+        if mnemonic == "jalr" and call_pair:
+            call_pair = False
             continue
-        pending_call = mnemonic == "auipc"
+        call_pair = False
         back = False
         target = re.search(r"\b(?:0x)?([0-9a-f]+) <[^>]*>$", code)
         if target and mnemonic not in ("call", "calll", "callq", "bl", "jal", "brasl", "bras"):
@@ -82,7 +85,6 @@ def object_instructions(disassembly):
             depth = int(code.split()[1])
             back = depth < len(blocks) and blocks[-1 - depth] == "loop"
         result.append((False, back))
-    # auipc's call relocation came on the auipc; the jalr was dropped above.
     return result
 
 
