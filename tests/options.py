@@ -35,6 +35,7 @@ CASES = [
     ("floatexplain", ["value", "\x1b[2J"], "not a decimal, p/q, 0x3dcccccd, inf or nan: '<U+001B>[2J'"),
     ("floatexplain", ["value", "0x3dcccccdd"], "not a bit pattern of 1 to 8 hexadecimal digits: '0x3dcccccdd'"),
     ("floatexplain", ["tenths", "--\u00d7"], "unrecognized option '--\u00d7'"),
+    ("floatexplain", ["sum", "--from", "9" * 20], "--from takes a whole number, 1 to 16777216: '" + "9" * 20 + "'"),
 ]
 
 
