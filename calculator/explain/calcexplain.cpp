@@ -486,7 +486,8 @@ std::vector<char*> readOptions(int argc, char** argv)
                                       (showSteps ? "--steps" : "--trace"));
     for (char* line : lines)
         if (std::strchr(line, '\n'))
-            usageError("calcexplain", "a LINE holds one line, not " + quoted(line));
+            usageError("calcexplain", "a LINE that holds a newline: " + quoted(line) +
+                                          "\nGive each line as a LINE of its own.");
     return lines;
 }
 
