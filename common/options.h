@@ -11,11 +11,12 @@
 //       ... code, and optarg for an option that takes a value ...
 //
 // Options may stand anywhere before "--", which ends them; a long option may
-// be shortened to any prefix that names it alone (--tr for --trace), and its
-// value follows '=' or comes as the next argument. --help, -h and --version
-// are answered here (on standard output, status 0). A usage error is said on
-// standard error, followed by "Try 'PROGRAM --help' for more information.",
-// and ends the process with status 2.
+// be shortened to any prefix that names it alone (--st for --steps). A value
+// follows '=' or, if the option requires one, comes as the next argument.
+// Operands keep their order. --help, -h and --version are answered here (on
+// standard output, status 0). A usage error is said on standard error,
+// followed by "Try 'PROGRAM --help' for more information.", and ends the
+// process with status 2.
 
 #include <getopt.h>
 #include <string>

@@ -19,7 +19,8 @@ CASES = [
     ("calcexplain", ["--steps=1", "7"], "option '--steps' takes no argument"),
     ("calcexplain", ["--help=x", "1+2"], "option '--help' takes no argument"),
     ("calcexplain", ["--dot", "--steps", "7"], "--dot draws the trees and nothing else, not --steps"),
-    ("calcexplain", ["1\n+x"], "a LINE holds one line, not '1<U+000A>+x'"),
+    ("calcexplain", ["7", "1\n+x"], "a LINE that holds a newline: '1<U+000A>+x'\n"
+                                    "Give each line as a LINE of its own."),
     ("calcexplain", ["--tree=\x1b", "7"], "invalid argument '<U+001B>' for '--tree'\n"
                                          "Valid arguments are 'expr' and 'rules'."),
     ("floatexplain", ["value", "--ext", "0.1"], None),
@@ -35,6 +36,7 @@ CASES = [
     ("floatexplain", ["value", "\x1b[2J"], "not a decimal, p/q, 0x3dcccccd, inf or nan: '<U+001B>[2J'"),
     ("floatexplain", ["value", "0x3dcccccdd"], "not a bit pattern of 1 to 8 hexadecimal digits: '0x3dcccccdd'"),
     ("floatexplain", ["tenths", "--\u00d7"], "unrecognized option '--\u00d7'"),
+    ("floatexplain", ["sum", "--from", "9" * 20], "--from takes a whole number, 1 to 16777216: '" + "9" * 20 + "'"),
 ]
 
 

@@ -16,6 +16,7 @@
 #include "grammars.h"
 #include "options.h"
 #include "picture.h"
+#include "run.h"
 #include "spawn.h"
 #include "trace.h"
 
@@ -74,6 +75,7 @@ bool showTree;      // the expression trees, drawn
 bool showRuleTree;  // the trees of rule calls, drawn
 bool showDot;       // both, in DOT, and nothing else
 bool internalError;
+int linesDrawn;  // with --dot, in the one graph
 
 const char usage[] =
     "Usage: calcexplain [OPTION]... [--] [LINE]...\n"
@@ -88,8 +90,8 @@ const char usage[] =
     "      --tree[=KIND]  also draw each grammar's tree, side by side: KIND is\n"
     "                 expr (operators over their operands, the default) or rules\n"
     "                 (a node per rule called, the characters it matched below)\n"
-    "      --dot      write both kinds of tree in Graphviz's DOT language instead,\n"
-    "                 the three grammars side by side, a graph per LINE\n"
+    "      --dot      write both kinds of tree in Graphviz's DOT language instead:\n"
+    "                 one graph, the three grammars side by side for each LINE\n"
     "  -h, --help     show this help and exit\n"
     "      --version  show the version and exit\n"
     "Options may stand anywhere before '--'; a LINE that begins with '-' goes\n"
@@ -377,120 +379,25 @@ void showWrapped(const Outcome (&outcomes)[3])
     copy(grouping);
 }
 
-// One grammar's drawing, under its name.
-struct Block {
-    std::string title;
-    std::vector<std::string> lines;
-    std::size_t width;
-};
-
-constexpr std::size_t screenWidth = 80;
-constexpr std::size_t blockGap = 3;
-
-// Text around a number. (Built so, not by adding to a string literal, which
-// GCC 12 mistakes for overlapping copies.)
-std::string numbered(const char* before, long number, const char* after = "")
+// The trees of one line: the model the drawings and DOT read, each tree
+// read once.
+std::vector<GrammarTrees> treesOf(const Outcome (&outcomes)[3])
 {
-    char text[96];
-    std::snprintf(text, sizeof text, "%s%ld%s", before, number, after);
-    return text;
-}
-
-Block drawBlock(const Grammar& grammar, const Outcome& outcome, std::FILE* file, const char* kind)
-{
-    Block block{std::string(grammar.name) + kind, {}, 0};
-    std::rewind(file);
-    Picture picture = readPicture(file);
-    if (picture.tooLarge) {
-        block.lines = {numbered("more than ", static_cast<long>(largestPicture), " nodes:"), "too many to draw"};
-    } else {
-        block.lines = drawPicture(picture);
-        std::size_t widest = 0;
-        for (const std::string& line : block.lines)
-            widest = std::max(widest, line.size());
-        if (widest > screenWidth)
-            block.lines = {numbered("", static_cast<long>(widest), " columns wide:"), "too wide to draw"};
-    }
-    if (outcome.traceCut)
-        block.lines.push_back(numbered("the trace stops at column ", outcome.traced.column));
-    else if (!outcome.program.accepted)
-        block.lines.push_back(numbered("stopped at column ", outcome.program.column));
-    for (const std::string& line : block.lines)
-        block.width = std::max(block.width, line.size());
-    block.width = std::max(block.width, block.title.size());
-    return block;
-}
-
-// The three drawings side by side where they fit, else one after another.
-void showBlocks(const std::vector<Block>& blocks)
-{
-    std::size_t total = 0;
-    std::size_t height = 0;
-    for (const Block& b : blocks) {
-        total += b.width + (total ? blockGap : 0);
-        height = std::max(height, b.lines.size());
-    }
-    std::putchar('\n');
-    if (total > screenWidth) {
-        for (std::size_t i = 0; i < blocks.size(); ++i) {
-            std::printf("%s%s\n", i ? "\n" : "", blocks[i].title.c_str());
-            for (const std::string& line : blocks[i].lines)
-                std::printf("%s\n", line.c_str());
-        }
-        return;
-    }
-    for (std::size_t row = 0; row <= height; ++row) {
-        std::string text;
-        for (const Block& b : blocks) {
-            const std::string& cell = row == 0 ? b.title : row <= b.lines.size() ? b.lines[row - 1] : "";
-            if (!text.empty() || &b != &blocks.front())
-                text.resize(text.size() + blockGap, ' ');
-            text += cell;
-            if (&b != &blocks.back())
-                text.resize(text.size() + b.width - cell.size(), ' ');
-        }
-        while (!text.empty() && text.back() == ' ')
-            text.pop_back();
-        std::printf("%s\n", text.c_str());
-    }
-}
-
-void showTrees(const Outcome (&outcomes)[3], bool rules)
-{
-    std::vector<Block> blocks;
-    for (int g = 0; g < 3; ++g)
-        blocks.push_back(drawBlock(grammars[g], outcomes[g],
-                                   rules ? outcomes[g].traced.rules : outcomes[g].traced.tree,
-                                   rules ? " rules" : ""));
-    showBlocks(blocks);
-}
-
-// The line's trees as one graph: a cluster per grammar, in it a cluster per
-// kind of tree.
-void writeGraph(std::string_view line, const Outcome (&outcomes)[3])
-{
-    std::string_view shown = line.substr(0, line.find('\n'));
-    std::printf("digraph calcexplain {\n"
-                "  label=%s;\n  labelloc=t;\n  ordering=out;\n  node [shape=plaintext, fontname=monospace];\n",
-                dotQuoted(shown).c_str());
+    std::vector<GrammarTrees> trees;
     for (int g = 0; g < 3; ++g) {
         const Outcome& o = outcomes[g];
-        std::string verdict = o.program.accepted ? numbered(" = ", o.program.value)
-                                                 : numbered(": stopped at column ", o.program.column);
-        std::printf("  subgraph cluster_%d {\n    label=%s;\n", g, dotQuoted(grammars[g].name + verdict).c_str());
-        const std::pair<const char*, std::FILE*> kinds[] = {{"expression", o.traced.tree}, {"rules", o.traced.rules}};
-        for (auto [kind, file] : kinds) {
-            std::printf("    subgraph cluster_%d%c {\n      label=%s;\n", g, kind[0], dotQuoted(kind).c_str());
-            std::rewind(file);
-            std::string prefix = "g";
-            prefix += std::to_string(g);
-            prefix += kind[0];
-            writeDot(stdout, readPicture(file), prefix);
-            std::puts("    }");
+        GrammarTrees t{grammars[g].name, o.program.accepted, o.program.value, o.program.column, 0, {}, {}};
+        if (o.traceCut)
+            t.traceStop = o.traced.column;
+        for (auto [file, picture] : {std::pair{o.traced.tree, &t.expression}, std::pair{o.traced.rules, &t.rules}}) {
+            if (file) {
+                std::rewind(file);
+                *picture = readPicture(file);
+            }
         }
-        std::puts("  }");
+        trees.push_back(std::move(t));
     }
-    std::puts("}");
+    return trees;
 }
 
 void explain(std::string_view line)
@@ -502,14 +409,19 @@ void explain(std::string_view line)
             showOutcome(grammars[g], line, outcomes[g]);
     }
     if (showDot) {
-        writeGraph(line, outcomes);
+        if (linesDrawn++ == 0)
+            beginDot(stdout);
+        writeDotLine(stdout, linesDrawn, line, treesOf(outcomes));
     } else {
         showSummary(outcomes);
         showWrapped(outcomes);
-        if (showTree)
-            showTrees(outcomes, false);
-        if (showRuleTree)
-            showTrees(outcomes, true);
+        if (showTree || showRuleTree) {
+            std::vector<GrammarTrees> trees = treesOf(outcomes);
+            if (showTree)
+                showTrees(trees, false);
+            if (showRuleTree)
+                showTrees(trees, true);
+        }
     }
     // A line at a time, also into a pipe: the reader need not wait for the next.
     flushStdout();
@@ -517,6 +429,13 @@ void explain(std::string_view line)
         for (std::FILE* file : {o.traced.grouping, o.traced.steps, o.traced.calls, o.traced.tree, o.traced.rules})
             if (file)
                 std::fclose(file);
+}
+
+int finish()
+{
+    if (linesDrawn)
+        endDot(stdout);
+    return internalError ? internalFailure : 0;
 }
 
 std::string lineHint(const char* argument)
@@ -567,7 +486,8 @@ std::vector<char*> readOptions(int argc, char** argv)
                                       (showSteps ? "--steps" : "--trace"));
     for (char* line : lines)
         if (std::strchr(line, '\n'))
-            usageError("calcexplain", "a LINE holds one line, not " + quoted(line));
+            usageError("calcexplain", "a LINE that holds a newline: " + quoted(line) +
+                                          "\nGive each line as a LINE of its own.");
     return lines;
 }
 
@@ -594,6 +514,10 @@ std::vector<char*> readOptions(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    // Unbuffered, standard error would have each message formatted in a
+    // buffer on the stack, which may be nearly used up (ulimit -s).
+    static char errorBuffer[BUFSIZ];
+    std::setvbuf(stderr, errorBuffer, _IOLBF, sizeof errorBuffer);
     // Before any descriptor of calcexplain's own is opened.
     holdStdoutOpen();
     std::atexit(closeStdout);
@@ -609,7 +533,7 @@ int main(int argc, char** argv)
     if (!lines.empty()) {
         for (char* line : lines)
             next(std::string(line) + '\n');
-        return internalError ? internalFailure : 0;
+        return finish();
     }
     // Read through a stream of our own: the grammars' processes get a
     // standard input whose buffer this process has never touched.
@@ -627,5 +551,5 @@ int main(int argc, char** argv)
     std::free(line);
     if (std::ferror(lineInput))
         systemFailure("standard input");
-    return internalError ? internalFailure : 0;
+    return finish();
 }

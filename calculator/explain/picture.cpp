@@ -168,18 +168,166 @@ std::string dotQuoted(std::string_view text)
     return quoted + '"';
 }
 
+namespace {
+
+// One grammar's drawing, under its name.
+struct Block {
+    std::string title;
+    std::vector<std::string> lines;
+    std::size_t width;
+};
+
+constexpr std::size_t screenWidth = 80;
+constexpr std::size_t blockGap = 3;
+
+// Text around a number. (Built so, not by adding to a string literal, which
+// GCC 12 mistakes for overlapping copies.)
+std::string numbered(const char* before, long number, const char* after = "")
+{
+    char text[96];
+    std::snprintf(text, sizeof text, "%s%ld%s", before, number, after);
+    return text;
+}
+
+Block drawBlock(const GrammarTrees& grammar, bool rules)
+{
+    Block block{grammar.name + (rules ? " rules" : ""), {}, 0};
+    const Picture& picture = rules ? grammar.rules : grammar.expression;
+    if (picture.tooLarge) {
+        block.lines = {numbered("more than ", static_cast<long>(largestPicture), " nodes:"), "too many to draw"};
+    } else {
+        block.lines = drawPicture(picture);
+        std::size_t widest = 0;
+        for (const std::string& line : block.lines)
+            widest = std::max(widest, line.size());
+        if (widest > screenWidth)
+            block.lines = {numbered("", static_cast<long>(widest), " columns wide:"), "too wide to draw"};
+    }
+    if (grammar.traceStop)
+        block.lines.push_back(numbered("the trace stops at column ", grammar.traceStop));
+    else if (!grammar.accepted)
+        block.lines.push_back(numbered("stopped at column ", grammar.column));
+    for (const std::string& line : block.lines)
+        block.width = std::max(block.width, line.size());
+    block.width = std::max(block.width, block.title.size());
+    return block;
+}
+
+// The drawings side by side where they fit, else one after another.
+void showBlocks(const std::vector<Block>& blocks)
+{
+    std::size_t total = 0;
+    std::size_t height = 0;
+    for (const Block& b : blocks) {
+        total += b.width + (total ? blockGap : 0);
+        height = std::max(height, b.lines.size());
+    }
+    std::putchar('\n');
+    if (total > screenWidth) {
+        for (std::size_t i = 0; i < blocks.size(); ++i) {
+            std::printf("%s%s\n", i ? "\n" : "", blocks[i].title.c_str());
+            for (const std::string& line : blocks[i].lines)
+                std::printf("%s\n", line.c_str());
+        }
+        return;
+    }
+    for (std::size_t row = 0; row <= height; ++row) {
+        std::string text;
+        for (const Block& b : blocks) {
+            const std::string& cell = row == 0 ? b.title : row <= b.lines.size() ? b.lines[row - 1] : "";
+            if (!text.empty() || &b != &blocks.front())
+                text.resize(text.size() + blockGap, ' ');
+            text += cell;
+            if (&b != &blocks.back())
+                text.resize(text.size() + b.width - cell.size(), ' ');
+        }
+        while (!text.empty() && text.back() == ' ')
+            text.pop_back();
+        std::printf("%s\n", text.c_str());
+    }
+}
+
+// The picture as DOT statements: nodes named `prefix` and their index.
 void writeDot(std::FILE* out, const Picture& picture, const std::string& prefix)
 {
     if (picture.tooLarge) {
-        std::fprintf(out, "      %s [label=\"more than %zu nodes: too many to draw\"];\n", prefix.c_str(), largestPicture);
+        std::fprintf(out, "        %s [label=\"more than %zu nodes: too many to draw\"];\n", prefix.c_str(),
+                     largestPicture);
         return;
     }
     for (std::size_t i = 0; i < picture.labels.size(); ++i) {
         const std::string& label = picture.labels[i];
-        std::fprintf(out, "      %s%zu [label=%s%s];\n", prefix.c_str(), i, dotQuoted(label).c_str(),
+        std::fprintf(out, "        %s%zu [label=%s%s];\n", prefix.c_str(), i, dotQuoted(label).c_str(),
                      label == "?" ? ", fontcolor=red" : "");
     }
     for (std::size_t i = 0; i < picture.children.size(); ++i)
         for (std::size_t child : picture.children[i])
-            std::fprintf(out, "      %s%zu -> %s%zu;\n", prefix.c_str(), i, prefix.c_str(), child);
+            std::fprintf(out, "        %s%zu -> %s%zu;\n", prefix.c_str(), i, prefix.c_str(), child);
+}
+
+}  // namespace
+
+void showTrees(const std::vector<GrammarTrees>& grammars, bool rules)
+{
+    std::vector<Block> blocks;
+    for (const GrammarTrees& grammar : grammars)
+        blocks.push_back(drawBlock(grammar, rules));
+    showBlocks(blocks);
+}
+
+void beginDot(std::FILE* out)
+{
+    std::fputs("digraph calcexplain {\n  labelloc=t;\n  ordering=out;\n"
+               "  node [shape=plaintext, fontname=monospace];\n",
+               out);
+}
+
+// The name of a picture's first root in DOT, or "" if it has no node.
+std::string firstNode(const Picture& picture, const std::string& prefix)
+{
+    if (picture.tooLarge)
+        return prefix;
+    return picture.roots.empty() ? "" : prefix + std::to_string(picture.roots.front());
+}
+
+// A line's cluster is unframed: its label heads the grammars' frames. Left
+// to itself Graphviz orders clusters within a cluster as it likes; an
+// invisible node above them, with an edge to each grammar's trees in turn
+// (ordering=out), sets the grammars left to right as written.
+void writeDotLine(std::FILE* out, int number, std::string_view line, const std::vector<GrammarTrees>& grammars)
+{
+    std::string top = numbered("l", number);
+    std::fprintf(out, "  subgraph cluster_%d {\n    label=%s;\n    peripheries=0;\n", number,
+                 dotQuoted(line.substr(0, line.find('\n'))).c_str());
+    std::fprintf(out, "    %s [style=invis, label=\"\", width=0, height=0];\n", top.c_str());
+    std::string order;
+    for (std::size_t g = 0; g < grammars.size(); ++g) {
+        const GrammarTrees& grammar = grammars[g];
+        std::string verdict = grammar.accepted ? numbered(" = ", grammar.value)
+                                               : numbered(": stopped at column ", grammar.column);
+        std::string cluster = numbered("cluster_", number, "_") + std::to_string(g);
+        std::fprintf(out, "    subgraph %s {\n      label=%s;\n      peripheries=1;\n", cluster.c_str(),
+                     dotQuoted(grammar.name + verdict).c_str());
+        const std::pair<const char*, const Picture*> kinds[] = {{"expression", &grammar.expression},
+                                                                {"rules", &grammar.rules}};
+        bool ordered = false;
+        for (auto [kind, picture] : kinds) {
+            std::fprintf(out, "      subgraph %s%c {\n        label=%s;\n", cluster.c_str(), kind[0],
+                         dotQuoted(kind).c_str());
+            std::string prefix = top + "g" + std::to_string(g) + kind[0];
+            writeDot(out, *picture, prefix);
+            std::fputs("      }\n", out);
+            std::string first = firstNode(*picture, prefix);
+            if (!first.empty() && !ordered)
+                order += " " + first;
+            ordered = ordered || !first.empty();
+        }
+        std::fputs("    }\n", out);
+    }
+    std::fprintf(out, "    %s -> {%s } [style=invis];\n  }\n", top.c_str(), order.c_str());
+}
+
+void endDot(std::FILE* out)
+{
+    std::fputs("}\n", out);
 }

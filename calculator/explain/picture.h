@@ -3,7 +3,8 @@
 // A small tree to draw: the expression tree or the rule calls of one grammar
 // on one line. The grammar's process writes it to a file, node by node, and
 // calcexplain reads it back to draw it as text or as Graphviz DOT: the
-// drawing needs a stack the grammar may have just run out of.
+// drawing needs a stack the grammar may have just run out of. Here are all
+// of calcexplain's drawings: the trees as text, side by side, and as DOT.
 
 #include <cstddef>
 #include <cstdio>
@@ -41,8 +42,28 @@ Picture readPicture(std::FILE* in);
 // 10  3
 std::vector<std::string> drawPicture(const Picture& picture);
 
-// The picture as DOT statements: nodes named `prefix` and their index.
-void writeDot(std::FILE* out, const Picture& picture, const std::string& prefix);
-
 // A string as DOT quotes it, bytes that are not printable ASCII as \xNN.
 std::string dotQuoted(std::string_view text);
+
+// One grammar's trees on one line, and where it stopped: what the drawings
+// of a line show.
+struct GrammarTrees {
+    std::string name;
+    bool accepted;
+    int value;
+    long column;     // where the program stopped, if it did not accept
+    long traceStop;  // where the trace stopped short of the program, or 0
+    Picture expression;
+    Picture rules;
+};
+
+// The grammars' trees of one kind under their names, side by side where
+// they fit in 80 columns, else one after another, after an empty line.
+void showTrees(const std::vector<GrammarTrees>& grammars, bool rules);
+
+// The lines' trees as one DOT graph: beginDot, then for each line a cluster
+// (numbered from 1) holding a cluster per grammar, in it a cluster per kind
+// of tree; then endDot.
+void beginDot(std::FILE* out);
+void writeDotLine(std::FILE* out, int number, std::string_view line, const std::vector<GrammarTrees>& grammars);
+void endDot(std::FILE* out);

@@ -25,12 +25,9 @@ std::FILE* memoryFile(const char* name);
 
 // Runs copy `grammar` (calcexplain's index), traced or not, on files, and
 // waits for it to end. Returns its exit status, or minus the number of the
-// signal that ended it. The files are left where the run left them.
+// signal that ended it. The files are left where the run left them. A run
+// that cannot be made or waited for ends calcexplain with its reason.
 int spawnRun(int grammar, bool traced, const RunFiles& files);
 
-// From calcexplain.cpp. The copy's side of a run: with its standard input
-// and output already the run's, it runs the copy's main and reports where it
-// stopped into `result`.
-[[noreturn]] void runGrammar(int grammar, bool traced, std::FILE* result, const TraceViews& views);
-[[noreturn]] void systemFailure(const char* what);
-extern std::FILE* lineInput;  // standard input, when the lines come from there
+// The status of a copy that could not be set up, having said why.
+constexpr int spawnFailure = 127;

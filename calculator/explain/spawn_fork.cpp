@@ -2,10 +2,12 @@
 // memory files, and whatever this process holds in its buffers is not its.
 
 #include "spawn.h"
+#include "run.h"
 
 #include "closeout.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <stdio_ext.h>
@@ -24,12 +26,17 @@ std::FILE* memoryFile(const char* name)
 int spawnRun(int grammar, bool traced, const RunFiles& files)
 {
     flushStdout();  // or the process would write what is buffered once more
+    // SIGCHLD ignored, as it may be inherited, would have the kernel reap the
+    // copy itself, and waitpid find no child to wait for.
+    std::signal(SIGCHLD, SIG_DFL);
     pid_t pid = fork();
     if (pid < 0)
         systemFailure("fork");
     if (pid == 0) {
-        dup2(fileno(files.input), STDIN_FILENO);
-        dup2(fileno(files.output), STDOUT_FILENO);
+        if (dup2(fileno(files.input), STDIN_FILENO) < 0 || dup2(fileno(files.output), STDOUT_FILENO) < 0) {
+            std::perror("calcexplain: dup2");
+            _exit(spawnFailure);
+        }
         // The program's standard output starts afresh: nothing of this
         // process's output, and none of its errors.
         __fpurge(stdout);
@@ -42,7 +49,12 @@ int spawnRun(int grammar, bool traced, const RunFiles& files)
         runGrammar(grammar, traced, files.result, files.views);
     }
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    pid_t waited;
+    while ((waited = waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
     }
+    if (waited < 0)
+        systemFailure("waitpid");
+    if (WIFEXITED(status) && WEXITSTATUS(status) == spawnFailure)
+        std::exit(1);  // the copy has said why
     return WIFSIGNALED(status) ? -WTERMSIG(status) : WEXITSTATUS(status);
 }

@@ -3,6 +3,7 @@
 // copy's own code runs in it as in a forked process.
 
 #include "spawn.h"
+#include "run.h"
 
 #include <cstdio>
 #include <emscripten.h>

@@ -17,7 +17,9 @@
 
 #include <cinttypes>
 #include <cstdint>
+#include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -432,31 +434,22 @@ bool wrapped(const Node& n)
     return std::to_string(n.value) != digits;
 }
 
-// The numbers that wrapped, the first few of them by name.
+// The numbers that wrapped, the first few of them by name, the others
+// counted; each number once, however often it is typed.
 void writeWrapped(std::FILE* out)
 {
-    constexpr int named = 3;
-    std::vector<std::string> shown;
-    std::size_t more = 0;
+    constexpr std::size_t named = 3;
+    std::set<std::string_view> seen;
     for (const Node& n : nodes) {
-        if (n.op || !wrapped(n))
+        if (n.op || !wrapped(n) || !seen.insert(digitsOf(n)).second || seen.size() > named)
             continue;
         std::string digits = digitsOf(n);
-        bool seen = false;
-        for (const std::string& s : shown)
-            seen = seen || s == digits;
-        if (seen)
-            continue;
-        if (shown.size() == named) {
-            ++more;
-            continue;
-        }
-        shown.push_back(digits);
         // A window of a number too long for a line: its last digits decide.
         if (digits.size() > 40)
             digits = "..." + digits.substr(digits.size() - 37);
         std::fprintf(out, "  %s wraps around to %d\n", digits.c_str(), n.value);
     }
+    std::size_t more = seen.size() > named ? seen.size() - named : 0;
     if (more == 1)
         std::fputs("  and 1 more number wraps around\n", out);
     else if (more)

@@ -178,7 +178,7 @@ int numberValue(const char* name, const char* text, long low, long high)
     long value = std::strtol(text, &end, 10);
     if (end == text || *end != '\0' || errno == ERANGE || value < low || value > high) {
         char what[96];
-        std::snprintf(what, sizeof what, "%s takes a whole number from %ld to %ld, not", name, low, high);
+        std::snprintf(what, sizeof what, "%s takes a whole number, %ld to %ld:", name, low, high);
         usageError(what, text);
     }
     return static_cast<int>(value);

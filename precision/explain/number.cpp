@@ -97,7 +97,7 @@ Operand readFraction(Operand x, bool negative, const char* text)
 {
     std::uint32_t numerator = 0, divisor = 0;
     if (!readWhole(text, numerator) || *text++ != '/' || !readWhole(text, divisor) || *text != '\0')
-        usageError("a fraction takes whole numbers below 2^32 (4294967296):", x.text.c_str());
+        usageError("a fraction's two numbers must be below 2^32:", x.text.c_str());
     if (divisor == 0)
         usageError("a fraction with a divisor of 0:", x.text.c_str());
     Exact whole = exactDyadic(numerator, 0);
@@ -141,7 +141,7 @@ Operand readDecimal(Operand x, bool negative, const char* text)
     Decimal value = normalised({negative, x.digits, static_cast<int>(exponent - static_cast<long>(places))});
     if (value.digits.size() > longestDecimal
         || (!isZero(value) && std::abs(exponent - static_cast<long>(places)) > longestDecimal))
-        usageError("over 1000 digits, or a power of ten outside -1000 to 1000:", x.text.c_str());
+        usageError("over 1000 digits, or a power of ten beyond 1000 or -1000:", x.text.c_str());
     x.kind = Operand::Kind::decimal;
     x.negative = negative;
     x.digits = value.digits;

@@ -22,9 +22,9 @@ PROGRAMS = ["calcloop", "calcminusrec", "calcrec"]
 LARGEST = 300  # nodes in a tree that is still drawn
 TOO_LARGE = f"more than {LARGEST} nodes: too many to draw"
 
-NODE = re.compile(r'^\s*(g(\d)([er])\d*) \[label="((?:[^"\\]|\\.)*)"')
-EDGE = re.compile(r"^\s*(g\d[er]\d+) -> (g\d[er]\d+);$")
-CLUSTER = re.compile(r'^\s*subgraph cluster_(\d) \{\n\s*label="(.*)";$', re.M)
+NODE = re.compile(r'^\s*(l\d+g(\d)([er])\d*) \[label="((?:[^"\\]|\\.)*)"')
+EDGE = re.compile(r"^\s*(l\d+g(\d)([er])\d+) -> (l\d+g\d[er]\d+);$")
+LINE = re.compile(r'^  subgraph cluster_(\d+) \{\n    label="(.*)";$', re.M)
 
 
 def read_dot(text):
@@ -38,12 +38,18 @@ def read_dot(text):
             graph["label"][name] = re.sub(r"\\(.)", r"\1", label)
             graph["children"][name] = []
         elif edge := EDGE.match(line):
-            tail, head = edge.groups()
-            graphs[(int(tail[1]), tail[2])]["children"][tail].append(head)
+            tail, grammar, kind, head = edge.groups()
+            graphs[(int(grammar), kind)]["children"][tail].append(head)
     for graph in graphs.values():
         heads = {child for children in graph["children"].values() for child in children}
         graph["roots"] = [name for name in graph["label"] if name not in heads]
     return graphs
+
+
+def unquote(label):
+    """A DOT label's text: a byte shown as \\xNN, then \\c as c."""
+    label = re.sub(r"\\\\x([0-9a-f]{2})", lambda m: chr(int(m.group(1), 16)), label)
+    return re.sub(r"\\(.)", r"\1", label)
 
 
 def nested(graph, name):
@@ -90,9 +96,16 @@ def check_generated(tally, bin_dir):
              if b"\n" in line]
     got = blackbox.run(bin_dir, "calcexplain", b"".join(lines), arguments=["--dot"], timeout=300,
                        hold_input_open=False)
-    graphs = got.stdout.decode("latin-1").split("digraph calcexplain {\n")[1:]
-    if not tally.check(f"--dot on {len(lines)} lines: a graph each, status 0",
-                       got.status == 0 and len(graphs) == len(lines), f"{got.status} {len(graphs)}"):
+    text = got.stdout.decode("latin-1")
+    # One graph, a cluster per line, labelled with the line, numbered from 1.
+    parts = LINE.split(text)
+    graphs = parts[3::3]
+    if not tally.check(f"--dot on {len(lines)} lines: one graph, a cluster each, status 0",
+                       got.status == 0 and text.count("digraph") == 1 and text.endswith("  }\n}\n")
+                       and parts[1::3] == [str(n + 1) for n in range(len(lines))]
+                       and [unquote(label) for label in parts[2::3]] == [line.decode("latin-1").rstrip("\n")
+                                                                         for line in lines],
+                       f"{got.status} {len(graphs)}"):
         return
     for line, text in zip(lines, graphs):
         trees = read_dot(text)
@@ -136,9 +149,9 @@ def check_graphviz(tally, bin_dir, dot):
         nodes, edges = {}, set()
         for row in plain.stdout.decode().split("\n"):
             fields = shlex.split(row)
-            if fields[:1] == ["node"]:
+            if fields[:1] == ["node"] and "g" in fields[1]:  # not the line's invisible node
                 nodes[fields[1]] = (float(fields[2]), fields[6])
-            elif fields[:1] == ["edge"]:
+            elif fields[:1] == ["edge"] and "g" in fields[1]:
                 edges.add((fields[1], fields[2]))
         want_nodes = {name: graph["label"][name] for graph in mine.values() for name in graph["label"]}
         want_edges = {(tail, head) for graph in mine.values() for tail, heads in graph["children"].items()
@@ -146,7 +159,7 @@ def check_graphviz(tally, bin_dir, dot):
         tally.check(f"dot -Tplain reads --dot {line}: its nodes and edges", plain.returncode == 0 and
                     {name: label for name, (_, label) in nodes.items()} == want_nodes and edges == want_edges,
                     f"{plain.returncode} {plain.stderr!r}\n     {nodes}\n     {want_nodes}")
-        lefts = [min(x for name, (x, _) in nodes.items() if name.startswith(f"g{g}")) for g in range(3)]
+        lefts = [min(x for name, (x, _) in nodes.items() if name.startswith(f"l1g{g}")) for g in range(3)]
         tally.check(f"dot -Tplain reads --dot {line}: the grammars left to right", lefts == sorted(lefts), f"{lefts}")
 
 
