@@ -12,6 +12,7 @@ import functools
 import http.server
 import json
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -26,6 +27,7 @@ import blackbox  # noqa: E402
 from selenium import webdriver  # noqa: E402
 from selenium.webdriver.chrome.service import Service  # noqa: E402
 from selenium.webdriver.common.by import By  # noqa: E402
+from selenium.webdriver.common.keys import Keys  # noqa: E402
 from selenium.webdriver.support.ui import Select  # noqa: E402
 
 CALCULATORS = ("calcloop", "calcminusrec", "calcrec")
@@ -59,6 +61,21 @@ FLOAT = (
 
 REPORTS = ("precision3", "prodshow", "prodshow-opt", "prodquiet")
 
+# calcexplain --dot: lines whose trees the page draws, a rejected one among
+# them (its '?' where the rules stopped).
+TREES = ("10-3-2", "2*3-4*5", "(1+2")
+
+# Bits of 1.0 (3f800000) flipped one after another from the keyboard, and
+# the pattern each flip must run: the sign makes -1.0, the lowest significand
+# bit the next single away from zero, the lowest exponent bit halves it.
+BITS = ((31, "bf800000"), (0, "bf800001"), (23, "bf000001"))
+
+# Links: an address and the run it must restore (program and arguments).
+LINK = ("#run=calcexplain&line=1-2*3-4&steps&tree=tree", "calcexplain", ["--steps", "--tree", "1-2*3-4"])
+# The page with each picture drawn, for axe-core and the keyboard.
+VIEWS = ("#run=calcexplain&line=%281%2B2&tree=dot", "#run=floatexplain&command=value&X=1.0")
+AXE_TAGS = ["wcag2a", "wcag2aa", "wcag21a", "wcag21aa"]
+
 BROWSER_FLAGS = ("--no-sandbox", "--headless", "--disable-gpu", "--disable-background-networking",
                  "--disable-component-update", "--disable-sync", "--no-first-run", "--disable-quic")
 
@@ -68,6 +85,7 @@ def options(parser):
     parser.add_argument("--chromium", required=True)
     parser.add_argument("--chromedriver", required=True)
     parser.add_argument("--screenshot", required=True, help="where to save the picture of the page")
+    parser.add_argument("--axe", required=True, help="axe-core's script, axe.min.js")
 
 
 def start_browser(args):
@@ -125,15 +143,40 @@ class Page:
                             self.driver.execute_script(stream, "stderr").encode(),
                             int(exit_status) if exit_status else None)
 
+    def open(self, web, address=""):
+        """Opens the page afresh at an address (a link), and waits for the
+        run it restores."""
+        self.driver.get("about:blank")
+        self.driver.get("file://" + os.path.abspath(os.path.join(web, "index.html")) + address)
+        if address:
+            self.wait()
+
+    def press(self, selector, key, wait=True):
+        """Tabs to the control (which must be reachable so), presses the key,
+        and waits for the run it starts."""
+        self.driver.execute_script("document.activeElement.blur(); window.scrollTo(0, 0)")
+        body = self.driver.find_element(By.TAG_NAME, "body")
+        body.send_keys(Keys.TAB)
+        for _ in range(200):
+            if self.driver.execute_script("return document.activeElement.matches(arguments[0])", selector):
+                break
+            self.driver.switch_to.active_element.send_keys(Keys.TAB)
+        else:
+            raise AssertionError(f"{selector} cannot be reached by the keyboard")
+        self.driver.switch_to.active_element.send_keys(key)
+        if wait:
+            time.sleep(0.05)
+            self.wait()
+
     def command(self):
         text = self.element("command").get_attribute("textContent")
         return text.removeprefix("$ ")
 
 
-def check_run(tally, page, args, label, program, arguments, stdin=b""):
-    """The page's run against the native program's, and against the shell's
-    run of the command line the page shows."""
-    got = page.run()
+def check_run(tally, page, args, label, program, arguments, stdin=b"", ran=False):
+    """The page's run (ran: already made) against the native program's, and
+    against the shell's run of the command line the page shows."""
+    got = page.shown() if ran else page.run()
     want = blackbox.run(args.bin, program, stdin, arguments=arguments)
     tally.expect_run(label, got, want.stdout, want.status, want.stderr)
     env = dict(os.environ, PATH=args.bin + os.pathsep + os.environ["PATH"])
@@ -197,6 +240,147 @@ def check_programs(tally, page, args):
     for program in REPORTS:
         page.pick(program)
         check_run(tally, page, args, program, program, ())
+
+
+def dot_graph(text):
+    """calcexplain's DOT read back: its nodes (name, label, drawn red), edges
+    and the labels of the graph and its clusters."""
+    string = r'"((?:[^"\\]|\\.)*)"'
+    def unquote(quoted):
+        return re.sub(r"\\(.)", r"\1", quoted)
+    nodes = {(m[1], unquote(m[2]), bool(m[3]))
+             for m in re.finditer(rf"^ *(\w+) \[label={string}(, fontcolor=red)?\];$", text, re.M)}
+    edges = set(re.findall(r"^ *(\w+) -> (\w+);$", text, re.M))
+    labels = {unquote(label) for label in re.findall(rf"^ *label={string};$", text, re.M)}
+    return nodes, edges, labels
+
+
+def svg_graph(driver):
+    """The same, read from the SVG drawn in the page."""
+    parts = driver.execute_script("""
+        const svg = document.querySelector('#tree-picture svg');
+        return svg ? [...svg.querySelectorAll('g.node, g.edge, g.cluster, g.graph > text')].map((g) => [
+            g.getAttribute('class'), g.querySelector('title') && g.querySelector('title').textContent,
+            [...(g.tagName === 'text' ? [g] : g.querySelectorAll('text'))].map((t) => [t.textContent, t.getAttribute('fill')])])
+          : []""")
+    nodes = {(title, "".join(text for text, _ in texts), any(fill == "red" for _, fill in texts))
+             for kind, title, texts in parts if kind == "node"}
+    edges = {tuple(title.split("->")) for kind, title, _ in parts if kind == "edge"}
+    labels = {texts[0][0] for kind, _, texts in parts if kind != "node" and kind != "edge" and texts}
+    return nodes, edges, labels
+
+
+def wait_for(driver, script, timeout=30):
+    deadline = time.monotonic() + timeout
+    while not driver.execute_script(script):
+        if time.monotonic() > deadline:
+            raise TimeoutError(f"never came true: {script}")
+        time.sleep(0.05)
+
+
+def check_trees(tally, page, args):
+    """Each grammar's tree drawn has the nodes (labels, the '?' in red),
+    edges and captions of the DOT that calcexplain prints."""
+    page.pick("calcexplain")
+    page.tick("calcexplain-options", [])
+    page.driver.find_element(By.CSS_SELECTOR, "input[name=tree][value='--dot']").click()
+    for line in TREES:
+        page.type_line(line)
+        page.run()
+        wait_for(page.driver, "return document.querySelector('#tree-picture svg')")
+        want = dot_graph(blackbox.run(args.bin, "calcexplain", b"", arguments=["--dot", line]).stdout.decode())
+        got = svg_graph(page.driver)
+        tally.check(f"the trees of {line!r}: the captions", got[2] == want[2], f"{got[2]} against {want[2]}")
+        for g, grammar in enumerate(CALCULATORS):
+            mine = [{part for part in parts if part[0].startswith(f"g{g}")} for parts in (got[0], got[1], want[0], want[1])]
+            tally.check(f"the trees of {line!r}, {grammar}: {len(mine[2])} nodes, {len(mine[3])} edges",
+                        mine[:2] == mine[2:] and mine[2], f"drawn {mine[:2]}, printed {mine[2:]}")
+
+
+def check_bits(tally, page, args):
+    """Bits flipped from the keyboard run, byte for byte, what the native
+    floatexplain prints for the pattern, and show the pattern's bits."""
+    page.open(args.web, "#run=floatexplain&command=value&X=1.0")
+    for bit, pattern in BITS:
+        page.press(f"#bit-toggles [data-bit='{bit}']", Keys.SPACE)
+        check_run(tally, page, args, f"bit {bit} flipped: value 0x{pattern}", "floatexplain",
+                  ["value", "0x" + pattern], ran=True)
+        shown = page.driver.execute_script(
+            "return [...document.querySelectorAll('#bit-toggles button')].map((b) => b.textContent).join('')")
+        tally.check(f"the toggles show {pattern}", shown == format(int(pattern, 16), "032b"), shown)
+
+
+def check_link(tally, page, args):
+    """A link restores its program, line and options, and runs them; a new
+    run is a new entry in the history, and Back returns to the link's."""
+    address, program, arguments = LINK
+    page.open(args.web, address)
+    check_run(tally, page, args, f"the link {address}", program, arguments, ran=True)
+    page.type_line("5-1")
+    page.run()
+    tally.check("the address follows the controls", "line=5-1" in page.driver.current_url, page.driver.current_url)
+    page.driver.back()
+    wait_for(page.driver, "return document.getElementById('command').textContent.includes('1-2*3-4')")
+    page.wait()
+    check_run(tally, page, args, "Back: the link's run again", program, arguments, ran=True)
+
+
+def check_display(tally, page, args):
+    """The controls that change how a run looks, used from the keyboard: the
+    output still copies as its exact bytes, wrapped or not; the text grows;
+    --help answers a usage error; the link copies as the address."""
+    page.driver.set_window_size(360, 740)
+    page.open(args.web, "#run=floatexplain&command=value&X=0x80000001")
+    page.driver.execute_script("""navigator.clipboard.writeText = (text) => {
+        window.copied = text; return Promise.resolve(); }""")
+    copied = "return window.copied"
+    want = blackbox.run(args.bin, "floatexplain", b"", arguments=["value", "0x80000001"]).stdout.decode()
+    wrapped = "const o = document.getElementById('output'); return o.scrollWidth <= o.clientWidth"
+    for checked in (True, False):
+        page.press("#copy-output", Keys.ENTER, wait=False)
+        tally.check(f"wrapped {checked}: the box scrolls sideways only unwrapped, the copy is the bytes",
+                    (page.driver.execute_script(wrapped), page.driver.execute_script(copied)) == (checked, want))
+        page.press("#wrap", Keys.SPACE, wait=False)
+    page.press("#text-size", Keys.ARROW_DOWN, wait=False)
+    size = page.driver.execute_script("return getComputedStyle(document.documentElement).fontSize")
+    tally.check("the text size grows", size == "20px", size)
+    page.press("#copy-link", Keys.ENTER, wait=False)
+    tally.check("the link copied is the address", page.driver.execute_script(copied) == page.driver.current_url)
+    page.press("#help", Keys.ENTER)
+    check_run(tally, page, args, "floatexplain --help from its button", "floatexplain", ["--help"], ran=True)
+    page.open(args.web, VIEWS[0])
+    wait_for(page.driver, "return document.querySelector('#tree-picture svg')")
+    page.press("#save-svg", Keys.SHIFT, wait=False)
+    page.press("#dot-text", Keys.ENTER, wait=False)
+    tally.check("the DOT text is one key away",
+                page.driver.execute_script("return !document.getElementById('output').hidden"))
+    page.driver.set_window_size(1000, 1100)
+
+
+def check_axe(tally, page, args):
+    """axe-core finds no WCAG 2.1 A or AA violation with each picture drawn,
+    at a desktop's and a phone's width, light and dark."""
+    with open(args.axe, encoding="utf-8") as script:
+        axe = script.read()
+    page.driver.set_script_timeout(120)
+    for address in VIEWS:
+        page.open(args.web, address)
+        page.driver.execute_script(axe)
+        for width in (1280, 360):
+            for scheme in ("light", "dark"):
+                page.driver.set_window_size(width, 900)
+                page.driver.execute_cdp_cmd("Emulation.setEmulatedMedia",
+                                            {"features": [{"name": "prefers-color-scheme", "value": scheme}]})
+                found = page.driver.execute_async_script("""
+                    const done = arguments[arguments.length - 1];
+                    axe.run(document, { runOnly: { type: 'tag', values: arguments[0] }, preload: false }).then(
+                      (result) => done(result.violations.map((v) => v.id + ': ' +
+                        v.nodes.map((node) => node.target.join(' ')).join(', '))),
+                      (error) => done(['axe failed: ' + error]))""", AXE_TAGS)
+                tally.check(f"axe-core, {address} at {width} px, {scheme}: no violation", not found,
+                            "\n     ".join(found))
+    page.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"features": []})
+    page.driver.set_window_size(1000, 1100)
 
 
 def check_long_runs(tally, page, args):
@@ -343,10 +527,15 @@ def main():
         driver.get("file://" + os.path.abspath(os.path.join(args.web, "index.html")))
         page = Page(driver)
         check_programs(tally, page, args)
+        check_trees(tally, page, args)
         check_depth(tally, page, args)
         check_long_runs(tally, page, args)
         check_screenshot(tally, page, args.screenshot)
         check_phone_width(tally, driver)
+        check_bits(tally, page, args)
+        check_link(tally, page, args)
+        check_display(tally, page, args)
+        check_axe(tally, page, args)
         check_requests(tally, driver, args.web)
         check_served(tally, driver, args.web)
     finally:
