@@ -320,7 +320,7 @@ def check_link(tally, page, args):
     page.run()
     tally.check("the address follows the controls", "line=5-1" in page.driver.current_url, page.driver.current_url)
     page.driver.back()
-    wait_for(page.driver, "return document.getElementById('command').textContent.includes('1-2*3-4')")
+    wait_for(page.driver, "const c = document.getElementById('command'); return c && c.textContent.includes('1-2*3-4')")
     page.wait()
     check_run(tally, page, args, "Back: the link's run again", program, arguments, ran=True)
 
