@@ -1,35 +1,88 @@
 # Assembly listings for people who study what the compilers make of the code.
 #
-# add_assembly_listing(<target>) compiles the target's sources once more, with
-# the same options, definitions, include directories and optimisation level
-# but without sanitizers, and with -S, so each "object" is the compiler's
-# assembly.
-# The target `asm` copies them to <build>/asm/<target>/<source>.s.
+# add_compiled_assembly(<name> <target> [SANITIZED]) compiles the target's
+# sources once more into the object library <name>, with the same options,
+# definitions, include directories and optimisation level, with -S and -g,
+# so each "object" is the compiler's assembly with the source lines of its
+# code (.loc); -g does not change the code. Sanitizers are left out unless
+# SANITIZED is given.
+#
+# add_assembly_listing(<target>) makes a listing of each of the target's
+# sources and of the sources of the parts it links, to read
+# (cmake/FormatAssembly.cmake); the target `asm` writes them to
+# <build>/asm/<target>/<source>.s.
 
 add_custom_target(asm COMMENT "Assembly listings in ${PROJECT_BINARY_DIR}/asm")
 
-function(add_assembly_listing target)
+# Listings show C++ names demangled where binutils' c++filt is found.
+find_program(CXXFILT_EXECUTABLE NAMES c++filt)
+if(NOT CXXFILT_EXECUTABLE)
+  message(WARNING "c++filt not found: the assembly listings show C++ names mangled")
+  set(CXXFILT_EXECUTABLE "")
+endif()
+
+function(add_compiled_assembly name target)
+  cmake_parse_arguments(PARSE_ARGV 2 arg "SANITIZED" "" "")
   get_target_property(sources ${target} SOURCES)
   get_target_property(source_dir ${target} SOURCE_DIR)
   list(FILTER sources INCLUDE REGEX "\\.cpp$")
   list(TRANSFORM sources PREPEND "${source_dir}/" REGEX "^[^/]")
 
   get_target_property(libraries ${target} LINK_LIBRARIES)
-  list(REMOVE_ITEM libraries project_sanitizers)
+  if(NOT arg_SANITIZED)
+    list(REMOVE_ITEM libraries project_sanitizers)
+  endif()
 
+  add_library(${name} OBJECT EXCLUDE_FROM_ALL ${sources})
+  target_link_libraries(${name} PRIVATE ${libraries})
+  target_include_directories(${name} PRIVATE $<TARGET_PROPERTY:${target},INCLUDE_DIRECTORIES>)
+  target_compile_options(${name} PRIVATE $<TARGET_PROPERTY:${target},COMPILE_OPTIONS> -S -g)
+  target_compile_definitions(${name} PRIVATE $<TARGET_PROPERTY:${target},COMPILE_DEFINITIONS>)
+  get_target_property(ipo ${target} INTERPROCEDURAL_OPTIMIZATION)
+  if(NOT ipo STREQUAL "ipo-NOTFOUND")
+    set_target_properties(${name} PROPERTIES INTERPROCEDURAL_OPTIMIZATION ${ipo})
+  endif()
+endfunction()
+
+# The program parts (static libraries of ours) that <target> links, directly
+# or through another part.
+function(_assembly_parts target out)
+  get_property(parts GLOBAL PROPERTY PROJECT_PARTS)
+  set(found "")
+  set(pending ${target})
+  while(pending)
+    list(POP_FRONT pending current)
+    get_target_property(libraries ${current} LINK_LIBRARIES)
+    foreach(library IN LISTS libraries)
+      if(library IN_LIST parts AND NOT library IN_LIST found)
+        list(APPEND found ${library})
+        list(APPEND pending ${library})
+      endif()
+    endforeach()
+  endwhile()
+  set(${out} ${found} PARENT_SCOPE)
+endfunction()
+
+# A program's listings are of all its code: its own sources and those of the
+# parts it links, each compiled as the program gets it.
+function(add_assembly_listing target)
   set(listing ${target}.asm)
-  add_library(${listing} OBJECT EXCLUDE_FROM_ALL ${sources})
-  target_link_libraries(${listing} PRIVATE ${libraries})
-  target_include_directories(${listing} PRIVATE $<TARGET_PROPERTY:${target},INCLUDE_DIRECTORIES>)
-  # Without debug information the listing holds the code and little else.
-  target_compile_options(${listing} PRIVATE $<TARGET_PROPERTY:${target},COMPILE_OPTIONS> -S -g0)
-  target_compile_definitions(${listing} PRIVATE $<TARGET_PROPERTY:${target},COMPILE_DEFINITIONS>)
-
+  add_compiled_assembly(${listing} ${target})
+  set(objects $<TARGET_OBJECTS:${listing}>)
+  set(listings ${listing})
+  _assembly_parts(${target} parts)
+  foreach(part IN LISTS parts)
+    list(APPEND objects $<TARGET_OBJECTS:${part}.asm>)
+    list(APPEND listings ${part}.asm)
+  endforeach()
   add_custom_target(${listing}.copy
-    COMMAND ${CMAKE_COMMAND} "-DOBJECTS=$<TARGET_OBJECTS:${listing}>"
+    COMMAND ${CMAKE_COMMAND} "-DOBJECTS=${objects}"
             -DDESTINATION=${PROJECT_BINARY_DIR}/asm/${target}
+            -DCXXFILT=${CXXFILT_EXECUTABLE}
             -P ${PROJECT_SOURCE_DIR}/cmake/CopyAssembly.cmake
-    DEPENDS ${listing}
+    DEPENDS ${PROJECT_SOURCE_DIR}/cmake/CopyAssembly.cmake
+            ${PROJECT_SOURCE_DIR}/cmake/FormatAssembly.cmake
     VERBATIM)
+  add_dependencies(${listing}.copy ${listings})
   add_dependencies(asm ${listing}.copy)
 endfunction()

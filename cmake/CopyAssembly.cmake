@@ -1,11 +1,14 @@
-# Script mode: copies the assembly listings in OBJECTS (object files by name,
-# assembly by content) to DESTINATION as <source>.s, without the call-frame
-# directives (.cfi_*) that only serve unwinding and debuggers.
+# Script mode: writes the listings of the compiler's assembly in OBJECTS
+# (object files by name, assembly by content) to DESTINATION as <source>.s,
+# formatted to read (FormatAssembly.cmake); CXXFILT, if set, demangles.
+cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/FormatAssembly.cmake)
+
 file(MAKE_DIRECTORY ${DESTINATION})
 foreach(object IN LISTS OBJECTS)
   get_filename_component(name ${object} NAME)
   string(REGEX REPLACE "\\.cpp\\.o(bj)?$" ".s" name ${name})
   file(READ ${object} text)
-  string(REGEX REPLACE "\n[ \t]*\\.cfi_[^\n]*" "" text "${text}")
-  file(WRITE ${DESTINATION}/${name} "${text}")
+  format_assembly("${text}" listing CXXFILT "${CXXFILT}")
+  file(WRITE ${DESTINATION}/${name} "${listing}")
 endforeach()

@@ -37,7 +37,8 @@ studied in its output and assembly: three integer calculators that differ
 only in the shape of their recursive-descent grammar, with calcexplain to
 show how each reads a line; three reports that show, bit by bit, how
 single-precision arithmetic loses accuracy; and a recursive factorial,
-built plainly and optimised, to compare in a debugger.]])
+built plainly and optimised, with factexplain to show each build's calls
+and stack frames.]])
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)

@@ -4,8 +4,8 @@
 
 int fact(int n)
 {
-    // Stopping at every n <= 0, not only at 0, keeps a negative argument
-    // from recursing until the stack runs out.
+    TRACE_CALL(n);
+    // Stopping at every n <= 0, not only 0, keeps a negative n from recursing.
     if (n <= 0)
         return 1;
     return wrapMul(n, fact(n - 1));

@@ -42,6 +42,7 @@ RUNS = {
     "prodshow-opt": [(b"", LOST)],
     "prodquiet": [(b"", NOTHING_LOST)],
     "prodquiet-opt": [(b"", NOTHING_LOST)],
+    "factexplain": [(b"", LOST), (b"", LOST, ["--help"])],
 }
 
 

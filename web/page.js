@@ -3,8 +3,8 @@
 "use strict";
 
 // What each program takes: a line on standard input (a calculator), a line
-// and options (calcexplain), a command and options (floatexplain), or
-// nothing (the reports).
+// and options (calcexplain), a command and options (floatexplain), a number
+// (factexplain), or nothing (the reports).
 const programs = {
   calcloop: { takes: "stdin", about: "Every operator rule is a loop, so all operators group to the left: 10-3-2 is (10-3)-2." },
   calcminusrec: { takes: "stdin", about: "Subtraction calls itself for its right operand, so it groups to the right: 10-3-2 is 10-(3-2)." },
@@ -18,6 +18,7 @@ const programs = {
   "prodshow-opt": { takes: "nothing", about: "The same source optimised: the compiler has turned the recursion into a loop, and the line is the same." },
   prodquiet: { takes: "nothing", about: "The factorial of 4, computed and not printed: it is there for a debugger, so it writes nothing." },
   "prodquiet-opt": { takes: "nothing", about: "prodquiet optimised, for the debugger: one frame for the whole loop. It writes nothing." },
+  factexplain: { takes: "n", companion: true, about: "fact(N) in the plain build and the optimised one: each call and return, and the product each return makes." },
 };
 
 // floatexplain's commands: their operands and options, as its --help lists
@@ -47,6 +48,7 @@ function showProgram() {
   element("line-field").hidden = !["stdin", "calcexplain"].includes(program.takes);
   element("calcexplain-options").hidden = program.takes !== "calcexplain";
   element("floatexplain-options").hidden = program.takes !== "floatexplain";
+  element("n-field").hidden = program.takes !== "n";
   element("help").hidden = !program.companion;
   showCommand();
   // The worker is made now, while the student types: a run starts at once.
@@ -115,6 +117,10 @@ function commandLine() {
         .flatMap((input) => [input.dataset.option, input.value.trim()]);
       return { name, args: [element("float-command").value, ...operands, ...options,
                             ...checkedOptions(fields)], stdin: "" };
+    }
+    case "n": {
+      const n = element("n").value.trim();
+      return { name, args: n ? [n] : [], stdin: "" };
     }
     default:
       return { name, args: [], stdin: "" };

@@ -1,7 +1,11 @@
 """The plain build's fact calls itself; the optimised build's does not.
 
 Both builds' main must still call fact, so the optimised fact was really
-compiled as a function of its own and not folded into main."""
+compiled as a function of its own and not folded into main. factexplain's
+traced copies of fact must call themselves exactly where the programs' fact
+does, and factexplain must show the frames that implies: one frame per call
+where fact calls itself, one frame for all the calls where it does not,
+and mark a self-call in its listings (--code) exactly there."""
 
 import os
 import re
@@ -14,7 +18,14 @@ import blackbox  # noqa: E402
 # A call of fact in each target's objdump: call, callq, calll (x86, SPARC),
 # bl (ARM, POWER, which enters at fact's local entry, fact+0x8), brasl
 # (IBM Z), jal or call (RISC-V).
-CALLS_FACT = re.compile(r"\b(call\w*|bl|brasl|jal)\s.*<fact\(int\)(\+0x8)?>")
+def calls(name):
+    return re.compile(r"\b(call\w*|bl|brasl|jal)\s.*<" + re.escape(name) + r"(\+0x8)?>")
+
+
+CALLS_FACT = calls("fact(int)")
+
+# factexplain's summary line of each build: "5 calls, 5 frames, ...".
+FRAMES = re.compile(r"^\d+ calls?, (\d+) frames?\b", re.M)
 
 
 def function(listing, name):
@@ -26,6 +37,7 @@ def function(listing, name):
 def main():
     args = blackbox.arguments(lambda p: p.add_argument("--objdump", required=True))
     tally = blackbox.Tally()
+    recursion = {}
     for program, recursive in (("prodshow", True), ("prodshow-opt", False)):
         listing = subprocess.run([args.objdump, "-d", "-C", os.path.join(args.bin, program)],
                                  check=True, capture_output=True, text=True).stdout
@@ -34,10 +46,29 @@ def main():
         if not tally.check(f"{program}: fact and main are in the disassembly", fact and main_body):
             continue
         calls_itself = any(CALLS_FACT.search(line) for line in fact)
+        recursion[program] = calls_itself
         tally.check(f"{program}: fact {'calls' if recursive else 'does not call'} itself",
                     calls_itself == recursive, "\n     ".join(fact))
         tally.check(f"{program}: main calls fact", any(CALLS_FACT.search(line) for line in main_body),
                     "\n     ".join(main_body))
+    listing = subprocess.run([args.objdump, "-d", "-C", os.path.join(args.bin, "factexplain")],
+                             check=True, capture_output=True, text=True).stdout
+    code = blackbox.run(args.bin, "factexplain", arguments=["--code"]).stdout.decode().split("\nOptimised build")
+    tally.check("factexplain --code shows both builds", len(code) == 2)
+    shown = [int(frames) for frames in FRAMES.findall(blackbox.run(args.bin, "factexplain").stdout.decode())]
+    tally.check("factexplain 4 shows the frames of both builds", len(shown) == 2, shown)
+    for build, program, frames, listing_code in (("plain", "prodshow", shown[:1], code[:1]),
+                                                  ("opt", "prodshow-opt", shown[1:], code[1:])):
+        tally.check(f"factexplain --code marks a self-call in the {build} build as {program} has one",
+                    ["<- calls itself" in text for text in listing_code] == [recursion.get(program)])
+        copy = function(listing, f"traced::{build}::fact(int)")
+        if not tally.check(f"factexplain: the {build} copy is in the disassembly", copy):
+            continue
+        calls_itself = any(calls(f"traced::{build}::fact(int)").search(line) for line in copy)
+        tally.check(f"factexplain's {build} copy calls itself as {program}'s fact does",
+                    calls_itself == recursion.get(program), "\n     ".join(copy))
+        tally.check(f"factexplain shows {5 if calls_itself else 1} frames for the {build} copy",
+                    frames == [5 if calls_itself else 1], frames)
     tally.finish()
 
 
