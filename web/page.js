@@ -268,6 +268,7 @@ function controlsState() {
   const state = new URLSearchParams({ run: name });
   const takes = programs[name].takes;
   if (takes === "stdin" || takes === "calcexplain") state.set("line", element("line").value);
+  if (takes === "n") state.set("n", element("n").value);
   if (takes === "calcexplain") {
     for (const option of checkedOptions(element("calcexplain-options"))) state.set(option.slice(2), "");
     const tree = document.querySelector("input[name=tree]:checked").value;
@@ -294,6 +295,7 @@ function restore(state) {
   if (!Object.hasOwn(programs, name)) return false;
   element("program").value = name;
   if (state.has("line")) element("line").value = state.get("line");
+  if (state.has("n")) element("n").value = state.get("n");
   for (const box of element("calcexplain-options").querySelectorAll("input[type=checkbox]"))
     box.checked = state.has(box.dataset.option.slice(2));
   const tree = state.has("tree") ? "--" + state.get("tree") : "";
@@ -367,6 +369,8 @@ element("help").addEventListener("click", () => {
 });
 element("copy-link").addEventListener("click", () => copy(location.href, "The link"));
 element("copy-output").addEventListener("click", () => copy(element("output").textContent, "The output"));
+element("full-size").addEventListener("change", () =>
+  element("tree-picture").classList.toggle("full", element("full-size").checked));
 element("dot-text").addEventListener("click", () =>
   showDotText(element("dot-text").getAttribute("aria-expanded") !== "true"));
 // Wrapping changes how the output looks, never its bytes; on a narrow

@@ -70,10 +70,13 @@ TREES = ("10-3-2", "2*3-4*5", "(1+2")
 # bit the next single away from zero, the lowest exponent bit halves it.
 BITS = ((31, "bf800000"), (0, "bf800001"), (23, "bf000001"))
 
+# factexplain's N: the frames stepped through in the page, both builds.
+FACT = (4, 13)
+
 # Links: an address and the run it must restore (program and arguments).
 LINK = ("#run=calcexplain&line=1-2*3-4&steps&tree=tree", "calcexplain", ["--steps", "--tree", "1-2*3-4"])
 # The page with each picture drawn, for axe-core and the keyboard.
-VIEWS = ("#run=calcexplain&line=%281%2B2&tree=dot", "#run=floatexplain&command=value&X=1.0")
+VIEWS = ("#run=calcexplain&line=%281%2B2&tree=dot", "#run=floatexplain&command=value&X=1.0", "#run=factexplain&n=4")
 AXE_TAGS = ["wcag2a", "wcag2aa", "wcag21a", "wcag21aa"]
 
 BROWSER_FLAGS = ("--no-sandbox", "--headless", "--disable-gpu", "--disable-background-networking",
@@ -163,7 +166,8 @@ class Page:
             self.driver.switch_to.active_element.send_keys(Keys.TAB)
         else:
             raise AssertionError(f"{selector} cannot be reached by the keyboard")
-        self.driver.switch_to.active_element.send_keys(key)
+        if key:
+            self.driver.switch_to.active_element.send_keys(key)
         if wait:
             time.sleep(0.05)
             self.wait()
@@ -310,6 +314,45 @@ def check_bits(tally, page, args):
         tally.check(f"the toggles show {pattern}", shown == format(int(pattern, 16), "032b"), shown)
 
 
+def fact_events(output):
+    """The numbers of each call and return line, build by build, in order
+    (a frame's address left out: the page's build cannot see frames)."""
+    builds = []
+    for line in output.splitlines():
+        if line.endswith("):") and " build (" in line:
+            builds.append([])
+        elif re.match(r" *fact\(", line) and builds:
+            builds[-1].append(re.findall(r"-?\d+", line.split("frame")[0]))
+    return builds
+
+
+def check_stack(tally, page, args):
+    """Stepping through factexplain from the keyboard, the frame each step
+    marks shows the numbers of the native output's calls and returns, in
+    order, in both builds; Back undoes a step, Play runs to the end."""
+    latest = """return [...document.querySelectorAll('#stack-builds .build')].map((build) => [build.dataset.step,
+                  build.querySelector('.latest') ? build.querySelector('.latest').textContent : ''])"""
+    for n in FACT:
+        want = fact_events(blackbox.run(args.bin, "factexplain", b"", arguments=[str(n)]).stdout.decode())
+        page.open(args.web, f"#run=factexplain&n={n}")
+        got = [[] for _ in want]
+        page.press("#stack-next", None, wait=False)
+        while page.element("stack-next").is_enabled():
+            page.driver.switch_to.active_element.send_keys(Keys.ENTER)
+            for b, (step, text) in enumerate(page.driver.execute_script(latest)):
+                if int(step) > len(got[b]):
+                    got[b].append(re.findall(r"-?\d+", text.split("frame")[0]))
+        tally.check(f"factexplain {n}: the frames step through the native output's numbers, both builds",
+                    len(want) == 2 and got == want, f"stepped {got}, printed {want}")
+    page.press("#stack-back", Keys.ENTER, wait=False)
+    before = page.driver.execute_script(latest)[0]
+    page.press("#stack-play", Keys.ENTER, wait=False)
+    wait_for(page.driver, "return document.getElementById('stack-play').getAttribute('aria-pressed') === 'false'")
+    after = page.driver.execute_script(latest)[0]
+    tally.check("Back steps back one call or return, Play runs to the end",
+                re.findall(r"-?\d+", before[1]) == want[0][-2] and int(after[0]) == len(want[0]), f"{before}, {after}")
+
+
 def check_link(tally, page, args):
     """A link restores its program, line and options, and runs them; a new
     run is a new entry in the history, and Back returns to the link's."""
@@ -350,6 +393,9 @@ def check_display(tally, page, args):
     check_run(tally, page, args, "floatexplain --help from its button", "floatexplain", ["--help"], ran=True)
     page.open(args.web, VIEWS[0])
     wait_for(page.driver, "return document.querySelector('#tree-picture svg')")
+    page.press("#full-size", Keys.SPACE, wait=False)
+    tally.check("the trees at full size scroll in their box", page.driver.execute_script(
+        "const box = document.getElementById('tree-picture'); return box.scrollWidth > box.clientWidth"))
     page.press("#save-svg", Keys.SHIFT, wait=False)
     page.press("#dot-text", Keys.ENTER, wait=False)
     tally.check("the DOT text is one key away",
@@ -533,6 +579,7 @@ def main():
         check_screenshot(tally, page, args.screenshot)
         check_phone_width(tally, driver)
         check_bits(tally, page, args)
+        check_stack(tally, page, args)
         check_link(tally, page, args)
         check_display(tally, page, args)
         check_axe(tally, page, args)
