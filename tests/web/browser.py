@@ -543,14 +543,16 @@ def png_pixels(data):
 
 
 def check_screenshot(tally, page, path):
-    """The page after calcexplain drew its trees: saved for the README, and
+    """The page after it drew calcexplain's trees: saved for the README, and
     checked to be a rendering (text in many shades), not a blank frame."""
     page.driver.set_window_size(1000, 900)
     page.pick("calcexplain")
     page.type_line("10-3-2")
-    page.driver.find_element(By.CSS_SELECTOR, "input[name=tree][value='--tree']").click()
+    page.driver.find_element(By.CSS_SELECTOR, "input[name=tree][value='--dot']").click()
     page.tick("calcexplain-options", [])
     trees = page.run().stdout
+    wait_for(page.driver, "return document.querySelector('#tree-picture svg')")
+    page.driver.execute_script("document.getElementById('command').scrollIntoView()")
     page.driver.save_screenshot(path)
     with open(path, "rb") as picture:
         width, height, pixels = png_pixels(picture.read())
@@ -558,7 +560,7 @@ def check_screenshot(tally, page, path):
     drawn = 1 - counts.most_common(1)[0][1] / len(pixels)
     shades = len(counts)
     tally.check(f"the screenshot is a rendering ({width}x{height}, {shades} colours, {drawn:.0%} drawn)",
-                width >= 800 and shades >= 32 and drawn >= 0.1 and b"calcloop    calcminusrec" in trees)
+                width >= 800 and shades >= 32 and drawn >= 0.1 and b'label="calcminusrec = 9"' in trees)
 
 
 def main():
