@@ -10,6 +10,7 @@ this table gives, and the command line the page shows, run by the shell."""
 import collections
 import functools
 import http.server
+import itertools
 import json
 import os
 import re
@@ -28,7 +29,7 @@ from selenium import webdriver  # noqa: E402
 from selenium.webdriver.chrome.service import Service  # noqa: E402
 from selenium.webdriver.common.by import By  # noqa: E402
 from selenium.webdriver.common.keys import Keys  # noqa: E402
-from selenium.webdriver.support.ui import Select  # noqa: E402
+from selenium.webdriver.support.ui import Select, WebDriverWait  # noqa: E402
 
 CALCULATORS = ("calcloop", "calcminusrec", "calcrec")
 
@@ -61,21 +62,15 @@ FLOAT = (
 
 REPORTS = ("precision3", "prodshow", "prodshow-opt", "prodquiet")
 
-# calcexplain --dot: lines whose trees the page draws, a rejected one among
-# them (its '?' where the rules stopped).
+# calcexplain --dot lines drawn as trees, a rejected one among them.
 TREES = ("10-3-2", "2*3-4*5", "(1+2")
-
-# Bits of 1.0 (3f800000) flipped one after another from the keyboard, and
-# the pattern each flip must run: the sign makes -1.0, the lowest significand
-# bit the next single away from zero, the lowest exponent bit halves it.
+# Bits of 1.0 (3f800000) flipped in turn, and the pattern each makes: -1.0,
+# the next single out (the lowest significand bit), its half (an exponent bit).
 BITS = ((31, "bf800000"), (0, "bf800001"), (23, "bf000001"))
-
-# factexplain's N: the frames stepped through in the page, both builds.
-FACT = (4, 13)
-
-# Links: an address and the run it must restore (program and arguments).
+FACT = (4, 13)  # factexplain's N, stepped through
+# A link, and the run it restores: the program and its arguments.
 LINK = ("#run=calcexplain&line=1-2*3-4&steps&tree=tree", "calcexplain", ["--steps", "--tree", "1-2*3-4"])
-# The page with each picture drawn, for axe-core and the keyboard.
+# The page with each picture drawn, for axe-core.
 VIEWS = ("#run=calcexplain&line=%281%2B2&tree=dot", "#run=floatexplain&command=value&X=1.0", "#run=factexplain&n=4")
 AXE_TAGS = ["wcag2a", "wcag2aa", "wcag21a", "wcag21aa"]
 
@@ -147,19 +142,16 @@ class Page:
                             int(exit_status) if exit_status else None)
 
     def open(self, web, address=""):
-        """Opens the page afresh at an address (a link), and waits for the
-        run it restores."""
+        """Opens the page afresh at an address, and waits for its run."""
         self.driver.get("about:blank")
         self.driver.get("file://" + os.path.abspath(os.path.join(web, "index.html")) + address)
         if address:
             self.wait()
 
     def press(self, selector, key, wait=True):
-        """Tabs to the control (which must be reachable so), presses the key,
-        and waits for the run it starts."""
-        self.driver.execute_script("document.activeElement.blur(); window.scrollTo(0, 0)")
-        body = self.driver.find_element(By.TAG_NAME, "body")
-        body.send_keys(Keys.TAB)
+        """Tabs from the top to the control, presses the key, waits for the run."""
+        self.driver.execute_script("document.activeElement.blur()")
+        self.driver.find_element(By.TAG_NAME, "body").send_keys(Keys.TAB)
         for _ in range(200):
             if self.driver.execute_script("return document.activeElement.matches(arguments[0])", selector):
                 break
@@ -169,7 +161,6 @@ class Page:
         if key:
             self.driver.switch_to.active_element.send_keys(key)
         if wait:
-            time.sleep(0.05)
             self.wait()
 
     def command(self):
@@ -247,44 +238,30 @@ def check_programs(tally, page, args):
 
 
 def dot_graph(text):
-    """calcexplain's DOT read back: its nodes (name, label, drawn red), edges
-    and the labels of the graph and its clusters."""
+    """calcexplain's DOT: its nodes (name, label, red?), edges and captions."""
     string = r'"((?:[^"\\]|\\.)*)"'
-    def unquote(quoted):
-        return re.sub(r"\\(.)", r"\1", quoted)
-    nodes = {(m[1], unquote(m[2]), bool(m[3]))
+    nodes = {(m[1], re.sub(r"\\(.)", r"\1", m[2]), bool(m[3]))
              for m in re.finditer(rf"^ *(\w+) \[label={string}(, fontcolor=red)?\];$", text, re.M)}
-    edges = set(re.findall(r"^ *(\w+) -> (\w+);$", text, re.M))
-    labels = {unquote(label) for label in re.findall(rf"^ *label={string};$", text, re.M)}
-    return nodes, edges, labels
+    captions = {re.sub(r"\\(.)", r"\1", label) for label in re.findall(rf"^ *label={string};$", text, re.M)}
+    return nodes, set(re.findall(r"^ *(\w+) -> (\w+);$", text, re.M)), captions
 
 
 def svg_graph(driver):
     """The same, read from the SVG drawn in the page."""
-    parts = driver.execute_script("""
-        const svg = document.querySelector('#tree-picture svg');
-        return svg ? [...svg.querySelectorAll('g.node, g.edge, g.cluster, g.graph > text')].map((g) => [
-            g.getAttribute('class'), g.querySelector('title') && g.querySelector('title').textContent,
-            [...(g.tagName === 'text' ? [g] : g.querySelectorAll('text'))].map((t) => [t.textContent, t.getAttribute('fill')])])
-          : []""")
-    nodes = {(title, "".join(text for text, _ in texts), any(fill == "red" for _, fill in texts))
-             for kind, title, texts in parts if kind == "node"}
-    edges = {tuple(title.split("->")) for kind, title, _ in parts if kind == "edge"}
-    labels = {texts[0][0] for kind, _, texts in parts if kind != "node" and kind != "edge" and texts}
-    return nodes, edges, labels
+    nodes, edges, captions = driver.execute_script("""const all = (css) => [...document.querySelectorAll(css)];
+        return [all('#tree-picture g.node').map((g) => [g.querySelector('title').textContent,
+                  g.querySelector('text').textContent, g.querySelector('text').getAttribute('fill') === 'red']),
+                all('#tree-picture g.edge title').map((title) => title.textContent.split('->')),
+                all('#tree-picture g.cluster > text, #tree-picture g.graph > text').map((text) => text.textContent)]""")
+    return set(map(tuple, nodes)), set(map(tuple, edges)), set(captions)
 
 
-def wait_for(driver, script, timeout=30):
-    deadline = time.monotonic() + timeout
-    while not driver.execute_script(script):
-        if time.monotonic() > deadline:
-            raise TimeoutError(f"never came true: {script}")
-        time.sleep(0.05)
+def wait_for(driver, script):
+    WebDriverWait(driver, 30, 0.05).until(lambda driver: driver.execute_script(script), script)
 
 
 def check_trees(tally, page, args):
-    """Each grammar's tree drawn has the nodes (labels, the '?' in red),
-    edges and captions of the DOT that calcexplain prints."""
+    """Each grammar's tree drawn holds the DOT's nodes ('?' red), edges, captions."""
     page.pick("calcexplain")
     page.tick("calcexplain-options", [])
     page.driver.find_element(By.CSS_SELECTOR, "input[name=tree][value='--dot']").click()
@@ -292,76 +269,59 @@ def check_trees(tally, page, args):
         page.type_line(line)
         page.run()
         wait_for(page.driver, "return document.querySelector('#tree-picture svg')")
-        want = dot_graph(blackbox.run(args.bin, "calcexplain", b"", arguments=["--dot", line]).stdout.decode())
-        got = svg_graph(page.driver)
+        got, want = svg_graph(page.driver), dot_graph(blackbox.run(
+            args.bin, "calcexplain", b"", arguments=["--dot", line]).stdout.decode())
         tally.check(f"the trees of {line!r}: the captions", got[2] == want[2], f"{got[2]} against {want[2]}")
         for g, grammar in enumerate(CALCULATORS):
-            mine = [{part for part in parts if part[0].startswith(f"g{g}")} for parts in (got[0], got[1], want[0], want[1])]
+            mine = [{part for part in parts if part[0].startswith(f"g{g}")} for parts in got[:2] + want[:2]]
             tally.check(f"the trees of {line!r}, {grammar}: {len(mine[2])} nodes, {len(mine[3])} edges",
                         mine[:2] == mine[2:] and mine[2], f"drawn {mine[:2]}, printed {mine[2:]}")
 
 
 def check_bits(tally, page, args):
-    """Bits flipped from the keyboard run, byte for byte, what the native
-    floatexplain prints for the pattern, and show the pattern's bits."""
+    """Bits flipped in turn from the keyboard run what the native one prints."""
     page.open(args.web, "#run=floatexplain&command=value&X=1.0")
     for bit, pattern in BITS:
         page.press(f"#bit-toggles [data-bit='{bit}']", Keys.SPACE)
-        check_run(tally, page, args, f"bit {bit} flipped: value 0x{pattern}", "floatexplain",
-                  ["value", "0x" + pattern], ran=True)
-        shown = page.driver.execute_script(
-            "return [...document.querySelectorAll('#bit-toggles button')].map((b) => b.textContent).join('')")
-        tally.check(f"the toggles show {pattern}", shown == format(int(pattern, 16), "032b"), shown)
-
-
-def fact_events(output):
-    """The numbers of each call and return line, build by build, in order
-    (a frame's address left out: the page's build cannot see frames)."""
-    builds = []
-    for line in output.splitlines():
-        if line.endswith("):") and " build (" in line:
-            builds.append([])
-        elif re.match(r" *fact\(", line) and builds:
-            builds[-1].append(re.findall(r"-?\d+", line.split("frame")[0]))
-    return builds
+        check_run(tally, page, args, f"bit {bit} flipped", "floatexplain", ["value", "0x" + pattern], ran=True)
 
 
 def check_stack(tally, page, args):
-    """Stepping through factexplain from the keyboard, the frame each step
-    marks shows the numbers of the native output's calls and returns, in
-    order, in both builds; Back undoes a step, Play runs to the end."""
-    latest = """return [...document.querySelectorAll('#stack-builds .build')].map((build) => [build.dataset.step,
-                  build.querySelector('.latest') ? build.querySelector('.latest').textContent : ''])"""
+    """Each step's frame shows the numbers of the native output's calls and
+    returns (not its frames' addresses, unseen in the page), both builds."""
+    numbers = lambda line: re.findall(r"-?\d+", line.split("frame")[0])  # noqa: E731
+    latest = """return [...document.querySelectorAll('#stack-builds .build')].map((build) => [+build.dataset.step,
+                  (build.querySelector('.latest') || {}).textContent, build.querySelectorAll('.frame').length])"""
     for n in FACT:
-        want = fact_events(blackbox.run(args.bin, "factexplain", b"", arguments=[str(n)]).stdout.decode())
+        native = blackbox.run(args.bin, "factexplain", b"", arguments=[str(n)]).stdout.decode()
+        builds = native.split(" build (")[1:]
+        want = [[numbers(line) for line in build.splitlines() if re.match(r" *fact\(", line)] for build in builds]
+        frames = [int(re.search(r"(\d+) frames?,", build)[1]) for build in builds]
         page.open(args.web, f"#run=factexplain&n={n}")
-        got = [[] for _ in want]
+        got, most = [[], []], [0, 0]
         page.press("#stack-next", None, wait=False)
         while page.element("stack-next").is_enabled():
             page.driver.switch_to.active_element.send_keys(Keys.ENTER)
-            for b, (step, text) in enumerate(page.driver.execute_script(latest)):
-                if int(step) > len(got[b]):
-                    got[b].append(re.findall(r"-?\d+", text.split("frame")[0]))
-        tally.check(f"factexplain {n}: the frames step through the native output's numbers, both builds",
-                    len(want) == 2 and got == want, f"stepped {got}, printed {want}")
+            for b, (step, text, count) in enumerate(page.driver.execute_script(latest)):
+                got[b].extend([numbers(text)] if step > len(got[b]) else [])
+                most[b] = max(most[b], count)
+        tally.check(f"factexplain {n}: the frames step through the native numbers, as many frames",
+                    (got, most) == (want, frames), f"{got}, {most}; {want}, {frames}")
     page.press("#stack-back", Keys.ENTER, wait=False)
-    before = page.driver.execute_script(latest)[0]
+    back = page.driver.execute_script(latest)[0]
     page.press("#stack-play", Keys.ENTER, wait=False)
     wait_for(page.driver, "return document.getElementById('stack-play').getAttribute('aria-pressed') === 'false'")
-    after = page.driver.execute_script(latest)[0]
-    tally.check("Back steps back one call or return, Play runs to the end",
-                re.findall(r"-?\d+", before[1]) == want[0][-2] and int(after[0]) == len(want[0]), f"{before}, {after}")
+    end = page.driver.execute_script(latest)[0]
+    tally.check("Back steps back, Play runs to the end", numbers(back[1]) == want[0][-2] and end[0] == len(want[0]))
 
 
 def check_link(tally, page, args):
-    """A link restores its program, line and options, and runs them; a new
-    run is a new entry in the history, and Back returns to the link's."""
+    """A link restores and runs its run; after another, Back returns to it."""
     address, program, arguments = LINK
     page.open(args.web, address)
     check_run(tally, page, args, f"the link {address}", program, arguments, ran=True)
     page.type_line("5-1")
     page.run()
-    tally.check("the address follows the controls", "line=5-1" in page.driver.current_url, page.driver.current_url)
     page.driver.back()
     wait_for(page.driver, "const c = document.getElementById('command'); return c && c.textContent.includes('1-2*3-4')")
     page.wait()
@@ -369,64 +329,50 @@ def check_link(tally, page, args):
 
 
 def check_display(tally, page, args):
-    """The controls that change how a run looks, used from the keyboard: the
-    output still copies as its exact bytes, wrapped or not; the text grows;
-    --help answers a usage error; the link copies as the address."""
+    """The other controls, from the keyboard at a phone's width: the output
+    copies as its bytes, wrapped or not; text size; links; --help; trees."""
+    script = page.driver.execute_script
     page.driver.set_window_size(360, 740)
     page.open(args.web, "#run=floatexplain&command=value&X=0x80000001")
-    page.driver.execute_script("""navigator.clipboard.writeText = (text) => {
-        window.copied = text; return Promise.resolve(); }""")
-    copied = "return window.copied"
+    script("navigator.clipboard.writeText = (text) => Promise.resolve(window.copied = text)")
     want = blackbox.run(args.bin, "floatexplain", b"", arguments=["value", "0x80000001"]).stdout.decode()
-    wrapped = "const o = document.getElementById('output'); return o.scrollWidth <= o.clientWidth"
-    for checked in (True, False):
+    for wrapped in (True, False):
         page.press("#copy-output", Keys.ENTER, wait=False)
-        tally.check(f"wrapped {checked}: the box scrolls sideways only unwrapped, the copy is the bytes",
-                    (page.driver.execute_script(wrapped), page.driver.execute_script(copied)) == (checked, want))
+        fits = script("const o = document.getElementById('output'); return o.scrollWidth <= o.clientWidth")
+        tally.check(f"wrapped {wrapped}: fits the box, copies the bytes", (fits, script("return copied")) == (wrapped, want))
         page.press("#wrap", Keys.SPACE, wait=False)
     page.press("#text-size", Keys.ARROW_DOWN, wait=False)
-    size = page.driver.execute_script("return getComputedStyle(document.documentElement).fontSize")
-    tally.check("the text size grows", size == "20px", size)
     page.press("#copy-link", Keys.ENTER, wait=False)
-    tally.check("the link copied is the address", page.driver.execute_script(copied) == page.driver.current_url)
+    tally.check("the text grows to 125%, the link copies", (script("return getComputedStyle(document.documentElement).fontSize"),
+                script("return copied")) == ("20px", page.driver.current_url))
     page.press("#help", Keys.ENTER)
     check_run(tally, page, args, "floatexplain --help from its button", "floatexplain", ["--help"], ran=True)
     page.open(args.web, VIEWS[0])
     wait_for(page.driver, "return document.querySelector('#tree-picture svg')")
     page.press("#full-size", Keys.SPACE, wait=False)
-    tally.check("the trees at full size scroll in their box", page.driver.execute_script(
-        "const box = document.getElementById('tree-picture'); return box.scrollWidth > box.clientWidth"))
-    page.press("#save-svg", Keys.SHIFT, wait=False)
+    page.press("#save-svg", None, wait=False)
     page.press("#dot-text", Keys.ENTER, wait=False)
-    tally.check("the DOT text is one key away",
-                page.driver.execute_script("return !document.getElementById('output').hidden"))
-    page.driver.set_window_size(1000, 1100)
+    tally.check("the trees at full size scroll, the DOT text a key away", script("""const box = document.getElementById(
+        'tree-picture'); return box.scrollWidth > box.clientWidth && !document.getElementById('output').hidden"""))
 
 
 def check_axe(tally, page, args):
-    """axe-core finds no WCAG 2.1 A or AA violation with each picture drawn,
-    at a desktop's and a phone's width, light and dark."""
+    """No WCAG 2.1 A or AA violation by axe-core with each picture drawn."""
     with open(args.axe, encoding="utf-8") as script:
         axe = script.read()
     page.driver.set_script_timeout(120)
-    for address in VIEWS:
-        page.open(args.web, address)
-        page.driver.execute_script(axe)
-        for width in (1280, 360):
-            for scheme in ("light", "dark"):
-                page.driver.set_window_size(width, 900)
-                page.driver.execute_cdp_cmd("Emulation.setEmulatedMedia",
-                                            {"features": [{"name": "prefers-color-scheme", "value": scheme}]})
-                found = page.driver.execute_async_script("""
-                    const done = arguments[arguments.length - 1];
-                    axe.run(document, { runOnly: { type: 'tag', values: arguments[0] }, preload: false }).then(
-                      (result) => done(result.violations.map((v) => v.id + ': ' +
-                        v.nodes.map((node) => node.target.join(' ')).join(', '))),
-                      (error) => done(['axe failed: ' + error]))""", AXE_TAGS)
-                tally.check(f"axe-core, {address} at {width} px, {scheme}: no violation", not found,
-                            "\n     ".join(found))
-    page.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"features": []})
-    page.driver.set_window_size(1000, 1100)
+    for address, width, scheme in itertools.product(VIEWS, (1280, 360), ("light", "dark")):
+        if width == 1280 and scheme == "light":
+            page.open(args.web, address)
+            page.driver.execute_script(axe)
+        page.driver.set_window_size(width, 900)
+        page.driver.execute_cdp_cmd("Emulation.setEmulatedMedia",
+                                    {"features": [{"name": "prefers-color-scheme", "value": scheme}]})
+        found = page.driver.execute_async_script("""const done = arguments[arguments.length - 1];
+            axe.run(document, { runOnly: { type: 'tag', values: arguments[0] }, preload: false }).then((result) =>
+              done(result.violations.map((v) => v.id + ': ' + v.nodes.map((node) => node.target).join(', '))))""",
+            AXE_TAGS)
+        tally.check(f"axe-core, {address} at {width} px, {scheme}: no violation", not found, "\n     ".join(found))
 
 
 def check_long_runs(tally, page, args):
