@@ -40,3 +40,6 @@ done
 printf '%-12s  (prints nothing; exit status ' prodquiet
 "$bin/prodquiet"
 echo "$?)"
+echo
+echo "== Why: factexplain, fact(4) in both builds"
+"$bin/factexplain"

@@ -10,9 +10,11 @@
 // program's, and the explanation says where the trace stops. What the
 // processes write is held in files in memory, not on disk.
 
+#include "characters.h"
 #include "closeout.h"
 #include "echo.h"
 #include "grammars.h"
+#include "options.h"
 #include "picture.h"
 #include "spawn.h"
 #include "trace.h"
@@ -22,7 +24,6 @@
 #include <cstdlib>
 #include <algorithm>
 #include <cstring>
-#include <getopt.h>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,7 +57,6 @@ constexpr int echoIndent = nameWidth + 2;
 
 // Exit statuses, as --help and the manual page list them.
 constexpr int failure = 1;        // output not written, input not read, no memory file
-constexpr int usageFailure = 2;
 constexpr int internalFailure = 3;  // a self-check failed: calcexplain itself is wrong
 
 const char* const tooDeep = "parse error: expression nested too deeply";
@@ -519,29 +519,28 @@ void explain(std::string_view line)
                 std::fclose(file);
 }
 
-[[noreturn]] void usageError(const std::string& what)
+std::string lineHint(const char* argument)
 {
-    std::fprintf(stderr, "calcexplain: %s\nTry 'calcexplain --help' for more information.\n", what.c_str());
-    std::exit(usageFailure);
+    return argument[1] == '-' ? "" : "A LINE that begins with '-' goes after '--'.";
 }
 
 // The options, GNU style: anywhere before "--", which ends them. Returns the
-// index of the first LINE.
-int readOptions(int argc, char** argv)
+// LINEs.
+std::vector<char*> readOptions(int argc, char** argv)
 {
-    enum { stepsOption = 256, traceOption, treeOption, dotOption, versionOption };
+    enum { stepsOption = 256, traceOption, treeOption, dotOption };
     const option options[] = {
         {"steps", no_argument, nullptr, stepsOption},
         {"trace", no_argument, nullptr, traceOption},
         {"tree", optional_argument, nullptr, treeOption},
         {"dot", no_argument, nullptr, dotOption},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, versionOption},
-        {nullptr, 0, nullptr, 0},
+        helpOption,
+        versionOption,
+        {},
     };
-    opterr = 0;  // the messages below name the program as it is named, not its path
-    int c;
-    while ((c = getopt_long(argc, argv, "h", options, nullptr)) != -1) {
+    const OptionSet set{"calcexplain", options, usage, version, false, lineHint};
+    std::vector<char*> lines;
+    for (int c; (c = readOption(argc, argv, set, lines)) != -1;) {
         switch (c) {
         case stepsOption:
             showSteps = true;
@@ -555,26 +554,21 @@ int readOptions(int argc, char** argv)
             else if (std::strcmp(optarg, "rules") == 0)
                 showRuleTree = true;
             else
-                usageError(std::string("invalid argument '") + optarg +
-                           "' for '--tree'\nValid arguments are 'expr' and 'rules'.");
+                usageError("calcexplain", "invalid argument " + quoted(optarg) +
+                                              " for '--tree'\nValid arguments are 'expr' and 'rules'.");
             break;
         case dotOption:
             showDot = true;
             break;
-        case 'h':
-            std::fputs(usage, stdout);
-            std::exit(0);
-        case versionOption:
-            std::fputs(version, stdout);
-            std::exit(0);
-        default:
-            if (optopt > 0 && optopt < 256)
-                usageError(std::string("invalid option -- '") + static_cast<char>(optopt) +
-                           "'\nA LINE that begins with '-' goes after '--'.");
-            usageError(std::string("unrecognized option '") + argv[optind - 1] + "'");
         }
     }
-    return optind;
+    if (showDot && (showSteps || showCalls))
+        usageError("calcexplain", std::string("--dot draws the trees and nothing else, not ") +
+                                      (showSteps ? "--steps" : "--trace"));
+    for (char* line : lines)
+        if (std::strchr(line, '\n'))
+            usageError("calcexplain", "a LINE holds one line, not " + quoted(line));
+    return lines;
 }
 
 }  // namespace
@@ -603,7 +597,7 @@ int main(int argc, char** argv)
     // Before any descriptor of calcexplain's own is opened.
     holdStdoutOpen();
     std::atexit(closeStdout);
-    int first = readOptions(argc, argv);
+    std::vector<char*> lines = readOptions(argc, argv);
 
     bool separate = false;
     auto next = [&separate](std::string_view line) {
@@ -612,9 +606,9 @@ int main(int argc, char** argv)
         separate = true;
         explain(line);
     };
-    if (first < argc) {
-        for (int i = first; i < argc; ++i)
-            next(std::string(argv[i]) + '\n');
+    if (!lines.empty()) {
+        for (char* line : lines)
+            next(std::string(line) + '\n');
         return internalError ? internalFailure : 0;
     }
     // Read through a stream of our own: the grammars' processes get a

@@ -5,32 +5,13 @@
 
 #include "echo.h"
 
+#include "characters.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
 namespace {
-
-// The length of the well-formed UTF-8 sequence of two to four bytes at
-// `text[at]`, and its code point; 0 if there is none (ASCII, a stray
-// continuation byte, an overlong form, a surrogate, beyond U+10FFFF).
-std::size_t decodeUtf8(std::string_view text, std::size_t at, std::uint32_t& codePoint)
-{
-    auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = lead >= 0xf0 && lead < 0xf5 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc2 ? 2 : 0;
-    if (length == 0 || lead >= 0xf5 || at + length > text.size())
-        return 0;
-    codePoint = lead & (0x7fu >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        auto next = static_cast<unsigned char>(text[at + i]);
-        if ((next & 0xc0) != 0x80)
-            return 0;
-        codePoint = codePoint << 6 | (next & 0x3fu);
-    }
-    constexpr std::uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    bool surrogate = codePoint >= 0xd800 && codePoint < 0xe000;
-    return codePoint < smallest[length] || surrogate || codePoint > 0x10ffff ? 0 : length;
-}
 
 // One column of the echoed line: how many bytes it stands for, and how it
 // shows.
@@ -41,15 +22,12 @@ struct Cell {
 
 Cell cellAt(std::string_view text, std::size_t at)
 {
-    auto c = static_cast<unsigned char>(text[at]);
+    if (std::size_t length = showableLength(text, at))
+        return {length, text.substr(at, length)};
+    if (text[at] == '\t')  // one column, as the caret counts it
+        return {1, " "};
     std::uint32_t codePoint = 0;
     std::size_t length = decodeUtf8(text, at, codePoint);
-    if (length > 0 && codePoint >= 0xa0)  // C1 controls show nothing
-        return {length, text.substr(at, length)};
-    if (c == '\t')  // one column, as the caret counts it
-        return {1, " "};
-    if (c >= ' ' && c < 0x7f)
-        return {1, text.substr(at, 1)};
     return {length > 0 ? length : 1, "?"};
 }
 
@@ -83,26 +61,8 @@ std::string nameFound(std::string_view line, long column)
     auto at = static_cast<std::size_t>(column - 1);
     if (at >= line.size())
         return "the end of the input";
-    auto c = static_cast<unsigned char>(line[at]);
-    char text[40];
-    std::uint32_t codePoint = 0;
-    std::size_t length = decodeUtf8(line, at, codePoint);
-    if (c == '\n')
+    if (line[at] == '\n')
         return "the end of the line";
-    if (c == '\r')
-        return "a carriage return";
-    if (c == '\0')
-        return "a NUL byte";
-    if (c == '\'' || c == '\\')  // escaped as --trace shows a look-ahead
-        std::snprintf(text, sizeof text, "'\\%c'", c);
-    else if (c > ' ' && c < 0x7f)
-        std::snprintf(text, sizeof text, "'%c'", c);
-    else if (length > 0 && codePoint >= 0xa0)
-        std::snprintf(text, sizeof text, "'%.*s' U+%04X", static_cast<int>(length), line.data() + at,
-                      static_cast<unsigned>(codePoint));
-    else if (length > 0 || c < 0x80)
-        std::snprintf(text, sizeof text, "control code U+%04X", static_cast<unsigned>(length ? codePoint : c));
-    else
-        std::snprintf(text, sizeof text, "byte 0x%02X, not UTF-8", static_cast<unsigned>(c));
-    return text;
+    std::size_t length = 0;
+    return characterName(line, at, length);
 }

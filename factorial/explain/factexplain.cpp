@@ -3,8 +3,10 @@
 // factorial/fact.cpp itself, compiled once more with trace hooks and the
 // flags of the programs' builds (traced.cpp); factexplain only watches them.
 
+#include "characters.h"
 #include "closeout.h"
 #include "listings.h"
+#include "options.h"
 #include "trace.h"
 #include "traced.h"
 
@@ -14,7 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <getopt.h>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,7 +28,6 @@ namespace {
 constexpr int maxN = 1000;
 constexpr int defaultN = 4;  // the programs' own argument
 
-constexpr int usageFailure = 2;
 constexpr int internalFailure = 3;  // a self-check failed: factexplain is wrong
 
 constexpr int width = 80;
@@ -50,7 +50,7 @@ const char usage[] =
     "frames are out of sight, and only the calls and returns are shown.\n"
     "\n"
     "Examples:\n"
-    "  factexplain          fact(4): five frames in one build, one in the other\n"
+    "  factexplain          fact(4), call by call, in both builds\n"
     "  factexplain 13       the first product that wraps around\n"
     "  factexplain --code   the self-call and the loop, in machine code\n"
     "\n"
@@ -64,10 +64,9 @@ const char version[] =
 
 static_assert(maxN == 1000, "the usage text states the bound");
 
-[[noreturn]] void usageError(const std::string& what)
+[[noreturn]] void badUsage(const std::string& what)
 {
-    std::fprintf(stderr, "factexplain: %s\nTry 'factexplain --help' for more information.\n", what.c_str());
-    std::exit(usageFailure);
+    usageError("factexplain", what);
 }
 
 [[noreturn]] void internalError(const std::string& what)
@@ -97,57 +96,27 @@ int readN(const char* text)
     long long value = std::strlen(digits) > 11 ? (*text == '-' ? -1LL << 40 : 1LL << 40)
                                                : std::strtoll(text, nullptr, 10);
     if (!isNumber(text) || value < INT32_MIN || value > maxN)
-        usageError("N must be a whole number no greater than " + std::to_string(maxN) + ", not '" + text + "'");
+        badUsage("N must be a whole number no greater than " + std::to_string(maxN) + ", not " + quoted(text));
     return static_cast<int>(value);
 }
 
-// GNU options; N may be negative, so a word like -3 is N, not an option.
+// GNU options, through the companions' reader; N may be negative, so a word
+// like -3 is N, not an option.
 Request readArguments(int argc, char** argv)
 {
+    constexpr int codeOption = 'c';
     static const option options[] = {
-        {"code", no_argument, nullptr, 'c'},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'v'},
-        {nullptr, 0, nullptr, 0},
-    };
-    std::vector<char*> words{argv[0]};
-    std::vector<const char*> operands;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--") == 0) {
-            operands.insert(operands.end(), argv + i + 1, argv + argc);
-            break;
-        }
-        if (argv[i][0] == '-' && isNumber(argv[i]))
-            operands.push_back(argv[i]);
-        else
-            words.push_back(argv[i]);
-    }
-    words.push_back(nullptr);
+        {"code", no_argument, nullptr, codeOption}, helpOption, versionOption, {nullptr, 0, nullptr, 0}};
+    const OptionSet set{"factexplain", options, usage, version, true, nullptr};
     Request request{defaultN, false};
-    opterr = 0;  // the messages are factexplain's own
-    int count = static_cast<int>(words.size()) - 1;
-    for (int c; (c = getopt_long(count, words.data(), "h", options, nullptr)) != -1;) {
-        switch (c) {
-        case 'c':
-            request.code = true;
-            break;
-        case 'h':
-            std::fputs(usage, stdout);
-            std::exit(0);
-        case 'v':
-            std::fputs(version, stdout);
-            std::exit(0);
-        default:
-            usageError(optopt ? std::string("unknown option '-") + static_cast<char>(optopt) + "'"
-                              : std::string("unknown option '") + words[static_cast<std::size_t>(optind) - 1] + "'");
-        }
-    }
-    operands.insert(operands.begin(), words.begin() + optind, words.end() - 1);
+    std::vector<char*> operands;
+    for (int code; (code = readOption(argc, argv, set, operands)) != -1;)
+        request.code = request.code || code == codeOption;
     if (operands.size() > 1)
-        usageError(std::string("one N only, not also '") + operands[1] + "'");
+        badUsage("one N only, not also " + quoted(operands[1]));
     if (!operands.empty()) {
         if (request.code)
-            usageError("--code shows fact's code, and takes no N");
+            badUsage("--code shows fact's code, and takes no N");
         request.n = readN(operands[0]);
     }
     return request;
@@ -178,7 +147,7 @@ std::string returns(int n)
 
 bool framesSeen(const Section& section)
 {
-    return !section.trace.calls.empty() && section.trace.calls[0].frame;
+    return !section.trace.calls.empty() && section.trace.calls[0].frame != 0;
 }
 
 // Each call's depth: the frames above its own. A call whose frame lies at or
@@ -188,8 +157,8 @@ bool framesSeen(const Section& section)
 void measure(Section& s)
 {
     const std::vector<Call>& calls = s.trace.calls;
-    std::vector<const char*> held;
-    std::set<const char*> frames;
+    std::vector<std::uintptr_t> held;
+    std::set<std::uintptr_t> frames;
     for (std::size_t k = 0; k < calls.size(); ++k) {
         if (!calls[k].frame) {
             s.depths.push_back(s.seesProducts ? static_cast<int>(k) : 0);
@@ -201,12 +170,14 @@ void measure(Section& s)
         s.depths.push_back(static_cast<int>(held.size()) - 1);
         frames.insert(calls[k].frame);
         if (k > 0 && calls[k - 1].frame != calls[k].frame)
-            s.distances.insert(calls[k - 1].frame - calls[k].frame);
+            s.distances.insert(static_cast<std::ptrdiff_t>(calls[k - 1].frame - calls[k].frame));
     }
     s.frames = frames.size();
     s.deepest = width;
-    for (const Call& call : calls)
-        s.deepest = std::min(s.deepest, (call.frame ? frameColumn - 1 : width) - static_cast<int>(called(call.n).size()));
+    for (const Call& call : calls) {
+        int room = call.frame ? frameColumn - 1 : width;
+        s.deepest = std::min(s.deepest, room - static_cast<int>(called(call.n).size()));
+    }
 }
 
 // Indented by depth, two columns a level, as deep as the calls' lines leave
@@ -222,10 +193,10 @@ void printIndented(int depth, int deepest, const std::string& text, const std::s
     std::printf("%s\n", line.c_str());
 }
 
-std::string address(const char* frame)
+std::string address(std::uintptr_t frame)
 {
     char text[24];
-    std::snprintf(text, sizeof text, "0x%" PRIxPTR, reinterpret_cast<std::uintptr_t>(frame));
+    std::snprintf(text, sizeof text, "0x%" PRIxPTR, frame);
     return text;
 }
 
@@ -236,7 +207,7 @@ std::string frameText(const std::vector<Call>& calls, std::size_t k)
     std::string text = "frame " + address(calls[k].frame);
     if (k == 0)
         return text;
-    std::ptrdiff_t distance = calls[k - 1].frame - calls[k].frame;
+    auto distance = static_cast<std::ptrdiff_t>(calls[k - 1].frame - calls[k].frame);
     if (distance == 0)
         return text + ", the same";
     return text + ", " + std::to_string(distance > 0 ? distance : -distance) +
@@ -261,8 +232,8 @@ int printReturns(const Section& s)
             internalError("fact(" + std::to_string(calls[k].n) + ")'s product is not of its own n and result");
         bool wraps = static_cast<long long>(p.n) * p.right != p.product;
         wrapped += wraps;
-        printIndented(s.depths[k], s.deepest, returns(p.n) + std::to_string(p.n) + " * " + std::to_string(p.right) + " = " +
-                                       std::to_string(p.product) + (wraps ? " (wrapped around)" : ""));
+        std::string product = std::to_string(p.n) + " * " + std::to_string(p.right) + " = " + std::to_string(p.product);
+        printIndented(s.depths[k], s.deepest, returns(p.n) + product + (wraps ? " (wrapped around)" : ""));
         value = p.product;
     }
     if (value != s.result)
@@ -344,9 +315,9 @@ void explain(int n)
         std::printf("%s: plain, %s; optimised, %s.\n", plural(plain.trace.calls.size(), "call").c_str(),
                     framesUsed(plain).c_str(), framesUsed(opt).c_str());
     else
-        std::printf("%s in the plain build, %zu in the optimised one. In WebAssembly\n"
-                    "fact's frames live on the engine's stack, out of the program's memory:\n"
-                    "they cannot be measured here.\n",
+        std::printf("%s in the plain build, %zu in the optimised one.\n"
+                    "In WebAssembly, the calls' frames live on the engine's stack, out of the\n"
+                    "program's reach: they cannot be measured here.\n",
                     plural(plain.trace.calls.size(), "call").c_str(), opt.trace.calls.size());
 }
 

@@ -25,11 +25,11 @@ int runTraced(int (*fact)(int), int n, std::size_t calls, Trace& trace)
 [[gnu::noinline]] void traceCall(int n)
 {
 #ifdef __EMSCRIPTEN__
-    // fact's frames are the engine's, not in the program's memory.
-    const char* frame = nullptr;
+    // fact's frames are the engine's, out of the program's reach.
+    std::uintptr_t frame = 0;
 #else
     // Where the caller's stack pointer stood as it called this hook.
-    const char* frame = static_cast<const char*>(__builtin_dwarf_cfa());
+    auto frame = reinterpret_cast<std::uintptr_t>(__builtin_dwarf_cfa());
 #endif
     if (gathering && gathering->calls.size() < gathering->calls.capacity())
         gathering->calls.push_back({n, frame});

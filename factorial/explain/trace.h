@@ -3,14 +3,17 @@
 // The trace hooks as factexplain defines them, and what they gather while
 // one traced copy of fact runs.
 
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 // One call as its entry hook saw it: the argument, and the bottom of the
-// frame the call runs in (the stack pointer as fact calls the hook), or
-// nullptr where frames cannot be seen.
+// frame the call runs in (the stack pointer as fact calls the hook), or 0
+// where frames cannot be seen. An address as a number: frames of different
+// calls are compared and subtracted.
 struct Call {
     int n;
-    const char* frame;
+    std::uintptr_t frame;
 };
 
 // One multiplication: fact(n) returns n * right = product.

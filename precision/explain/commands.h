@@ -5,7 +5,9 @@
 // its options with nextOption and lists them in its table of options, which
 // floatexplain.cpp also reads to say where a misplaced option belongs.
 
-#include <getopt.h>
+#include "options.h"
+
+#include <vector>
 
 int sumCommand(int argc, char** argv);
 int tenthsCommand(int argc, char** argv);
@@ -19,22 +21,20 @@ extern const option distributiveOptions[];
 extern const option valueOptions[];
 extern const option opOptions[];
 
-// Every command's table ends with these two and an empty entry.
-constexpr option helpOption = {"help", no_argument, nullptr, 'h'};
-constexpr option versionOption = {"version", no_argument, nullptr, 'V'};
-
 // The next option of the command argv[0], as getopt_long gives it, options
-// and arguments in any order until `--`; -1 after the last. --help, -h and
-// --version are answered here. An option the command does not have is a
-// usage error that names the command it belongs to, if any.
+// and arguments in any order until `--`; -1 after the last (options.h).
+// An option the command does not have is a usage error that names the
+// command it belongs to, if any.
 int nextOption(int argc, char** argv, const option* options);
 // value's and op's numbers may begin with '-' (-0.1, and op's '-'), so there
-// only -h and an argument that begins with "--" are options: its value in
-// `options`, or 0 for a number. --help and --version are answered here.
-int numberOption(const char* command, const char* argument, const option* options);
-// After the options: a usage error for any argument left.
+// only -h and an argument that begins with "--" are options; the others are
+// appended to `numbers`.
+int nextNumberOption(int argc, char** argv, const option* options, std::vector<char*>& numbers);
+// After nextOption's last option: a usage error for any argument left.
 void noMoreArguments(int argc, char** argv);
 
+// "floatexplain: WHAT 'ARGUMENT'" (the argument quoted, if not null), the
+// "Try" line, and status 2.
 [[noreturn]] void usageError(const char* what, const char* argument);
 // The value of an option that takes one (`--every 5` or `--every=5`), as an
 // integer from low to high.

@@ -2,8 +2,10 @@
 // rounds, step by step and exactly. The steps are made by the programs' own
 // sections and arithmetic; floatexplain only measures them.
 
+#include "characters.h"
 #include "closeout.h"
 #include "commands.h"
+#include "options.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -80,34 +82,38 @@ const Command commands[] = {
     {"op", opCommand, opOptions},
 };
 
-[[noreturn]] void showHelp()
-{
-    std::fputs(usage, stdout);
-    std::exit(0);
-}
+const char version[] = "floatexplain (teaching programs) " PROJECT_VERSION "\n";
 
-[[noreturn]] void showVersion()
-{
-    std::printf("floatexplain (teaching programs) %s\n", PROJECT_VERSION);
-    std::exit(0);
-}
+const char* commandRead;  // the command whose options are read, once known
 
-bool hasOption(const option* options, const std::string& name)
+// The one option that `--name` names in some command's table, in full or
+// by a prefix: "" if none does, or more than one.
+std::string fullName(const std::string& name)
 {
-    for (; options->name; ++options) {
-        if (name == options->name && options->val != helpOption.val && options->val != versionOption.val)
-            return true;
+    std::string found;
+    for (const Command& command : commands) {
+        for (const option* o = command.options; o->name; ++o) {
+            std::string full = o->name;
+            if (full.starts_with(name) && o->val != helpOption.val && o->val != versionOption.val) {
+                if (full == name)
+                    return full;
+                if (!found.empty() && found != full)
+                    return "";
+                found = full;
+            }
+        }
     }
-    return false;
+    return found;
 }
 
-// The commands that have the option `--name`: "sum, tenths and op", or "".
+// The commands that have the option `--name`: "sum, tenths and op".
 std::string owners(const std::string& name)
 {
     std::vector<std::string> names;
     for (const Command& command : commands) {
-        if (hasOption(command.options, name))
-            names.push_back(command.name);
+        for (const option* o = command.options; o->name; ++o)
+            if (name == o->name)
+                names.push_back(command.name);
     }
     std::string text;
     for (std::size_t n = 0; n < names.size(); ++n)
@@ -115,94 +121,54 @@ std::string owners(const std::string& name)
     return text;
 }
 
-// The option's name from "--name=value" or "--name".
-std::string optionName(const char* argument)
+// Where an unknown option belongs, if some command has it.
+std::string placeHint(const char* argument)
 {
     std::string name = argument;
-    name.erase(0, name.find_first_not_of('-'));
-    return name.substr(0, name.find('='));
+    if (name.rfind("--", 0) != 0)
+        return "";
+    name = fullName(name.substr(2, name.find('=') - 2));
+    if (name.empty())
+        return "";
+    std::string commandsWithIt = owners(name);
+    std::string where = "--" + name + " is an option of " + commandsWithIt;
+    if (commandRead)
+        return where + ", not of " + commandRead + ".";
+    std::string example = commandsWithIt.substr(0, commandsWithIt.find_first_of(", ")) + " " + argument;
+    return where + ".\nGive it after the command, as in " + quoted("floatexplain " + example) + ".";
 }
 
-// An option before the command.
-[[noreturn]] void misplacedBeforeCommand(const char* argument)
+std::vector<char*> operandsRead;
+
+int readCommandOption(int argc, char** argv, const option* options, bool signedOperands,
+                      std::vector<char*>& operands)
 {
-    std::string name = optionName(argument);
-    std::string commandsWithIt = owners(name);
-    if (commandsWithIt.empty())
-        usageError("unknown option", argument);
-    std::string what = "--" + name + " is an option of " + commandsWithIt + ": give it after the command, as in";
-    std::string example = "floatexplain " + commandsWithIt.substr(0, commandsWithIt.find_first_of(", ")) + " " + argument;
-    usageError(what.c_str(), example.c_str());
+    commandRead = argv[0];
+    const OptionSet set{"floatexplain", options, usage, version, signedOperands, placeHint};
+    return readOption(argc, argv, set, operands);
 }
 
 }  // namespace
 
 void usageError(const char* what, const char* argument)
 {
-    if (argument)
-        std::fprintf(stderr, "floatexplain: %s '%s'\n", what, argument);
-    else
-        std::fprintf(stderr, "floatexplain: %s\n", what);
-    std::fprintf(stderr, "Try 'floatexplain --help'.\n");
-    std::exit(2);
+    ::usageError("floatexplain", argument ? std::string(what) + " " + quoted(argument) : what);
 }
 
 int nextOption(int argc, char** argv, const option* options)
 {
-    opterr = 0;  // the messages are floatexplain's own
-    int code = getopt_long(argc, argv, ":h", options, nullptr);
-    if (code == 'h')
-        showHelp();
-    if (code == versionOption.val)
-        showVersion();
-    if (code == ':') {
-        std::string what = "--" + optionName(argv[optind - 1]) + " needs a value, as in";
-        std::string example = "--" + optionName(argv[optind - 1]) + "=5";
-        usageError(what.c_str(), example.c_str());
-    }
-    if (code == '?') {
-        // A short option is named by optopt: its argument may hold more.
-        if (optopt) {
-            const char shortOption[] = {'-', static_cast<char>(optopt), '\0'};
-            usageError("unknown option", shortOption);
-        }
-        const char* argument = argv[optind - 1];
-        std::string commandsWithIt = owners(optionName(argument));
-        if (commandsWithIt.empty())
-            usageError("unknown option", argument);
-        std::string what = "--" + optionName(argument) + " is an option of " + commandsWithIt + ", not of " + argv[0];
-        usageError(what.c_str(), nullptr);
-    }
-    return code;
+    return readCommandOption(argc, argv, options, false, operandsRead);
 }
 
-int numberOption(const char* command, const char* argument, const option* options)
+int nextNumberOption(int argc, char** argv, const option* options, std::vector<char*>& numbers)
 {
-    std::string text = argument;
-    if (text == "-h")
-        showHelp();
-    if (text.rfind("--", 0) != 0)
-        return 0;
-    for (; options->name; ++options) {
-        if (text == std::string("--") + options->name) {
-            if (options->val == helpOption.val)
-                showHelp();
-            if (options->val == versionOption.val)
-                showVersion();
-            return options->val;
-        }
-    }
-    std::string commandsWithIt = owners(optionName(argument));
-    if (commandsWithIt.empty())
-        usageError("unknown option", argument);
-    std::string what = "--" + optionName(argument) + " is an option of " + commandsWithIt + ", not of " + command;
-    usageError(what.c_str(), nullptr);
+    return readCommandOption(argc, argv, options, true, numbers);
 }
 
-void noMoreArguments(int argc, char** argv)
+void noMoreArguments(int, char**)
 {
-    if (optind < argc)
-        usageError("unexpected argument", argv[optind]);
+    if (!operandsRead.empty())
+        usageError("unexpected argument", operandsRead.front());
 }
 
 int numberValue(const char* name, const char* text, long low, long high)
@@ -223,18 +189,18 @@ int main(int argc, char** argv)
     // Before part2 and part3 are run with their output set aside.
     holdStdoutOpen();
     std::atexit(closeStdout);
-    if (argc < 2)
+    // Before the command only --help, -h, --version and "--" may stand.
+    const option topOptions[] = {helpOption, versionOption, {}};
+    const OptionSet top{"floatexplain", topOptions, usage, version, false, placeHint};
+    std::vector<char*> rest;
+    readOption(argc > 2 ? 2 : argc, argv, top, rest);
+    int first = optind - static_cast<int>(rest.size());
+    if (first >= argc)
         usageError("missing command", nullptr);
-    std::string first = argv[1];
-    if (first == "-h" || first == "--help")
-        showHelp();
-    if (first == "--version")
-        showVersion();
+    optind = 1;  // the command's options are read from its own name on
     for (const Command& command : commands) {
-        if (first == command.name)
-            return command.run(argc - 1, argv + 1);
+        if (std::strcmp(argv[first], command.name) == 0)
+            return command.run(argc - first, argv + first);
     }
-    if (first[0] == '-')
-        misplacedBeforeCommand(argv[1]);
-    usageError("unknown command", argv[1]);
+    usageError("unknown command", argv[first]);
 }

@@ -21,7 +21,7 @@ constexpr int longestDecimal = 1000;  // digits, and the decimal exponent's size
 
 [[noreturn]] void notANumber(const char* text)
 {
-    usageError("not a decimal, a fraction p/q, a bit pattern 0x3dcccccd, inf or nan:", text);
+    usageError("not a decimal, p/q, 0x3dcccccd, inf or nan:", text);
 }
 
 bool equalsIgnoringCase(const char* text, const char* word)
@@ -97,7 +97,7 @@ Operand readFraction(Operand x, bool negative, const char* text)
 {
     std::uint32_t numerator = 0, divisor = 0;
     if (!readWhole(text, numerator) || *text++ != '/' || !readWhole(text, divisor) || *text != '\0')
-        usageError("a fraction takes two whole numbers below 2^32 (4294967296), as in 1/3:", x.text.c_str());
+        usageError("a fraction takes whole numbers below 2^32 (4294967296):", x.text.c_str());
     if (divisor == 0)
         usageError("a fraction with a divisor of 0:", x.text.c_str());
     Exact whole = exactDyadic(numerator, 0);
@@ -141,7 +141,7 @@ Operand readDecimal(Operand x, bool negative, const char* text)
     Decimal value = normalised({negative, x.digits, static_cast<int>(exponent - static_cast<long>(places))});
     if (value.digits.size() > longestDecimal
         || (!isZero(value) && std::abs(exponent - static_cast<long>(places)) > longestDecimal))
-        usageError("a decimal of at most 1000 digits, with a power of ten from -1000 to 1000, not", x.text.c_str());
+        usageError("over 1000 digits, or a power of ten outside -1000 to 1000:", x.text.c_str());
     x.kind = Operand::Kind::decimal;
     x.negative = negative;
     x.digits = value.digits;
@@ -177,7 +177,7 @@ Operand readOperand(const char* text)
         const char* digits = text + 2;
         std::size_t count = std::strspn(digits, "0123456789abcdefABCDEF");
         if (count == 0 || count > 8 || digits[count] != '\0')
-            usageError("a bit pattern takes 1 to 8 hexadecimal digits, as in 0x3dcccccd:", text);
+            usageError("not a bit pattern of 1 to 8 hexadecimal digits:", text);
         x.kind = Operand::Kind::bits;
         x.stored = std::bit_cast<float>(static_cast<std::uint32_t>(std::strtoul(digits, nullptr, 16)));
         return x;

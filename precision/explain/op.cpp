@@ -139,12 +139,8 @@ int opCommand(int argc, char** argv)
 {
     bool extended = false;
     std::vector<char*> operands;
-    for (int index = 1; index < argc; ++index) {
-        if (numberOption(argv[0], argv[index], opOptions) == 'x')
-            extended = true;
-        else
-            operands.push_back(argv[index]);
-    }
+    while (nextNumberOption(argc, argv, opOptions, operands) != -1)
+        extended = true;  // the only option it has
     if (operands.size() != 3)
         usageError(operands.size() < 3 ? "op takes A OP B: a missing operand or operator" : "op takes A OP B, not more:",
                    operands.size() > 3 ? operands[3] : nullptr);

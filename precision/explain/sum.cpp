@@ -523,12 +523,12 @@ void parse(int argc, char** argv)
     }
     if (request.low > request.high) {
         std::string example = "floatexplain sum --from 1 --to " + std::to_string(request.high);
-        usageError("--to is below the first i, 2000 unless --from says otherwise, as in", example.c_str());
+        usageError("--to is below the first i, 2000 unless --from says otherwise,\nas in", example.c_str());
     }
     if (request.summaryOnly && request.data)
-        usageError("--summary shows no steps and --data only steps: give one of them, not both", nullptr);
+        usageError("--summary shows no steps, --data only steps: give one of them", nullptr);
     if (request.summaryOnly && request.every)
-        usageError("--every chooses the steps shown, and --summary shows none: give one of them", nullptr);
+        usageError("--every chooses the steps shown, --summary none: give one of them", nullptr);
     if (!request.every)
         request.every = defaultEvery();
 }

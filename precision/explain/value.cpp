@@ -120,13 +120,12 @@ const option valueOptions[] = {{"extended", no_argument, nullptr, 'x'}, helpOpti
 
 int valueCommand(int argc, char** argv)
 {
+    std::vector<char*> texts;
+    while (nextNumberOption(argc, argv, valueOptions, texts) != -1)
+        extended = true;  // the only option it has
     std::vector<Operand> numbers;
-    for (int index = 1; index < argc; ++index) {
-        if (numberOption(argv[0], argv[index], valueOptions) == 'x')
-            extended = true;
-        else
-            numbers.push_back(readOperand(argv[index]));
-    }
+    for (char* text : texts)
+        numbers.push_back(readOperand(text));
     if (numbers.empty())
         usageError("value takes one number or more", nullptr);
     for (std::size_t n = 0; n < numbers.size(); ++n) {

@@ -576,22 +576,23 @@ USAGE_ERRORS = [
     ["--extended", "sum"], ["sum", "--summary", "--every", "3"], ["tenths", "5"],
 ]
 
-# What a usage error says, where it says more than "unknown option".
+# What a usage error says, where it says more than "unrecognized option".
 MESSAGES = [
-    (["--extended", "sum"], "--extended is an option of sum, tenths, value and op: give it after the command, "
-                            "as in 'floatexplain sum --extended'"),
-    (["--every=5", "sum"], "--every is an option of sum: give it after the command, "
-                           "as in 'floatexplain sum --every=5'"),
-    (["tenths", "--from", "5"], "--from is an option of sum, not of tenths"),
-    (["distributive", "--extended"], "--extended is an option of sum, tenths, value and op, not of distributive"),
-    (["sum", "--to", "100"], "--to is below the first i, 2000 unless --from says otherwise, "
+    (["--extended", "sum"], "unrecognized option '--extended'\n"
+                            "--extended is an option of sum, tenths, value and op.\n"
+                            "Give it after the command, as in 'floatexplain sum --extended'."),
+    (["--every=5", "sum"], "unrecognized option '--every=5'\n--every is an option of sum.\n"
+                           "Give it after the command, as in 'floatexplain sum --every=5'."),
+    (["tenths", "--from", "5"], "unrecognized option '--from'\n--from is an option of sum, not of tenths."),
+    (["distributive", "--extended"], "unrecognized option '--extended'\n"
+                                     "--extended is an option of sum, tenths, value and op, not of distributive."),
+    (["sum", "--to", "100"], "--to is below the first i, 2000 unless --from says otherwise,\n"
                              "as in 'floatexplain sum --from 1 --to 100'"),
     (["sum", "--from", "5", "--to", "4"], "--from 5 is above --to 4"),
-    (["sum", "--summary", "--every", "3"], "--every chooses the steps shown, and --summary shows none: "
-                                           "give one of them"),
-    (["sum", "--data", "--summary"], "--summary shows no steps and --data only steps: give one of them, not both"),
-    (["sum", "--every"], "--every needs a value, as in '--every=5'"),
-    (["sum", "-qh"], "unknown option '-q'"),
+    (["sum", "--summary", "--every", "3"], "--every chooses the steps shown, --summary none: give one of them"),
+    (["sum", "--data", "--summary"], "--summary shows no steps, --data only steps: give one of them"),
+    (["sum", "--every"], "option '--every' needs a value"),
+    (["sum", "-qh"], "invalid option -- 'q'"),
 ]
 
 # Options after the command in any order, = or a separate value, as
@@ -605,10 +606,10 @@ def check_usage(tally, args):
         got = blackbox.run(args.bin, "floatexplain", arguments=arguments)
         tally.check(f"floatexplain {' '.join(arguments)}: usage error",
                     got.status == 2 and got.stdout == b"" and got.stderr.startswith(b"floatexplain: ")
-                    and got.stderr.endswith(b"Try 'floatexplain --help'.\n"), str(got))
+                    and got.stderr.endswith(b"Try 'floatexplain --help' for more information.\n"), str(got))
     for arguments, message in MESSAGES:
         got = blackbox.run(args.bin, "floatexplain", arguments=arguments)
-        want = f"floatexplain: {message}\nTry 'floatexplain --help'.\n".encode()
+        want = f"floatexplain: {message}\nTry 'floatexplain --help' for more information.\n".encode()
         tally.check(f"floatexplain {' '.join(arguments)}: says so", got.stderr == want and got.status == 2,
                     f"{got.stderr}\n     want {want}")
     outputs = [blackbox.run(args.bin, "floatexplain", arguments=arguments) for arguments in SAME_REQUEST]

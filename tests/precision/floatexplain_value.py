@@ -393,7 +393,7 @@ def check_usage(tally, args):
         got = blackbox.run(args.bin, "floatexplain", arguments=arguments)
         tally.check(f"floatexplain {arguments}: usage error",
                     got.status == 2 and got.stdout == b"" and got.stderr.startswith(b"floatexplain: ")
-                    and got.stderr.endswith(b"Try 'floatexplain --help'.\n"), str(got))
+                    and got.stderr.endswith(b"Try 'floatexplain --help' for more information.\n"), str(got))
 
 
 def main():
