@@ -361,7 +361,10 @@ element("program").addEventListener("change", showProgram);
 element("float-command").addEventListener("change", showFloatCommand);
 element("controls").addEventListener("input", edited);
 element("controls").addEventListener("change", edited);
-element("controls").addEventListener("submit", run);
+element("controls").addEventListener("submit", (event) => {
+  askingHelp = false;  // Run runs what the controls say
+  run(event);
+});
 element("stop").addEventListener("click", stop);
 element("help").addEventListener("click", () => {
   askingHelp = true;
