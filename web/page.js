@@ -180,6 +180,7 @@ async function run(event) {
   remember(true);
   const output = element("output");
   output.replaceChildren();
+  element("copy-note").textContent = "";
   drawViews({ name, args, stdout: "", status: null }, runPattern);
   setState("running", `${name} is running...`);
   const thisRun = { name, args, stdout: "" };
@@ -349,12 +350,12 @@ function opened() {
   return true;
 }
 
-// copy: text to the clipboard, and a word in the status on how it went.
+// copy: text to the clipboard, and a word on how it went.
 function copy(text, what) {
-  const status = element("status");
+  const note = element("copy-note");
   navigator.clipboard.writeText(text).then(
-    () => { status.textContent = `${what} copied`; },
-    (error) => { status.textContent = `${what} not copied: ${error.message}`; });
+    () => { note.textContent = `${what} copied.`; },
+    (error) => { note.textContent = `${what} not copied: ${error.message}`; });
 }
 
 element("program").addEventListener("change", showProgram);
