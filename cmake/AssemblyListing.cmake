@@ -63,26 +63,27 @@ function(_assembly_parts target out)
   set(${out} ${found} PARENT_SCOPE)
 endfunction()
 
-# A program's listings are of all its code: its own sources and those of the
-# parts it links, each compiled as the program gets it.
+# A program's listings are of all its code: its own sources and, copied
+# beside them, the listings of the parts it links (each compiled as the
+# program gets it, and formatted once).
 function(add_assembly_listing target)
   set(listing ${target}.asm)
   add_compiled_assembly(${listing} ${target})
-  set(objects $<TARGET_OBJECTS:${listing}>)
-  set(listings ${listing})
   _assembly_parts(${target} parts)
-  foreach(part IN LISTS parts)
-    list(APPEND objects $<TARGET_OBJECTS:${part}.asm>)
-    list(APPEND listings ${part}.asm)
-  endforeach()
+  set(part_directories ${parts})
+  list(TRANSFORM part_directories PREPEND ${PROJECT_BINARY_DIR}/asm/)
   add_custom_target(${listing}.copy
-    COMMAND ${CMAKE_COMMAND} "-DOBJECTS=${objects}"
+    COMMAND ${CMAKE_COMMAND} "-DOBJECTS=$<TARGET_OBJECTS:${listing}>"
+            "-DPARTS=${part_directories}"
             -DDESTINATION=${PROJECT_BINARY_DIR}/asm/${target}
             -DCXXFILT=${CXXFILT_EXECUTABLE}
             -P ${PROJECT_SOURCE_DIR}/cmake/CopyAssembly.cmake
     DEPENDS ${PROJECT_SOURCE_DIR}/cmake/CopyAssembly.cmake
             ${PROJECT_SOURCE_DIR}/cmake/FormatAssembly.cmake
     VERBATIM)
-  add_dependencies(${listing}.copy ${listings})
+  add_dependencies(${listing}.copy ${listing})
+  foreach(part IN LISTS parts)
+    add_dependencies(${listing}.copy ${part}.asm.copy)
+  endforeach()
   add_dependencies(asm ${listing}.copy)
 endfunction()
