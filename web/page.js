@@ -9,16 +9,16 @@ const programs = {
   calcloop: { takes: "stdin", about: "Every operator rule is a loop, so all operators group to the left: 10-3-2 is (10-3)-2." },
   calcminusrec: { takes: "stdin", about: "Subtraction calls itself for its right operand, so it groups to the right: 10-3-2 is 10-(3-2)." },
   calcrec: { takes: "stdin", about: "Sums and products call themselves for their right operand, and there is no subtraction at all." },
-  calcexplain: { takes: "calcexplain", about: "How calcloop, calcminusrec and calcrec read the line: as each grammar groups it, its value, or where the grammar rejects it and why." },
+  calcexplain: { takes: "calcexplain", companion: true, about: "How calcloop, calcminusrec and calcrec read the line: as each grammar groups it, its value, or where the grammar rejects it and why." },
   precision3: { takes: "nothing", picture: true, about: "Harmonic sums in both orders, ten tenths against 1, and the distributive law, all in single precision." },
   precision2: { takes: "nothing", picture: true, about: "The harmonic sums and the tenths, in single precision." },
   precisionx: { takes: "nothing", picture: true, about: "The same sums, each step evaluated with a 64-bit significand and stored in single precision." },
-  floatexplain: { takes: "floatexplain", picture: true, about: "Every rounding that precision3, precision2 and precisionx make, step by step and exactly. The default sum adds ten million terms: it takes a moment." },
+  floatexplain: { takes: "floatexplain", companion: true, picture: true, about: "Every rounding that precision3, precision2 and precisionx make, step by step and exactly. The default sum adds ten million terms: it takes a moment." },
   prodshow: { takes: "nothing", about: "The factorial of 4, by a recursive function, printed." },
   "prodshow-opt": { takes: "nothing", about: "The same source optimised: the compiler has turned the recursion into a loop, and the line is the same." },
   prodquiet: { takes: "nothing", about: "The factorial of 4, computed and not printed: it is there for a debugger, so it writes nothing." },
   "prodquiet-opt": { takes: "nothing", about: "prodquiet optimised, for the debugger: one frame for the whole loop. It writes nothing." },
-  factexplain: { takes: "n", about: "fact(N) in the plain build and the optimised one: each call and return, and the product each return makes." },
+  factexplain: { takes: "n", companion: true, about: "fact(N) in the plain build and the optimised one: each call and return, and the product each return makes." },
 };
 
 // floatexplain's commands: their operands and options, as its --help lists
@@ -39,6 +39,7 @@ const floatCommands = {
 const element = (id) => document.getElementById(id);
 const runners = {};  // a worker per program (a promise of it), made when picked
 let running = null;  // the run in progress: its worker and program
+let askingHelp = false;  // the run shown is the program's --help
 
 // showProgram: the controls of the program picked, and nothing else.
 function showProgram() {
@@ -48,7 +49,7 @@ function showProgram() {
   element("calcexplain-options").hidden = program.takes !== "calcexplain";
   element("floatexplain-options").hidden = program.takes !== "floatexplain";
   element("n-field").hidden = program.takes !== "n";
-  element("picture").hidden = !program.picture;
+  element("help").hidden = !program.companion;
   showCommand();
   // The worker is made now, while the student types: a run starts at once.
   runner(element("program").value).catch(() => {});
@@ -95,6 +96,7 @@ function field(text, properties) {
 function commandLine() {
   const name = element("program").value;
   const line = element("line").value;
+  if (askingHelp) return { name, args: ["--help"], stdin: "" };
   switch (programs[name].takes) {
     case "stdin":
       return { name, args: [], stdin: line + "\n" };
@@ -133,6 +135,9 @@ function checkedOptions(container) {
 // backslashes and a leading '-' as its own; printf gives any line as it is.
 function showCommand() {
   const { name, args, stdin } = commandLine();
+  // The plot of the harmonic sums, beside the runs that print them.
+  element("picture").hidden = !programs[name].picture || askingHelp ||
+    (name === "floatexplain" && element("float-command").value !== "sum");
   const command = [name, ...args.map(quote)].join(" ");
   const line = stdin.slice(0, -1);
   const echo = /^-|\\/.test(line) ? `printf '%s\\n' ${quote(line)}` : `echo ${quote(line)}`;
@@ -168,14 +173,17 @@ function runner(name) {
 }
 
 async function run(event) {
-  event.preventDefault();
+  if (event) event.preventDefault();
   if (running) return;
   const { name, args, stdin } = commandLine();
   showCommand();  // what runs, even if a field changed without an input event
+  remember(true);
   const output = element("output");
   output.replaceChildren();
+  element("copy-note").textContent = "";
+  drawViews({ name, args, stdout: "", status: null }, runPattern);
   setState("running", `${name} is running...`);
-  const thisRun = { name };
+  const thisRun = { name, args, stdout: "" };
   running = thisRun;
   try {
     const worker = await runner(name);
@@ -190,14 +198,18 @@ async function run(event) {
     worker.onmessage = (message) => {
       const { fd, bytes, status, milliseconds } = message.data;
       if (fd) {
-        show(fd, decoders[fd].decode(bytes, { stream: true }));
+        const text = decoders[fd].decode(bytes, { stream: true });
+        if (fd === 1) thisRun.stdout += text;
+        show(fd, text);
         return;
       }
       for (const fd of [1, 2]) {
         const rest = decoders[fd].decode();  // a character cut short at the end
+        if (fd === 1) thisRun.stdout += rest;
         if (rest) show(fd, rest);
       }
       finish(`exit status ${status}`, status, milliseconds);
+      drawViews({ ...thisRun, status }, runPattern);
     };
     worker.onerror = (error) => {
       error.preventDefault();
@@ -242,10 +254,138 @@ function setState(state, text) {
   element("stop").disabled = state !== "running";
 }
 
+// runPattern: floatexplain's value of a bit pattern, as a bit toggle asks.
+function runPattern(pattern) {
+  element("float-fields").querySelector("[data-operand]").value = pattern;
+  edited();
+  run();
+}
+
+// The address holds what is on the screen, as search parameters after '#':
+// the program, its line, each option ticked or filled in, and whether the
+// run shown is the program's --help. A link opens the page on that run.
+function controlsState() {
+  const name = element("program").value;
+  const state = new URLSearchParams({ run: name });
+  const takes = programs[name].takes;
+  if (takes === "stdin" || takes === "calcexplain") state.set("line", element("line").value);
+  if (takes === "n") state.set("n", element("n").value);
+  if (takes === "calcexplain") {
+    for (const option of checkedOptions(element("calcexplain-options"))) state.set(option.slice(2), "");
+    const tree = document.querySelector("input[name=tree]:checked").value;
+    if (tree) state.set("tree", tree.slice(2));
+  }
+  if (takes === "floatexplain") {
+    const fields = element("float-fields");
+    state.set("command", element("float-command").value);
+    for (const input of fields.querySelectorAll("[data-operand]"))
+      state.set(input.dataset.operand.replace("...", ""), input.value);
+    for (const input of fields.querySelectorAll("input[data-option]")) {
+      if (input.type === "checkbox" ? input.checked : input.value.trim() !== "")
+        state.set(input.dataset.option.slice(2), input.type === "checkbox" ? "" : input.value);
+    }
+  }
+  if (askingHelp) state.set("help", "");
+  return state;
+}
+
+// restore: the controls as an address's state says; false if it names no
+// program of the page.
+function restore(state) {
+  const name = state.get("run");
+  if (!Object.hasOwn(programs, name)) return false;
+  element("program").value = name;
+  if (state.has("line")) element("line").value = state.get("line");
+  if (state.has("n")) element("n").value = state.get("n");
+  for (const box of element("calcexplain-options").querySelectorAll("input[type=checkbox]"))
+    box.checked = state.has(box.dataset.option.slice(2));
+  const tree = state.has("tree") ? "--" + state.get("tree") : "";
+  const radio = [...document.querySelectorAll("input[name=tree]")].find((input) => input.value === tree);
+  if (radio) radio.checked = true;
+  if (programs[name].takes === "floatexplain" && Object.hasOwn(floatCommands, state.get("command"))) {
+    element("float-command").value = state.get("command");
+    showFloatCommand();
+    const fields = element("float-fields");
+    for (const input of fields.querySelectorAll("[data-operand]")) {
+      const value = state.get(input.dataset.operand.replace("...", ""));
+      if (value !== null) input.value = value;
+    }
+    for (const input of fields.querySelectorAll("input[data-option]")) {
+      const value = state.get(input.dataset.option.slice(2));
+      if (input.type === "checkbox") input.checked = value !== null;
+      else input.value = value === null ? "" : value;
+    }
+  }
+  askingHelp = state.has("help");
+  showProgram();
+  return true;
+}
+
+// remember: the controls into the address. A run marks its history entry;
+// the first change after a run starts a new entry, so that Back returns to
+// the run before. A line too long for an address leaves it as it was.
+const longestAddress = 8000;
+function remember(ran) {
+  const address = "#" + controlsState().toString();
+  if (address.length > longestAddress) return;
+  const entry = { ran };
+  if (address === location.hash && history.state && history.state.ran === ran) return;
+  if (history.state && history.state.ran && !ran && address !== location.hash) history.pushState(entry, "", address);
+  else history.replaceState(entry, "", address);
+}
+
+// edited: a control changed; the command and the address follow it.
+function edited() {
+  askingHelp = false;
+  showCommand();
+  remember(false);
+}
+
+// opened: the page's address (a link, Back or Forward) restored and run.
+function opened() {
+  const state = new URLSearchParams(location.hash.slice(1));
+  if (!state.has("run") || !restore(state)) return false;
+  if (running) stop();
+  run();
+  return true;
+}
+
+// copy: text to the clipboard, and a word on how it went.
+function copy(text, what) {
+  const note = element("copy-note");
+  navigator.clipboard.writeText(text).then(
+    () => { note.textContent = `${what} copied.`; },
+    (error) => { note.textContent = `${what} not copied: ${error.message}`; });
+}
+
 element("program").addEventListener("change", showProgram);
 element("float-command").addEventListener("change", showFloatCommand);
-element("controls").addEventListener("input", showCommand);
-element("controls").addEventListener("submit", run);
+element("controls").addEventListener("input", edited);
+element("controls").addEventListener("change", edited);
+element("controls").addEventListener("submit", (event) => {
+  askingHelp = false;  // Run runs what the controls say
+  run(event);
+});
 element("stop").addEventListener("click", stop);
+element("help").addEventListener("click", () => {
+  askingHelp = true;
+  run();
+});
+element("copy-link").addEventListener("click", () => copy(location.href, "The link"));
+element("copy-output").addEventListener("click", () => copy(element("output").textContent, "The output"));
+element("full-size").addEventListener("change", () =>
+  element("tree-picture").classList.toggle("full", element("full-size").checked));
+element("dot-text").addEventListener("click", () =>
+  showDotText(element("dot-text").getAttribute("aria-expanded") !== "true"));
+// Wrapping changes how the output looks, never its bytes; on a narrow
+// screen it starts on.
+element("wrap").checked = matchMedia("(max-width: 40rem)").matches;
+element("wrap").addEventListener("change", () => element("output").classList.toggle("wrap", element("wrap").checked));
+element("output").classList.toggle("wrap", element("wrap").checked);
+element("text-size").addEventListener("change", () => {
+  document.documentElement.style.fontSize = element("text-size").value + "%";
+});
+window.addEventListener("popstate", opened);
 showFloatCommand();
 showProgram();
+if (!opened()) remember(false);

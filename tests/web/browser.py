@@ -10,8 +10,10 @@ this table gives, and the command line the page shows, run by the shell."""
 import collections
 import functools
 import http.server
+import itertools
 import json
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -26,7 +28,8 @@ import blackbox  # noqa: E402
 from selenium import webdriver  # noqa: E402
 from selenium.webdriver.chrome.service import Service  # noqa: E402
 from selenium.webdriver.common.by import By  # noqa: E402
-from selenium.webdriver.support.ui import Select  # noqa: E402
+from selenium.webdriver.common.keys import Keys  # noqa: E402
+from selenium.webdriver.support.ui import Select, WebDriverWait  # noqa: E402
 
 CALCULATORS = ("calcloop", "calcminusrec", "calcrec")
 
@@ -59,6 +62,18 @@ FLOAT = (
 
 REPORTS = ("precision3", "prodshow", "prodshow-opt", "prodquiet")
 
+# calcexplain --dot lines drawn as trees, a rejected one among them.
+TREES = ("10-3-2", "2*3-4*5", "(1+2")
+# Bits of 1.0 (3f800000) flipped in turn, and the pattern each makes: -1.0,
+# the next single out (the lowest significand bit), its half (an exponent bit).
+BITS = ((31, "bf800000"), (0, "bf800001"), (23, "bf000001"))
+FACT = (4, 13)  # factexplain's N, stepped through
+# A link, and the run it restores: the program and its arguments.
+LINK = ("#run=calcexplain&line=1-2*3-4&steps&tree=tree", "calcexplain", ["--steps", "--tree", "1-2*3-4"])
+# The page with each picture drawn, for axe-core.
+VIEWS = ("#run=calcexplain&line=%281%2B2&tree=dot", "#run=floatexplain&command=value&X=1.0", "#run=factexplain&n=4")
+AXE_TAGS = ["wcag2a", "wcag2aa", "wcag21a", "wcag21aa"]
+
 BROWSER_FLAGS = ("--no-sandbox", "--headless", "--disable-gpu", "--disable-background-networking",
                  "--disable-component-update", "--disable-sync", "--no-first-run", "--disable-quic")
 
@@ -68,6 +83,7 @@ def options(parser):
     parser.add_argument("--chromium", required=True)
     parser.add_argument("--chromedriver", required=True)
     parser.add_argument("--screenshot", required=True, help="where to save the picture of the page")
+    parser.add_argument("--axe", required=True, help="axe-core's script, axe.min.js")
 
 
 def start_browser(args):
@@ -125,15 +141,37 @@ class Page:
                             self.driver.execute_script(stream, "stderr").encode(),
                             int(exit_status) if exit_status else None)
 
+    def open(self, web, address=""):
+        """Opens the page afresh at an address, and waits for its run."""
+        self.driver.get("about:blank")
+        self.driver.get("file://" + os.path.abspath(os.path.join(web, "index.html")) + address)
+        if address:
+            self.wait()
+
+    def press(self, selector, key, wait=True):
+        """Tabs from the top to the control, presses the key, waits for the run."""
+        self.driver.execute_script("document.activeElement.blur()")
+        self.driver.find_element(By.TAG_NAME, "body").send_keys(Keys.TAB)
+        for _ in range(200):
+            if self.driver.execute_script("return document.activeElement.matches(arguments[0])", selector):
+                break
+            self.driver.switch_to.active_element.send_keys(Keys.TAB)
+        else:
+            raise AssertionError(f"{selector} cannot be reached by the keyboard")
+        if key:
+            self.driver.switch_to.active_element.send_keys(key)
+        if wait:
+            self.wait()
+
     def command(self):
         text = self.element("command").get_attribute("textContent")
         return text.removeprefix("$ ")
 
 
-def check_run(tally, page, args, label, program, arguments, stdin=b""):
-    """The page's run against the native program's, and against the shell's
-    run of the command line the page shows."""
-    got = page.run()
+def check_run(tally, page, args, label, program, arguments, stdin=b"", ran=False):
+    """The page's run (ran: already made) against the native program's, and
+    against the shell's run of the command line the page shows."""
+    got = page.shown() if ran else page.run()
     want = blackbox.run(args.bin, program, stdin, arguments=arguments)
     tally.expect_run(label, got, want.stdout, want.status, want.stderr)
     env = dict(os.environ, PATH=args.bin + os.pathsep + os.environ["PATH"])
@@ -197,6 +235,144 @@ def check_programs(tally, page, args):
     for program in REPORTS:
         page.pick(program)
         check_run(tally, page, args, program, program, ())
+
+
+def dot_graph(text):
+    """calcexplain's DOT: its nodes (name, label, red?), edges and captions."""
+    string = r'"((?:[^"\\]|\\.)*)"'
+    nodes = {(m[1], re.sub(r"\\(.)", r"\1", m[2]), bool(m[3]))
+             for m in re.finditer(rf"^ *(\w+) \[label={string}(, fontcolor=red)?\];$", text, re.M)}
+    captions = {re.sub(r"\\(.)", r"\1", label) for label in re.findall(rf"^ *label={string};$", text, re.M)}
+    return nodes, set(re.findall(r"^ *(\w+) -> (\w+);$", text, re.M)), captions
+
+
+def svg_graph(driver):
+    """The same, read from the SVG drawn in the page."""
+    nodes, edges, captions = driver.execute_script("""const all = (css) => [...document.querySelectorAll(css)];
+        return [all('#tree-picture g.node').map((g) => [g.querySelector('title').textContent,
+                  g.querySelector('text').textContent, g.querySelector('text').getAttribute('fill') === 'red']),
+                all('#tree-picture g.edge title').map((title) => title.textContent.split('->')),
+                all('#tree-picture g.cluster > text, #tree-picture g.graph > text').map((text) => text.textContent)]""")
+    return set(map(tuple, nodes)), set(map(tuple, edges)), set(captions)
+
+
+def wait_for(driver, script):
+    WebDriverWait(driver, 30, 0.05).until(lambda driver: driver.execute_script(script), script)
+
+
+def check_trees(tally, page, args):
+    """Each grammar's tree drawn holds the DOT's nodes ('?' red), edges, captions."""
+    page.pick("calcexplain")
+    page.tick("calcexplain-options", [])
+    page.driver.find_element(By.CSS_SELECTOR, "input[name=tree][value='--dot']").click()
+    for line in TREES:
+        page.type_line(line)
+        page.run()
+        wait_for(page.driver, "return document.querySelector('#tree-picture svg')")
+        got, want = svg_graph(page.driver), dot_graph(blackbox.run(
+            args.bin, "calcexplain", b"", arguments=["--dot", line]).stdout.decode())
+        tally.check(f"the trees of {line!r}: the captions", got[2] == want[2], f"{got[2]} against {want[2]}")
+        for g, grammar in enumerate(CALCULATORS):
+            mine = [{part for part in parts if part[0].startswith(f"g{g}")} for parts in got[:2] + want[:2]]
+            tally.check(f"the trees of {line!r}, {grammar}: {len(mine[2])} nodes, {len(mine[3])} edges",
+                        mine[:2] == mine[2:] and mine[2], f"drawn {mine[:2]}, printed {mine[2:]}")
+
+
+def check_bits(tally, page, args):
+    """Bits flipped in turn from the keyboard run what the native one prints."""
+    page.open(args.web, "#run=floatexplain&command=value&X=1.0")
+    for bit, pattern in BITS:
+        page.press(f"#bit-toggles [data-bit='{bit}']", Keys.SPACE)
+        check_run(tally, page, args, f"bit {bit} flipped", "floatexplain", ["value", "0x" + pattern], ran=True)
+
+
+def check_stack(tally, page, args):
+    """Each step's frame shows the numbers of the native output's calls and
+    returns (not its frames' addresses, unseen in the page), both builds."""
+    numbers = lambda line: re.findall(r"-?\d+", line.split("frame")[0])  # noqa: E731
+    latest = """return [...document.querySelectorAll('#stack-builds .build')].map((build) => [+build.dataset.step,
+                  (build.querySelector('.latest') || {}).textContent, build.querySelectorAll('.frame').length])"""
+    for n in FACT:
+        native = blackbox.run(args.bin, "factexplain", b"", arguments=[str(n)]).stdout.decode()
+        builds = native.split(" build (")[1:]
+        want = [[numbers(line) for line in build.splitlines() if re.match(r" *fact\(", line)] for build in builds]
+        frames = [int(re.search(r"(\d+) frames?,", build)[1]) for build in builds]
+        page.open(args.web, f"#run=factexplain&n={n}")
+        got, most = [[], []], [0, 0]
+        page.press("#stack-next", None, wait=False)
+        while page.element("stack-next").is_enabled():
+            page.driver.switch_to.active_element.send_keys(Keys.ENTER)
+            for b, (step, text, count) in enumerate(page.driver.execute_script(latest)):
+                got[b].extend([numbers(text)] if step > len(got[b]) else [])
+                most[b] = max(most[b], count)
+        tally.check(f"factexplain {n}: the frames step through the native numbers, as many frames",
+                    (got, most) == (want, frames), f"{got}, {most}; {want}, {frames}")
+    page.press("#stack-back", Keys.ENTER, wait=False)
+    back = page.driver.execute_script(latest)[0]
+    page.press("#stack-play", Keys.ENTER, wait=False)
+    wait_for(page.driver, "return document.getElementById('stack-play').getAttribute('aria-pressed') === 'false'")
+    end = page.driver.execute_script(latest)[0]
+    tally.check("Back steps back, Play runs to the end", numbers(back[1]) == want[0][-2] and end[0] == len(want[0]))
+
+
+def check_link(tally, page, args):
+    """A link restores and runs its run; after another, Back returns to it."""
+    address, program, arguments = LINK
+    page.open(args.web, address)
+    check_run(tally, page, args, f"the link {address}", program, arguments, ran=True)
+    page.type_line("5-1")
+    page.run()
+    page.driver.back()
+    wait_for(page.driver, "const c = document.getElementById('command'); return c && c.textContent.includes('1-2*3-4')")
+    page.wait()
+    check_run(tally, page, args, "Back: the link's run again", program, arguments, ran=True)
+
+
+def check_display(tally, page, args):
+    """The other controls, from the keyboard at a phone's width: the output
+    copies as its bytes, wrapped or not; text size; links; --help; trees."""
+    script = page.driver.execute_script
+    page.driver.set_window_size(360, 740)
+    page.open(args.web, "#run=floatexplain&command=value&X=0x80000001")
+    script("navigator.clipboard.writeText = (text) => Promise.resolve(window.copied = text)")
+    want = blackbox.run(args.bin, "floatexplain", b"", arguments=["value", "0x80000001"]).stdout.decode()
+    for wrapped in (True, False):
+        page.press("#copy-output", Keys.ENTER, wait=False)
+        fits = script("const o = document.getElementById('output'); return o.scrollWidth <= o.clientWidth")
+        tally.check(f"wrapped {wrapped}: fits the box, copies the bytes", (fits, script("return copied")) == (wrapped, want))
+        page.press("#wrap", Keys.SPACE, wait=False)
+    page.press("#text-size", Keys.ARROW_DOWN, wait=False)
+    page.press("#copy-link", Keys.ENTER, wait=False)
+    tally.check("the text grows to 125%, the link copies", (script("return getComputedStyle(document.documentElement).fontSize"),
+                script("return copied")) == ("20px", page.driver.current_url))
+    page.press("#help", Keys.ENTER)
+    check_run(tally, page, args, "floatexplain --help from its button", "floatexplain", ["--help"], ran=True)
+    page.open(args.web, VIEWS[0])
+    wait_for(page.driver, "return document.querySelector('#tree-picture svg')")
+    page.press("#full-size", Keys.SPACE, wait=False)
+    page.press("#save-svg", None, wait=False)
+    page.press("#dot-text", Keys.ENTER, wait=False)
+    tally.check("the trees at full size scroll, the DOT text a key away", script("""const box = document.getElementById(
+        'tree-picture'); return box.scrollWidth > box.clientWidth && !document.getElementById('output').hidden"""))
+
+
+def check_axe(tally, page, args):
+    """No WCAG 2.1 A or AA violation by axe-core with each picture drawn."""
+    with open(args.axe, encoding="utf-8") as script:
+        axe = script.read()
+    page.driver.set_script_timeout(120)
+    for address, width, scheme in itertools.product(VIEWS, (1280, 360), ("light", "dark")):
+        if width == 1280 and scheme == "light":
+            page.open(args.web, address)
+            page.driver.execute_script(axe)
+        page.driver.set_window_size(width, 900)
+        page.driver.execute_cdp_cmd("Emulation.setEmulatedMedia",
+                                    {"features": [{"name": "prefers-color-scheme", "value": scheme}]})
+        found = page.driver.execute_async_script("""const done = arguments[arguments.length - 1];
+            axe.run(document, { runOnly: { type: 'tag', values: arguments[0] }, preload: false }).then((result) =>
+              done(result.violations.map((v) => v.id + ': ' + v.nodes.map((node) => node.target).join(', '))))""",
+            AXE_TAGS)
+        tally.check(f"axe-core, {address} at {width} px, {scheme}: no violation", not found, "\n     ".join(found))
 
 
 def check_long_runs(tally, page, args):
@@ -313,14 +489,16 @@ def png_pixels(data):
 
 
 def check_screenshot(tally, page, path):
-    """The page after calcexplain drew its trees: saved for the README, and
+    """The page after it drew calcexplain's trees: saved for the README, and
     checked to be a rendering (text in many shades), not a blank frame."""
     page.driver.set_window_size(1000, 900)
     page.pick("calcexplain")
     page.type_line("10-3-2")
-    page.driver.find_element(By.CSS_SELECTOR, "input[name=tree][value='--tree']").click()
+    page.driver.find_element(By.CSS_SELECTOR, "input[name=tree][value='--dot']").click()
     page.tick("calcexplain-options", [])
     trees = page.run().stdout
+    wait_for(page.driver, "return document.querySelector('#tree-picture svg')")
+    page.driver.execute_script("document.getElementById('command').scrollIntoView()")
     page.driver.save_screenshot(path)
     with open(path, "rb") as picture:
         width, height, pixels = png_pixels(picture.read())
@@ -328,7 +506,7 @@ def check_screenshot(tally, page, path):
     drawn = 1 - counts.most_common(1)[0][1] / len(pixels)
     shades = len(counts)
     tally.check(f"the screenshot is a rendering ({width}x{height}, {shades} colours, {drawn:.0%} drawn)",
-                width >= 800 and shades >= 32 and drawn >= 0.1 and b"calcloop    calcminusrec" in trees)
+                width >= 800 and shades >= 32 and drawn >= 0.1 and b'label="calcminusrec = 9"' in trees)
 
 
 def main():
@@ -343,10 +521,16 @@ def main():
         driver.get("file://" + os.path.abspath(os.path.join(args.web, "index.html")))
         page = Page(driver)
         check_programs(tally, page, args)
+        check_trees(tally, page, args)
         check_depth(tally, page, args)
         check_long_runs(tally, page, args)
         check_screenshot(tally, page, args.screenshot)
         check_phone_width(tally, driver)
+        check_bits(tally, page, args)
+        check_stack(tally, page, args)
+        check_link(tally, page, args)
+        check_display(tally, page, args)
+        check_axe(tally, page, args)
         check_requests(tally, driver, args.web)
         check_served(tally, driver, args.web)
     finally:
