@@ -68,7 +68,8 @@ TEST(Flags, DerivedAsTheEnvironmentRaisesThem)
         float a = randomSingle(rng), b = randomSingle(rng);
         unsigned raised = 0;
         float result = operate(op, a, b, raised);
-        unsigned derived = isSpecial(op, a, b) ? specialFlags(op, a, b) : roundingFlags(exactOf(op, a, b), result, tininess);
+        unsigned derived = isSpecial(op, a, b) ? specialFlags(op, a, b)
+                                               : roundingFlags(exactOf(op, a, b), result, tininess);
         ASSERT_EQ(flagsText(raised), flagsText(derived))
             << std::hex << std::bit_cast<std::uint32_t>(a) << ' ' << op << ' ' << std::bit_cast<std::uint32_t>(b);
         tiny += (raised & flagUnderflow) != 0;
