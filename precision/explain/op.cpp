@@ -116,8 +116,8 @@ void showFlags(unsigned flags, const char* derivedFrom)
         printField("flags from", derivedFrom);
 }
 
-const char* const noFlagsKept = "the exact result (WebAssembly keeps no flags)";
-const char* const integerRounding = "the exact results (precisionx rounds in integers here)";
+const char* const noFlagsKept = "the exact result, by IEEE 754 (WebAssembly keeps no flags)";
+const char* const integerRounding = "the exact results, by IEEE 754 (precisionx rounds in integers)";
 
 // IEEE 754's answer where an operand is not finite or the divisor is zero:
 // a NaN, or an exact infinity or zero (`value`), with no rounding.

@@ -155,7 +155,7 @@ OP_01_TIMES_10 = """\
 # WebAssembly keeps no exception flags: there floatexplain derives them, and
 # says so under them.
 FLAGS_DERIVED = "node" in os.environ.get("PROGRAM_EMULATOR", "")
-DERIVED_NOTE = "theexactresult(WebAssemblykeepsnoflags)"
+DERIVED_NOTE = "theexactresult,byIEEE754(WebAssemblykeepsnoflags)"
 
 SMALLEST = Fraction(1, 2 ** 149)
 # (number, fields), the fields' blanks left out as fields() leaves them.
@@ -265,7 +265,7 @@ USAGE_ERRORS = [
 def check_transcripts(tally, args):
     tally.expect_run("value 0.1", blackbox.run(args.bin, "floatexplain", arguments=["value", "0.1"]),
                      VALUE_01.encode(), 0)
-    note = "  flags from:  the exact result (WebAssembly keeps no flags)\n" if FLAGS_DERIVED else ""
+    note = "  flags from:  the exact result, by IEEE 754 (WebAssembly keeps no flags)\n" if FLAGS_DERIVED else ""
     tally.expect_run("op 0.1 * 10", blackbox.run(args.bin, "floatexplain", arguments=["op", "0.1", "*", "10"]),
                      (OP_01_TIMES_10 + note).encode(), 0)
 
