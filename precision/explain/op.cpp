@@ -1,31 +1,20 @@
 // floatexplain op: one operation on two singles, made by the machine's own
-// single-precision arithmetic (built as the programs are), and its
-// rounding measured exactly.
+// single-precision arithmetic (built as the programs are), its rounding
+// measured exactly, and the exception flags it raised.
 
 #include "commands.h"
+#include "flags.h"
 #include "number.h"
 #include "show.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 namespace {
-
-float apply(char operation, float a, float b)
-{
-    switch (operation) {
-    case '+':
-        return a + b;
-    case '-':
-        return a - b;
-    case '*':
-        return a * b;
-    default:
-        return a / b;
-    }
-}
 
 Ratio exactResult(char operation, float a, float b)
 {
@@ -54,6 +43,7 @@ struct Extended64 {
     Exact value;
     bool tie;
     float stored;
+    unsigned flags;  // as the machine raised them, or derived
 };
 
 // As precisionx evaluates: on the x87 unit where long double is the
@@ -66,12 +56,15 @@ Extended64 extendedStep(char operation, float a, float b, const Ratio& exact)
     step.value = roundedToBits(exact, 64, step.tie);
     step.stored = singleOf(step.value);
 #if EXTENDED_IN_HARDWARE
-    Extended x = toExtended(a), y = toExtended(b);
-    Extended machine = operation == '+' ? extendedAdd(a, y) : operation == '-' ? x - y : operation == '*' ? x * y : x / y;
-    if (!(exactExtended(machine) == step.value) || toSingle(machine) != step.stored)
+    Extended machine{};
+    float stored = operateExtended(operation, a, b, machine, step.flags);
+    if (!(exactExtended(machine) == step.value) || stored != step.stored)
         disagree("the x87 unit's extended result differs from the exact rounding");
-    step.stored = toSingle(machine);  // a zero keeps the machine's sign
+    step.stored = stored;  // a zero keeps the machine's sign
 #else
+    // Integers raise no flags: those of the two roundings.
+    bool exactWide = times(step.value, exact.divisor) == exact.numerator;
+    step.flags = roundingFlags({step.value, 1}, step.stored) | (exactWide ? 0 : flagInexact);
     if (operation == '+' && std::signbit(a) == std::signbit(b)) {
         Exact sum = exactExtended(softAdd(toExtended(std::fabs(a)), toExtended(std::fabs(b))));
         if (!((std::signbit(a) ? -sum : sum) == step.value))
@@ -95,13 +88,101 @@ std::string roundedText(float x)
     return bitsOf(x) + " = " + exactText(x) + " (" + printed + ")";
 }
 
+// A NaN's kind: a quiet one passes through operations, a signaling one
+// makes them invalid.
+std::string nanKind(float x)
+{
+    return std::bit_cast<std::uint32_t>(x) & 0x400000 ? " (a quiet NaN)" : " (a signaling NaN)";
+}
+
 void showOperand(const char* label, const Operand& x)
 {
     std::string text = x.text + ", stored as " + bitsOf(x.stored) + " = " + exactText(x.stored);
-    Rounding reading = roundingOf(x);
-    if (std::isfinite(x.stored) && reading.direction != "exact")
+    if (std::isnan(x.stored))
+        text += nanKind(x.stored);
+    else if (std::isinf(x.stored) && x.kind == Operand::Kind::decimal)
+        text += x.stored > 0 ? " (read rounded up, to infinity)" : " (read rounded down, to -infinity)";
+    Rounding reading = std::isfinite(x.stored) ? roundingOf(x) : Rounding{"", "", "exact"};
+    if (reading.direction != "exact")
         text += " (read rounded " + reading.direction + ")";
     printField(label, text);
+}
+
+// The flags raised, and, where the machine did not keep them, whence.
+void showFlags(unsigned flags, const char* derivedFrom)
+{
+    printField("flags", flagsText(flags));
+    if (derivedFrom)
+        printField("flags from", derivedFrom);
+}
+
+const char* const noFlagsKept = "the exact result, by IEEE 754 (WebAssembly keeps no flags)";
+const char* const integerRounding = "the exact results, by IEEE 754 (precisionx rounds in integers)";
+
+// IEEE 754's answer where an operand is not finite or the divisor is zero:
+// a NaN, or an exact infinity or zero (`value`), with no rounding.
+std::string specialText(char op, float a, float b, float& value)
+{
+    value = NAN;
+    if (const char* why = invalidCase(op, a, b))
+        return std::string("NaN: an invalid operation (") + why + ")";
+    if (std::isnan(a) && std::isnan(b))
+        return "NaN, as a and b are NaNs";
+    if (std::isnan(a) || std::isnan(b))
+        return std::isnan(a) ? "NaN, as a is a NaN" : "NaN, as b is a NaN";
+    float sign = std::signbit(a) != std::signbit(b) ? -1.0f : 1.0f;
+    if (op == '+' || op == '-')
+        value = std::isinf(a) ? a : op == '-' ? -b : b;
+    else
+        value = std::copysign(op == '/' && std::isinf(b) ? 0.0f : INFINITY, sign);
+    bool byZero = specialFlags(op, a, b) & flagDivisionByZero;
+    return exactText(value) + (byZero ? ", exactly: a division by zero" : ", exactly");
+}
+
+// Which NaN the machine returned, told by its bits against the operands'.
+std::string nanText(float result, float a, float b)
+{
+    auto bits = [](float x) { return std::bit_cast<std::uint32_t>(x); };
+    std::string text = bitsOf(result) + " = nan: ";
+    for (auto [name, x] : {std::pair{"a", a}, {"b", b}}) {
+        if (std::isnan(x) && bits(result) == bits(x))
+            return text + name + "'s own bits";
+        if (std::isnan(x) && bits(result) == (bits(x) | 0x400000))
+            return text + name + "'s bits, made quiet";
+    }
+    return text + "the machine's own NaN";
+}
+
+// An operation IEEE 754 answers without rounding, as the machine made it
+// (as precisionx does, with `extended`), held against that answer.
+void showSpecial(const char* name, char op, float a, float b, float strict, unsigned raised, bool extended)
+{
+    float value = 0;
+    printField(name, specialText(op, a, b, value));
+    float result = strict;
+    const char* derivedFrom = flagsKept ? nullptr : noFlagsKept;
+#if EXTENDED_IN_HARDWARE
+    Extended wide{};
+    if (extended)
+        result = operateExtended(op, a, b, wide, raised);
+#else
+    if (extended)
+        derivedFrom = integerRounding;
+#endif
+    if (std::isnan(value)) {
+        if (!std::isnan(result))
+            disagree("the machine's result is a number where IEEE 754 has none");
+        printField("result", nanText(result, a, b));
+    } else {
+        if (std::bit_cast<std::uint32_t>(result) != std::bit_cast<std::uint32_t>(value))
+            disagree("the machine's result differs from IEEE 754's exact one");
+        printField("rounded", roundedText(result));
+        printField("rounding", "none: the operation is exact");
+    }
+    showFlags(derivedFrom ? specialFlags(op, a, b) : raised, derivedFrom);
+    bool same = std::bit_cast<std::uint32_t>(strict) == std::bit_cast<std::uint32_t>(result);
+    if (extended)
+        printField("strict", bitsOf(strict) + (same ? ": the same" : ": another") + " in strict single precision");
 }
 
 // The operation as precisionx makes it: the 64-bit rounding and the store
@@ -126,6 +207,7 @@ void showExtended(char op, float a, float b, const Ratio& exact, float strict)
         if (toWide.direction != "exact")
             printField("in all", roundingText(roundingOf(exact, step.stored), "exact"));
     }
+    showFlags(step.flags, EXTENDED_IN_HARDWARE ? nullptr : integerRounding);
     printField("strict", bitsOf(strict) + (strict == step.stored || (std::isnan(strict) && std::isnan(step.stored))
                                                ? ": the same single, rounded once"
                                                : ": another single, rounded once"));
@@ -150,15 +232,14 @@ int opCommand(int argc, char** argv)
     Operand a = readOperand(operands[0]);
     Operand b = readOperand(operands[2]);
     char op = operation[0];
-    float result = apply(op, a.stored, b.stored);
+    unsigned raised = 0;
+    float result = operate(op, a.stored, b.stored, raised);
 
     showOperand("a", a);
     showOperand("b", b);
     std::string name = std::string("a ") + op + " b";
-    if (!std::isfinite(a.stored) || !std::isfinite(b.stored) || (op == '/' && b.stored == 0)) {
-        printField(name.c_str(), op == '/' && b.stored == 0 ? "no exact value: a division by zero"
-                                                            : "no exact value: an operand is not finite");
-        printField("result", bitsOf(result) + " = " + exactText(result));
+    if (isSpecial(op, a.stored, b.stored)) {
+        showSpecial(name.c_str(), op, a.stored, b.stored, result, raised, extended);
         return 0;
     }
     Ratio exact = exactResult(op, a.stored, b.stored);
@@ -168,8 +249,11 @@ int opCommand(int argc, char** argv)
         return 0;
     }
     printField("rounded", roundedText(result));
+    if (!flagsKept)
+        raised = roundingFlags(exact, result);
     if (!std::isfinite(result)) {
         printField("rounding", overflowText(result));
+        showFlags(raised, flagsKept ? nullptr : noFlagsKept);
         return 0;
     }
     if (nearestSingle(exact) != result)
@@ -177,5 +261,6 @@ int opCommand(int argc, char** argv)
     Rounding rounding = roundingOf(exact, result);
     printField("ulp", powerOfTwo(ulpExponent(result)));
     printField("rounding", roundingText(rounding, "none: the operation is exact"));
+    showFlags(raised, flagsKept ? nullptr : noFlagsKept);
     return 0;
 }

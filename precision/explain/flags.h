@@ -1,0 +1,56 @@
+#pragma once
+
+// The exception flags IEEE 754 has an operation raise: read from the
+// floating-point environment where the platform keeps them, or derived from
+// the exact result where it does not.
+
+#include "exact.h"
+#include "extended.h"
+
+#include <string>
+
+// A set of flags is their sum.
+inline constexpr unsigned flagInvalid = 1;
+inline constexpr unsigned flagDivisionByZero = 2;
+inline constexpr unsigned flagOverflow = 4;
+inline constexpr unsigned flagUnderflow = 8;
+inline constexpr unsigned flagInexact = 16;
+
+// WebAssembly has no flags: <cfenv> is there, but names none or never sets one.
+#ifdef __wasm__
+inline constexpr bool flagsKept = false;
+#else
+inline constexpr bool flagsKept = true;
+#endif
+
+// a op b (+, -, * or /) in single precision, as the programs compute it,
+// and the flags the environment holds after it (none where it keeps none).
+float operate(char op, float a, float b, unsigned& raised);
+
+#if EXTENDED_IN_HARDWARE
+// The same as precisionx makes it on the x87 unit: the operation with a
+// 64-bit significand (`wide`), then stored in single precision.
+float operateExtended(char op, float a, float b, Extended& wide, unsigned& raised);
+#endif
+
+// Why a op b is an invalid operation ("0 * inf", "a signaling NaN"), or
+// nullptr when it is not.
+const char* invalidCase(char op, float a, float b);
+// Whether IEEE 754 answers a op b without rounding anything: an operand is
+// not finite, or a quotient's divisor is zero.
+bool isSpecial(char op, float a, float b);
+// The flags such an operation raises: invalid, or division by zero for a
+// finite nonzero number over zero, or none.
+unsigned specialFlags(char op, float a, float b);
+
+// Where a tiny result is detected: before rounding (the exact result lies
+// below 2^-126) or after (it lies there rounded to 24 bits, with no bound on
+// the exponent). Platforms differ; the derivation takes it after.
+enum class Tininess { beforeRounding, afterRounding };
+
+// The flags that rounding `exact` to the single `rounded` raises: inexact,
+// overflow (to an infinity), underflow (tiny and inexact).
+unsigned roundingFlags(const Ratio& exact, float rounded, Tininess tininess = Tininess::afterRounding);
+
+// "none", "inexact", "overflow, inexact" and the like.
+std::string flagsText(unsigned flags);
