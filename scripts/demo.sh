@@ -6,6 +6,15 @@ if [ ! -x "$bin/calcloop" ]; then
     echo "usage: demo.sh [<bin directory>] (calcloop not found)" >&2
     exit 2
 fi
+# A calculator's parse error is a status of 1, and shown; a missing program
+# is not, so each must be there before any runs.
+for prog in calcloop calcminusrec calcrec calcexplain precision3 precision2 precisionx \
+            floatexplain prodshow prodshow-opt prodquiet factexplain; do
+    if [ ! -x "$bin/$prog" ]; then
+        echo "demo.sh: $prog not found in $bin" >&2
+        exit 1
+    fi
+done
 
 echo "== The calculators: the same lines, three grammars"
 for line in '2+3*4' '10-3-2' '8-4-2-1' '10-2-3+1' '(1+2)*(3+4)' '2147483647+1' '6/2'; do
