@@ -285,7 +285,7 @@ bool incrementDigits(std::string& digits)
     return true;
 }
 
-std::string signed_(const Exact& x, const std::string& whole, const std::string& fraction)
+std::string withSign(const Exact& x, const std::string& whole, const std::string& fraction)
 {
     // Appended piece by piece: g++ 12 warns falsely (-Wrestrict) of a
     // literal + std::string.
@@ -457,6 +457,15 @@ bool isDyadic(const Exact& x)
     return x.divisor == Limbs{1};
 }
 
+bool endsInDecimal(const Exact& x)
+{
+    Limbs divisor = x.divisor;
+    while (divisor != Limbs{1})
+        if (divideSmall(divisor, 5) != 0)
+            return false;
+    return true;
+}
+
 Exact divisorOf(const Exact& x)
 {
     return normal({false, x.divisor, 0, {1}});
@@ -508,7 +517,7 @@ std::string decimal(const Exact& x, int places)
             && incrementDigits(digits.whole))
             digits.whole.insert(digits.whole.begin(), '1');
     }
-    return signed_(x, digits.whole, fraction);
+    return withSign(x, digits.whole, fraction);
 }
 
 std::string scientific(const Exact& x, int digits)
@@ -538,7 +547,7 @@ std::string scientific(const Exact& x, int digits)
     }
     char tail[16];
     std::snprintf(tail, sizeof tail, "e%+03d", exponent);
-    return signed_(x, kept.substr(0, 1), kept.substr(1)) + tail;
+    return withSign(x, kept.substr(0, 1), kept.substr(1)) + tail;
 }
 
 std::string digitsOf(const Exact& x, int significant)
@@ -551,5 +560,5 @@ std::string digitsOf(const Exact& x, int significant)
         if (shown > 0 || fraction.back() != '0')
             ++shown;
     }
-    return signed_(x, digits.whole, fraction) + (exhausted(digits) ? "" : "...");
+    return withSign(x, digits.whole, fraction) + (exhausted(digits) ? "" : "...");
 }

@@ -46,8 +46,10 @@ Exact magnitudeOf(Exact x);
 Exact scaled(Exact x, int exponent);  // x * 2^exponent, exactly
 // The exponent of the highest power of two not above |x| (x nonzero).
 int topExponent(const Exact& x);
-// Whether x is a binary fraction; its divisor as a whole number.
+// Whether x is a binary fraction; whether its decimal digits end (its
+// divisor a power of five); its divisor as a whole number.
 bool isDyadic(const Exact& x);
+bool endsInDecimal(const Exact& x);
 Exact divisorOf(const Exact& x);
 
 // x rounded to `bits` significant bits, to nearest, ties to even, with no

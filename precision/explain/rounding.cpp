@@ -5,6 +5,7 @@
 #include "show.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -103,12 +104,7 @@ std::string signOf(const Exact& x)
 // Every digit of x where they end, else the first 40 and "...".
 std::string allDigits(const Exact& x)
 {
-    // Its digits end where its divisor is a power of five.
-    Exact divisor = divisorOf(x);
-    while (!(divisor == exactDyadic(1, 0)) && isDyadic(divisor / exactDyadic(5, 0)))
-        divisor = divisor / exactDyadic(5, 0);
-    bool ends = divisor == exactDyadic(1, 0);
-    return signOf(x) + digitsOf(magnitudeOf(x), ends ? 1 << 30 : 40);
+    return signOf(x) + digitsOf(magnitudeOf(x), endsInDecimal(x) ? std::numeric_limits<int>::max() : 40);
 }
 
 const char* wayText(Rounding::Way way)

@@ -1,6 +1,7 @@
 #pragma once
 
-// How floatexplain writes numbers and roundings, the same in every table.
+// How floatexplain writes numbers, the same in every table (a rounding:
+// rounding.h).
 
 #include "exact.h"
 
