@@ -1,6 +1,6 @@
 // floatexplain op: one operation on two singles, made by the machine's own
-// single-precision arithmetic (built as the programs are), and its
-// rounding measured exactly.
+// single-precision arithmetic (built as the programs are), its rounding
+// measured exactly, and the exception flags it raised.
 
 #include "commands.h"
 #include "flags.h"
@@ -116,8 +116,8 @@ void showFlags(unsigned flags, const char* derivedFrom)
         printField("flags from", derivedFrom);
 }
 
-const char* const noFlagsKept = "the exact result (WebAssembly keeps no flags)";
-const char* const integerRounding = "the exact results (precisionx rounds in integers here)";
+const char* const noFlagsKept = "the exact result, by IEEE 754 (WebAssembly keeps no flags)";
+const char* const integerRounding = "the exact results, by IEEE 754 (precisionx rounds in integers)";
 
 // IEEE 754's answer where an operand is not finite or the divisor is zero:
 // a NaN, or an exact infinity or zero (`value`), with no rounding.
@@ -126,14 +126,17 @@ std::string specialText(char op, float a, float b, float& value)
     value = NAN;
     if (const char* why = invalidCase(op, a, b))
         return std::string("NaN: an invalid operation (") + why + ")";
+    if (std::isnan(a) && std::isnan(b))
+        return "NaN, as a and b are NaNs";
     if (std::isnan(a) || std::isnan(b))
-        return std::isnan(a) && std::isnan(b) ? "NaN, as a and b are NaNs" : std::isnan(a) ? "NaN, as a is a NaN" : "NaN, as b is a NaN";
+        return std::isnan(a) ? "NaN, as a is a NaN" : "NaN, as b is a NaN";
     float sign = std::signbit(a) != std::signbit(b) ? -1.0f : 1.0f;
     if (op == '+' || op == '-')
         value = std::isinf(a) ? a : op == '-' ? -b : b;
     else
         value = std::copysign(op == '/' && std::isinf(b) ? 0.0f : INFINITY, sign);
-    return exactText(value) + (specialFlags(op, a, b) & flagDivisionByZero ? ", exactly: a division by zero" : ", exactly");
+    bool byZero = specialFlags(op, a, b) & flagDivisionByZero;
+    return exactText(value) + (byZero ? ", exactly: a division by zero" : ", exactly");
 }
 
 // Which NaN the machine returned, told by its bits against the operands'.
@@ -150,6 +153,8 @@ std::string nanText(float result, float a, float b)
     return text + "the machine's own NaN";
 }
 
+// An operation IEEE 754 answers without rounding, as the machine made it
+// (as precisionx does, with `extended`), held against that answer.
 void showSpecial(const char* name, char op, float a, float b, float strict, unsigned raised, bool extended)
 {
     float value = 0;
@@ -175,10 +180,9 @@ void showSpecial(const char* name, char op, float a, float b, float strict, unsi
         printField("rounding", "none: the operation is exact");
     }
     showFlags(derivedFrom ? specialFlags(op, a, b) : raised, derivedFrom);
+    bool same = std::bit_cast<std::uint32_t>(strict) == std::bit_cast<std::uint32_t>(result);
     if (extended)
-        printField("strict", bitsOf(strict) + (std::bit_cast<std::uint32_t>(strict) == std::bit_cast<std::uint32_t>(result)
-                                                   ? ": the same in strict single precision"
-                                                   : ": another in strict single precision"));
+        printField("strict", bitsOf(strict) + (same ? ": the same" : ": another") + " in strict single precision");
 }
 
 // The operation as precisionx makes it: the 64-bit rounding and the store

@@ -160,6 +160,11 @@ OP_01_TIMES_10 = """\
   flags:       inexact
 """
 
+# WebAssembly keeps no exception flags: there floatexplain derives them, and
+# says so under them.
+FLAGS_DERIVED = "node" in os.environ.get("PROGRAM_EMULATOR", "")
+DERIVED_NOTE = "theexactresult,byIEEE754(WebAssemblykeepsnoflags)"
+
 SMALLEST = Fraction(1, 2 ** 149)
 # (number, fields), the fields' blanks left out as fields() leaves them.
 VALUES = [
@@ -215,12 +220,55 @@ OPERATIONS = [
                               "rounding": "up,toinfinity:halfanulpormorepastthelargestsingle"}),
     ("1", "/", "3", {"a/b": "1/3=0.3333333333333333333333333333333333333333...",
                      "rounding": "up,by+0.000000009934107462565104166666666666666666666666...(+0.333333333333...ulp)"}),
-    ("1", "/", "0", {"a/b": "inf,exactly:adivisionbyzero", "rounded": "7f800000=inf(inf)"}),
     # A quotient in lowest terms; 16777217 is read as 2^24, a tie to even.
     ("6", "/", "9", {"a/b": "2/3=0." + "6" * 40 + "..."}),
     ("16777217", "+", "0", {"a": "16777217,storedas4b800000=16777216(readroundeddown,tietoeven)",
                             "a+b": "16777216,exactly"}),
     ("-1", "*", "0", {"a*b": "0,exactly", "rounded": "80000000=-0(-0.000000e+00)", "rounding": "none:theoperationisexact"}),
+]
+
+# Operations whose flags or special values IEEE 754 fixes, derived by hand:
+# (a, op, b, the result's bits, or "nan" for any quiet NaN, the exact
+# result as shown (None: checked by the model below), the flags).
+SPECIAL_OPERATIONS = [
+    ("inf", "+", "1", "7f800000", "inf,exactly", "none"),
+    ("1e39", "-", "1e39", "nan", "NaN:aninvalidoperation(inf-inf)", "invalidoperation"),  # both read as inf
+    ("-inf", "+", "inf", "nan", "NaN:aninvalidoperation(inf-inf)", "invalidoperation"),
+    ("-inf", "-", "inf", "ff800000", "-inf,exactly", "none"),
+    ("0", "*", "-inf", "nan", "NaN:aninvalidoperation(0*inf)", "invalidoperation"),
+    ("-inf", "*", "-2", "7f800000", "inf,exactly", "none"),
+    ("0", "/", "0", "nan", "NaN:aninvalidoperation(0/0)", "invalidoperation"),
+    ("inf", "/", "-inf", "nan", "NaN:aninvalidoperation(inf/inf)", "invalidoperation"),
+    # An exact infinity from finite operands: a division by zero; from an
+    # infinite one, none.
+    ("1", "/", "0", "7f800000", "inf,exactly:adivisionbyzero", "divisionbyzero"),
+    ("-1", "/", "0", "ff800000", "-inf,exactly:adivisionbyzero", "divisionbyzero"),
+    ("1e-45", "/", "-0", "ff800000", "-inf,exactly:adivisionbyzero", "divisionbyzero"),
+    ("inf", "/", "0", "7f800000", "inf,exactly", "none"),
+    ("1", "/", "inf", "00000000", "0,exactly", "none"),
+    ("-1", "/", "inf", "80000000", "-0,exactly", "none"),
+    # A quiet NaN passes through; a signaling one is an invalid operation.
+    ("nan", "+", "1", "nan", "NaN,asaisaNaN", "none"),
+    ("2", "*", "-nan", "nan", "NaN,asbisaNaN", "none"),
+    ("nan", "/", "0", "nan", "NaN,asaisaNaN", "none"),
+    ("0x7f800001", "+", "1", "nan", "NaN:aninvalidoperation(asignalingNaN)", "invalidoperation"),
+    ("nan", "-", "0xffa00000", "nan", "NaN:aninvalidoperation(asignalingNaN)", "invalidoperation"),
+    # Finite operands: 0.5 + 0.25 is exact; 0.1 * 10 is 1 + 2^-26, rounded.
+    ("0.5", "+", "0.25", "3f400000", None, "none"),
+    ("0.1", "*", "10", "3f800000", None, "inexact"),
+    # (2^24 - 1) 2^104 + 2^103 is halfway to 2^128, and the largest single
+    # is odd: the tie goes up, past it. 2^102 more is a quarter of its ulp.
+    ("0x7f7fffff", "+", "0x73000000", "7f800000", None, "overflow,inexact"),
+    ("0x7f7fffff", "+", "0x72800000", "7f7fffff", None, "inexact"),
+    # 2^-149 / 2 ties to the even 0, 3 * 2^-150 to 2 * 2^-149: tiny and
+    # inexact. 2 * 2^-149 / 2 is tiny but exact: no underflow.
+    ("0x00000001", "/", "2", "00000000", None, "underflow,inexact"),
+    ("0x00000003", "*", "0.5", "00000002", None, "underflow,inexact"),
+    ("0x00000002", "*", "0.5", "00000001", None, "none"),
+    ("0x00800000", "-", "0x00800001", "80000001", None, "none"),
+    # (1 + 2^-23)(1 - 2^-23) 2^-126 = (1 - 2^-46) 2^-126: tiny before
+    # rounding, not after (to 24 bits it is 2^-126). Platforms choose.
+    ("0x3f800001", "*", "0x007fffff", "00800000", None, ("inexact", "underflow,inexact")),
 ]
 
 USAGE_ERRORS = [
@@ -236,8 +284,9 @@ USAGE_ERRORS = [
 def check_transcripts(tally, args):
     tally.expect_run("value 0.1", blackbox.run(args.bin, "floatexplain", arguments=["value", "0.1"]),
                      VALUE_01.encode(), 0)
+    note = "  flags from:  the exact result, by IEEE 754 (WebAssembly keeps no flags)\n" if FLAGS_DERIVED else ""
     tally.expect_run("op 0.1 * 10", blackbox.run(args.bin, "floatexplain", arguments=["op", "0.1", "*", "10"]),
-                     OP_01_TIMES_10.encode(), 0)
+                     (OP_01_TIMES_10 + note).encode(), 0)
 
 
 def check_wide(tally, label, got, text):
@@ -257,6 +306,33 @@ def check_values(tally, args):
                 and text.endswith(VALUE_01))
 
 
+def check_flags_note(shown):
+    """'' if the flags' note is there exactly where they are derived."""
+    note = shown.get("flagsfrom")
+    want = DERIVED_NOTE if FLAGS_DERIVED else None
+    return "" if note == want else f"flags from {note}, want {want}"
+
+
+def check_special(tally, args):
+    for a, op, b, result, exact, flags in SPECIAL_OPERATIONS:
+        got, text = run(args, "op", a, op, b)
+        shown = fields(text)
+        wrong = []
+        if result == "nan":
+            # IEEE 754 leaves the NaN's bits to the machine, but quiet.
+            bits = shown.get("result", "")
+            if not re.fullmatch(r"[0-9a-f]{8}=nan:.*", bits) or int(bits[:8], 16) & 0x7fc00000 != 0x7fc00000:
+                wrong.append(f"result {bits}")
+        elif not shown.get("rounded", "").startswith(result + "="):
+            wrong.append(f"rounded {shown.get('rounded')}")
+        if exact and shown.get(f"a{op}b") != exact:
+            wrong.append(f"a{op}b {shown.get(f'a{op}b')}")
+        if shown.get("flags") not in ((flags,) if isinstance(flags, str) else flags):
+            wrong.append(f"flags {shown.get('flags')}")
+        wrong.append(check_flags_note(shown))
+        tally.check(f"op {a} {op} {b}", got.status == 0 and not any(wrong), f"{got.status} {wrong} {got.stderr}")
+
+
 def check_operations(tally, args):
     for a, op, b, want in OPERATIONS:
         got, text = run(args, "op", a, op, b)
@@ -266,18 +342,95 @@ def check_operations(tally, args):
         tally.check(f"op {a} {op} {b}", not wrong, str(wrong))
 
 
+# Singles at the edges: infinities, quiet and signaling NaNs (one with a
+# payload), zeros of both signs, the largest finite, the subnormals' ends
+# and the smallest normal.
+EDGE_SINGLES = [0x7f800000, 0xff800000, 0x7fc00000, 0xffc00000, 0x7f800001, 0xffa00000, 0x7fc12345,
+                0x00000000, 0x80000000, 0x7f7fffff, 0xff7fffff, 0x00000001, 0x807fffff, 0x00800000]
+
+
 def random_single(rng):
     """Mostly nearby exponents (so that sums round), some anywhere, some
-    subnormal, as a bit pattern of a finite single."""
+    subnormal, some at the edges, as a bit pattern."""
     kind = rng.random()
     sign = rng.getrandbits(1) << 31
-    if kind < 0.6:
+    if kind < 0.5:
         biased = rng.randint(120, 134)
-    elif kind < 0.85:
+    elif kind < 0.7:
         biased = rng.randint(1, 254)
-    else:
+    elif kind < 0.85:
         biased = 0
+    else:
+        return rng.choice(EDGE_SINGLES)
     return sign | biased << 23 | rng.getrandbits(23)
+
+
+def is_nan(pattern):
+    return pattern & 0x7f800000 == 0x7f800000 and pattern & 0x7fffff != 0
+
+
+def is_inf(pattern):
+    return pattern & 0x7fffffff == 0x7f800000
+
+
+def special_model(a, op, b):
+    """IEEE 754's answer where an operand is not finite or a divisor is 0:
+    (the result's bits, or "nan", and the flags), else None."""
+    invalid = ("nan", "invalidoperation")
+    if is_nan(a) or is_nan(b):
+        # A signaling NaN has the first bit of its significand clear.
+        return invalid if any(is_nan(p) and not p & 0x400000 for p in (a, b)) else ("nan", "none")
+    zero_a, zero_b = a & 0x7fffffff == 0, b & 0x7fffffff == 0
+    sign = (a ^ b) >> 31
+    if op in "+-":
+        if not (is_inf(a) or is_inf(b)):
+            return None
+        b_sign = (b >> 31) ^ (op == "-")
+        if is_inf(a) and is_inf(b) and a >> 31 != b_sign:
+            return invalid
+        return "%08x" % ((a >> 31 if is_inf(a) else b_sign) << 31 | 0x7f800000), "none"
+    if op == "*":
+        if not (is_inf(a) or is_inf(b)):
+            return None
+        return invalid if zero_a or zero_b else ("%08x" % (sign << 31 | 0x7f800000), "none")
+    if not (is_inf(a) or is_inf(b) or zero_b):
+        return None
+    if (zero_a and zero_b) or (is_inf(a) and is_inf(b)):
+        return invalid
+    if is_inf(b):
+        return "%08x" % (sign << 31), "none"
+    return "%08x" % (sign << 31 | 0x7f800000), "none" if is_inf(a) else "divisionbyzero"
+
+
+def rounding_flags(exact, stored, wide=None):
+    """The flags rounding exact to the single `stored` raises (through the
+    64-bit `wide`, if given): each way platforms detect a tiny result, after
+    rounding to 24 bits or before."""
+    if stored in (INF, -INF):
+        return {"overflow,inexact"}
+    if stored == exact:
+        return {"none"}
+    last = exact if wide is None else wide
+    if stored == last:  # only the 64-bit rounding was inexact
+        return {"inexact"}
+    tiny = {abs(round_bits(last, 24)) < Fraction(1, 2 ** 126), abs(last) < Fraction(1, 2 ** 126)}
+    return {"underflow,inexact" if t else "inexact" for t in tiny}
+
+
+def check_random_special(a, op, b, want, extended, shown):
+    """The shown result and flags against special_model's; '' if they agree."""
+    bits_wanted, flags = want
+    if bits_wanted == "nan":
+        result = shown.get("result", "")
+        if not re.fullmatch(r"[0-9a-f]{8}=nan:.*", result) or int(result[:8], 16) & 0x7fc00000 != 0x7fc00000:
+            return f"result {result}, want a quiet NaN"
+    elif not shown.get("rounded", "").startswith(bits_wanted + "="):
+        return f"rounded {shown.get('rounded')}, want {bits_wanted}"
+    if shown.get("flags") != flags:
+        return f"flags {shown.get('flags')}, want {flags}"
+    if extended and not shown.get("strict", "").endswith(":thesameinstrictsingleprecision"):
+        return f"strict {shown.get('strict')}"
+    return ""
 
 
 def check_random(tally, args, count):
@@ -286,19 +439,28 @@ def check_random(tally, args, count):
     for _ in range(count):
         op = rng.choice("+-*/")
         a, b = random_single(rng), random_single(rng)
-        if op == "/" and b & 0x7fffffff == 0:
-            continue
-        x, y = from_bits(a), from_bits(b)
-        exact = {"+": x + y, "-": x - y, "*": x * y, "/": x / y if y else None}[op]
-        rounded, tie = to_single(exact)
         extended = rng.random() < 0.25
         got, text = run(args, "op", *["--extended"] * extended, "0x%08x" % a, op, "0x%08x" % b)
         shown = fields(text)
         label = f"op {'--extended ' * extended}0x{a:08x} {op} 0x{b:08x}"
+        if got.status != 0 or any(len(line) > 80 for line in text.splitlines()):
+            failures.append(f"{label}: status {got.status} or a long line")
+            continue
+        special = special_model(a, op, b)
+        if special:
+            why = check_random_special(a, op, b, special, extended, shown)
+            if why:
+                failures.append(f"{label}: {why}")
+            continue
+        x, y = from_bits(a), from_bits(b)
+        exact = {"+": x + y, "-": x - y, "*": x * y, "/": x / y if y else None}[op]
+        rounded, tie = to_single(exact)
+        wide = round_bits(exact, 64) if extended else None
+        if shown.get("flags") not in rounding_flags(exact, rounded, wide):
+            failures.append(f"{label}: flags {shown.get('flags')}, want {rounding_flags(exact, rounded, wide)}")
         if extended and rounded not in (INF, -INF):
             # precisionx's two roundings; from 64 bits to 24 a second
             # rounding never moves a single operation's result (64 >= 2 * 24 + 2).
-            wide = round_bits(exact, 64)
             wide_shown = shown.get("to64bits", "").removesuffix(",exact")
             stored = shown.get("tosingle", "").split("=")[0]
             if not re.fullmatch(r"-?[\d.]+", wide_shown) or Fraction(wide_shown) != wide:
@@ -311,9 +473,6 @@ def check_random(tally, args, count):
                                  exact, rounded, tie)
             if why:
                 failures.append(f"{label}: in all: {why}")
-            continue
-        if got.status != 0 or any(len(line) > 80 for line in text.splitlines()):
-            failures.append(f"{label}: status {got.status} or a long line")
             continue
         if rounded in (INF, -INF):
             if not shown.get("tosingle" if extended else "rounded", "").startswith("7f800000=inf" if rounded > 0 else "ff800000=-inf"):
@@ -423,6 +582,7 @@ def main():
     check_transcripts(tally, args)
     check_values(tally, args)
     check_operations(tally, args)
+    check_special(tally, args)
     # Under an emulator each run costs some fifty native ones: where the
     # programs run slowly, fewer draws, which still reach every branch of
     # the arithmetic.
