@@ -11,15 +11,15 @@
 
 namespace {
 
-Ratio exactOf(char op, float a, float b)
+Exact exactOf(char op, float a, float b)
 {
     switch (op) {
     case '+':
-        return {exactSingle(a) + exactSingle(b), 1};
+        return exactSingle(a) + exactSingle(b);
     case '-':
-        return {exactSingle(a) - exactSingle(b), 1};
+        return exactSingle(a) - exactSingle(b);
     case '*':
-        return {exactProduct(a, b), 1};
+        return exactProduct(a, b);
     default:
         return exactQuotient(a, b);
     }
