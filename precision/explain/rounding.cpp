@@ -107,6 +107,12 @@ std::string allDigits(const Exact& x)
     return signOf(x) + digitsOf(magnitudeOf(x), endsInDecimal(x) ? std::numeric_limits<int>::max() : 40);
 }
 
+// A count of ulps, short: "+0.333 ulp", or "exact".
+std::string ulpsText(const Exact& ulps)
+{
+    return isZero(ulps) ? "exact" : signOf(ulps) + shortUlps(magnitudeOf(ulps)) + " ulp";
+}
+
 const char* wayText(Rounding::Way way)
 {
     return way == Rounding::Way::up ? "up" : "down";
@@ -129,9 +135,7 @@ Rounding roundingTo64(const Exact& exact, const Exact& stored, int ulpExponent)
 
 std::string errorText(const Exact& error, int ulpExponent)
 {
-    if (isZero(error))
-        return "exact";
-    return signOf(error) + shortUlps(magnitudeOf(scaled(error, -ulpExponent))) + " ulp";
+    return ulpsText(scaled(error, -ulpExponent));
 }
 
 std::string roundingText(const Rounding& rounding, Width width)
@@ -139,7 +143,7 @@ std::string roundingText(const Rounding& rounding, Width width)
     if (rounding.way == Rounding::Way::none)
         return "exact";
     const char* tie = rounding.tie ? ", tie to even" : "";
-    std::string ulps = errorText(rounding.error, rounding.ulpExponent);
+    std::string ulps = ulpsText(rounding.ulps);
     switch (width) {
     case Width::full: {
         std::string text = wayText(rounding.way) + std::string(", by ") + allDigits(rounding.error) + " ("
