@@ -16,7 +16,7 @@ inline constexpr unsigned flagOverflow = 4;
 inline constexpr unsigned flagUnderflow = 8;
 inline constexpr unsigned flagInexact = 16;
 
-// WebAssembly has no flags: <cfenv> is there, but nothing ever sets one.
+// WebAssembly has no flags: <cfenv> is there, but names none or never sets one.
 #ifdef __wasm__
 inline constexpr bool flagsKept = false;
 #else

@@ -13,16 +13,10 @@ namespace {
 
 Exact exactOf(char op, float a, float b)
 {
-    switch (op) {
-    case '+':
-        return exactSingle(a) + exactSingle(b);
-    case '-':
-        return exactSingle(a) - exactSingle(b);
-    case '*':
-        return exactProduct(a, b);
-    default:
+    if (op == '/')
         return exactQuotient(a, b);
-    }
+    Exact x = exactSingle(a), y = exactSingle(b);
+    return op == '*' ? exactProduct(a, b) : op == '+' ? x + y : x - y;
 }
 
 // Where this machine detects a tiny result: (1 + 2^-23)(1 - 2^-23) 2^-126
@@ -42,17 +36,11 @@ float randomSingle(std::mt19937& rng)
                                           0x80000000, 0x7f7fffff, 0x00000001, 0x807fffff, 0x00800000};
     auto bits = [&rng] { return static_cast<std::uint32_t>(rng()); };
     std::uint32_t sign = bits() & 0x80000000u, fraction = bits() & 0x7fffffu;
-    switch (rng() % 8) {
-    case 0:
-        return std::bit_cast<float>(edges[rng() % std::size(edges)]);
-    case 1:
-        return std::bit_cast<float>(sign | fraction);
-    case 2:
-    case 3:
-        return std::bit_cast<float>(sign | (1 + bits() % 254) << 23 | fraction);
-    default:
-        return std::bit_cast<float>(sign | (120 + bits() % 15) << 23 | fraction);
-    }
+    std::uint32_t kind = bits() % 8;
+    if (kind == 0)
+        return std::bit_cast<float>(edges[bits() % std::size(edges)]);
+    std::uint32_t biased = kind == 1 ? 0 : kind < 4 ? 1 + bits() % 254 : 120 + bits() % 15;
+    return std::bit_cast<float>(sign | biased << 23 | fraction);
 }
 
 }  // namespace

@@ -232,40 +232,28 @@ OPERATIONS = [
 # result as shown (None: checked by the model below), the flags).
 SPECIAL_OPERATIONS = [
     ("inf", "+", "1", "7f800000", "inf,exactly", "none"),
-    ("1e39", "-", "1e39", "nan", "NaN:aninvalidoperation(inf-inf)", "invalidoperation"),  # both read as inf
+    # Both read as inf, which reading 1e39 (an overflow) must not flag.
+    ("1e39", "-", "1e39", "nan", "NaN:aninvalidoperation(inf-inf)", "invalidoperation"),
     ("-inf", "+", "inf", "nan", "NaN:aninvalidoperation(inf-inf)", "invalidoperation"),
-    ("-inf", "-", "inf", "ff800000", "-inf,exactly", "none"),
     ("0", "*", "-inf", "nan", "NaN:aninvalidoperation(0*inf)", "invalidoperation"),
-    ("-inf", "*", "-2", "7f800000", "inf,exactly", "none"),
     ("0", "/", "0", "nan", "NaN:aninvalidoperation(0/0)", "invalidoperation"),
     ("inf", "/", "-inf", "nan", "NaN:aninvalidoperation(inf/inf)", "invalidoperation"),
-    # An exact infinity from finite operands: a division by zero; from an
-    # infinite one, none.
-    ("1", "/", "0", "7f800000", "inf,exactly:adivisionbyzero", "divisionbyzero"),
+    # An exact infinity from finite operands is a division by zero; from an
+    # infinite one, nothing.
     ("-1", "/", "0", "ff800000", "-inf,exactly:adivisionbyzero", "divisionbyzero"),
-    ("1e-45", "/", "-0", "ff800000", "-inf,exactly:adivisionbyzero", "divisionbyzero"),
     ("inf", "/", "0", "7f800000", "inf,exactly", "none"),
-    ("1", "/", "inf", "00000000", "0,exactly", "none"),
     ("-1", "/", "inf", "80000000", "-0,exactly", "none"),
     # A quiet NaN passes through; a signaling one is an invalid operation.
-    ("nan", "+", "1", "nan", "NaN,asaisaNaN", "none"),
     ("2", "*", "-nan", "nan", "NaN,asbisaNaN", "none"),
-    ("nan", "/", "0", "nan", "NaN,asaisaNaN", "none"),
     ("0x7f800001", "+", "1", "nan", "NaN:aninvalidoperation(asignalingNaN)", "invalidoperation"),
-    ("nan", "-", "0xffa00000", "nan", "NaN:aninvalidoperation(asignalingNaN)", "invalidoperation"),
-    # Finite operands: 0.5 + 0.25 is exact; 0.1 * 10 is 1 + 2^-26, rounded.
-    ("0.5", "+", "0.25", "3f400000", None, "none"),
+    # 0.1 * 10 is 1 + 2^-26, rounded. (2^24 - 1) 2^104 + 2^103 is halfway to
+    # 2^128, and the largest single is odd: the tie goes up, past it.
     ("0.1", "*", "10", "3f800000", None, "inexact"),
-    # (2^24 - 1) 2^104 + 2^103 is halfway to 2^128, and the largest single
-    # is odd: the tie goes up, past it. 2^102 more is a quarter of its ulp.
     ("0x7f7fffff", "+", "0x73000000", "7f800000", None, "overflow,inexact"),
-    ("0x7f7fffff", "+", "0x72800000", "7f7fffff", None, "inexact"),
-    # 2^-149 / 2 ties to the even 0, 3 * 2^-150 to 2 * 2^-149: tiny and
-    # inexact. 2 * 2^-149 / 2 is tiny but exact: no underflow.
+    # 2^-149 / 2 ties to the even 0: tiny and inexact. 2^-148 / 2 is tiny
+    # but exact: no underflow.
     ("0x00000001", "/", "2", "00000000", None, "underflow,inexact"),
-    ("0x00000003", "*", "0.5", "00000002", None, "underflow,inexact"),
     ("0x00000002", "*", "0.5", "00000001", None, "none"),
-    ("0x00800000", "-", "0x00800001", "80000001", None, "none"),
     # (1 + 2^-23)(1 - 2^-23) 2^-126 = (1 - 2^-46) 2^-126: tiny before
     # rounding, not after (to 24 bits it is 2^-126). Platforms choose.
     ("0x3f800001", "*", "0x007fffff", "00800000", None, ("inexact", "underflow,inexact")),
@@ -306,30 +294,13 @@ def check_values(tally, args):
                 and text.endswith(VALUE_01))
 
 
-def check_flags_note(shown):
-    """'' if the flags' note is there exactly where they are derived."""
-    note = shown.get("flagsfrom")
-    want = DERIVED_NOTE if FLAGS_DERIVED else None
-    return "" if note == want else f"flags from {note}, want {want}"
-
-
 def check_special(tally, args):
     for a, op, b, result, exact, flags in SPECIAL_OPERATIONS:
         got, text = run(args, "op", a, op, b)
         shown = fields(text)
-        wrong = []
-        if result == "nan":
-            # IEEE 754 leaves the NaN's bits to the machine, but quiet.
-            bits = shown.get("result", "")
-            if not re.fullmatch(r"[0-9a-f]{8}=nan:.*", bits) or int(bits[:8], 16) & 0x7fc00000 != 0x7fc00000:
-                wrong.append(f"result {bits}")
-        elif not shown.get("rounded", "").startswith(result + "="):
-            wrong.append(f"rounded {shown.get('rounded')}")
-        if exact and shown.get(f"a{op}b") != exact:
-            wrong.append(f"a{op}b {shown.get(f'a{op}b')}")
-        if shown.get("flags") not in ((flags,) if isinstance(flags, str) else flags):
-            wrong.append(f"flags {shown.get('flags')}")
-        wrong.append(check_flags_note(shown))
+        note = shown.get("flagsfrom")
+        wrong = [result_wrong(shown, result, flags), exact and shown.get(f"a{op}b") != exact and shown.get(f"a{op}b"),
+                 note != (DERIVED_NOTE if FLAGS_DERIVED else None) and f"flags from {note}"]
         tally.check(f"op {a} {op} {b}", got.status == 0 and not any(wrong), f"{got.status} {wrong} {got.stderr}")
 
 
@@ -417,19 +388,17 @@ def rounding_flags(exact, stored, wide=None):
     return {"underflow,inexact" if t else "inexact" for t in tiny}
 
 
-def check_random_special(a, op, b, want, extended, shown):
-    """The shown result and flags against special_model's; '' if they agree."""
-    bits_wanted, flags = want
-    if bits_wanted == "nan":
-        result = shown.get("result", "")
-        if not re.fullmatch(r"[0-9a-f]{8}=nan:.*", result) or int(result[:8], 16) & 0x7fc00000 != 0x7fc00000:
-            return f"result {result}, want a quiet NaN"
-    elif not shown.get("rounded", "").startswith(bits_wanted + "="):
-        return f"rounded {shown.get('rounded')}, want {bits_wanted}"
-    if shown.get("flags") != flags:
+def result_wrong(shown, result, flags):
+    """'' if the result's bits (or "nan": any quiet NaN, whose bits IEEE 754
+    leaves to the machine) and the flags (one or any of several) are shown."""
+    if result == "nan":
+        bits = shown.get("result", "")
+        if not re.fullmatch(r"[0-9a-f]{8}=nan:.*", bits) or int(bits[:8], 16) & 0x7fc00000 != 0x7fc00000:
+            return f"result {bits}, want a quiet NaN"
+    elif not shown.get("rounded", "").startswith(result + "="):
+        return f"rounded {shown.get('rounded')}, want {result}"
+    if shown.get("flags") not in ((flags,) if isinstance(flags, str) else flags):
         return f"flags {shown.get('flags')}, want {flags}"
-    if extended and not shown.get("strict", "").endswith(":thesameinstrictsingleprecision"):
-        return f"strict {shown.get('strict')}"
     return ""
 
 
@@ -448,7 +417,9 @@ def check_random(tally, args, count):
             continue
         special = special_model(a, op, b)
         if special:
-            why = check_random_special(a, op, b, special, extended, shown)
+            why = result_wrong(shown, *special)
+            if extended and not why and not shown.get("strict", "").endswith(":thesameinstrictsingleprecision"):
+                why = f"strict {shown.get('strict')}"
             if why:
                 failures.append(f"{label}: {why}")
             continue
