@@ -491,11 +491,15 @@ double toDouble(const Exact& x)
 {
     if (isZero(x))
         return 0;
-    // A quotient of 64 bits or so, then its power of two.
+    // A quotient of 64 bits or so, then its power of two; a binary
+    // fraction (sum --data asks at every step) needs no division.
     int shift = 64 - (bitLength(x.magnitude) - bitLength(x.divisor));
-    Limbs remainder;
-    Limbs q = divide(shift > 0 ? shiftedLeft(x.magnitude, shift) : x.magnitude,
-                     shift < 0 ? shiftedLeft(x.divisor, -shift) : x.divisor, remainder);
+    Limbs remainder, q;
+    if (isDyadic(x))
+        q = shift < 0 ? shiftedRight(x.magnitude, -shift) : shiftedLeft(x.magnitude, shift);
+    else
+        q = divide(shift > 0 ? shiftedLeft(x.magnitude, shift) : x.magnitude,
+                   shift < 0 ? shiftedLeft(x.divisor, -shift) : x.divisor, remainder);
     double value = 0;
     for (std::size_t k = q.size(); k-- > 0;)
         value = value * 0x1p32 + q[k];
