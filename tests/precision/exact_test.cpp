@@ -83,7 +83,7 @@ TEST(Exact, BothShiftDirections)
     EXPECT_EQ(decimal(exactDyadic(top, 1)), "18446744073709551616");
 }
 
-TEST(Exact, EndsOfTheRange)
+TEST(Exact, FarPowersAndTheSinglesEnds)
 {
     // 2^-384 = 5^384 / 10^384: 384 places, ending as every even power of 5
     // from 5^4 on, in 625.
@@ -91,7 +91,7 @@ TEST(Exact, EndsOfTheRange)
     EXPECT_EQ(smallest.size(), 386u);
     EXPECT_EQ(smallest.substr(smallest.size() - 3), "625");
     EXPECT_EQ(smallest.find_first_not_of("0."), 117u);  // 2^-384 = 2.5e-116
-    // Just below 2^319: 2^318 and the widest significand at the top.
+    // 2^318, and the widest significand at 2^255.
     EXPECT_EQ(scientific(exactDyadic(1, 318), 5), "5.3400e+95");  // 2^318 = 5.339967...e95
     EXPECT_FALSE(isNegative(exactDyadic(UINT64_MAX, 255)));
     EXPECT_EQ(compare(exactDyadic(UINT64_MAX, 255), exactDyadic(1, 318)), 1);
