@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "exact.h"
 #include "precision.h"
+#include "rounding.h"
 #include "show.h"
 
 #include <cstdio>
@@ -26,8 +27,9 @@ bool wide;  // the full table, past 80 columns
 
 void showRow(const Operation& operation)
 {
-    std::string error = inUlps(exactSingle(operation.rounded) - operation.exact, operation.rounded);
-    std::string way = direction(operation.exact, operation.rounded);
+    Rounding rounding = roundingToSingle(operation.exact, operation.rounded);
+    std::string error = roundingText(rounding, Width::ulps);
+    std::string way = roundingText(rounding, Width::direction);
     if (wide) {
         printRow("%-16s  %-19s  %-30s  %s %-13e  %-12s  %s", operation.name, operation.operands.c_str(),
                  decimal(operation.exact).c_str(), bitsOf(operation.rounded).c_str(),
@@ -80,7 +82,7 @@ int distributiveCommand(int argc, char** argv)
     std::printf("\nLine 1 - Line 2 = %s\n", decimal(exactSingle(d) - exactSingle(e)).c_str());
     for (const Operation& operation : operations) {
         Exact error = exactSingle(operation.rounded) - operation.exact;
-        if (!(error == Exact{0, 0}))
+        if (!isZero(error))
             std::printf("%s rounded by %s\n", operation.name, decimal(error).c_str());
     }
     return 0;

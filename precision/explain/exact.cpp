@@ -1,123 +1,273 @@
-// Fixed point in 64-bit words, multiplied and divided in 32-bit halves, so
-// that it is the same on every target, 32-bit ones included.
+// Whole numbers in 32-bit limbs, multiplied and divided in 64-bit words, so
+// that the arithmetic is the same on every target, 32-bit ones included.
 
 #include "exact.h"
 
 #include "show.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <numeric>
 
 namespace {
 
-constexpr int fractionBits = 64 * exactFractionWords;
-constexpr int limbs = 2 * exactWords;  // 32-bit halves of the words
-constexpr int signBit = 64 * exactWords - 1;
+using Limbs = std::vector<std::uint32_t>;
 
-std::uint64_t limb(const Exact& x, int k)
+void trim(Limbs& a)
 {
-    return x.words[k / 2] >> (k % 2 * 32) & 0xffffffff;
+    while (!a.empty() && a.back() == 0)
+        a.pop_back();
 }
 
-void setLimb(Exact& x, int k, std::uint64_t value)
+Limbs limbsOf(std::uint64_t value)
 {
-    int shift = k % 2 * 32;
-    x.words[k / 2] = (x.words[k / 2] & ~(std::uint64_t{0xffffffff} << shift)) | value << shift;
+    Limbs a;
+    for (; value; value >>= 32)
+        a.push_back(static_cast<std::uint32_t>(value));
+    return a;
 }
 
-Exact magnitudeOf(Exact x)
+int bitLength(const Limbs& a)
 {
-    return isNegative(x) ? -x : x;
+    return a.empty() ? 0 : 32 * static_cast<int>(a.size() - 1) + static_cast<int>(std::bit_width(a.back()));
 }
 
-// The index of x's highest set bit, or -1 for 0 (x non-negative).
-int topBit(const Exact& x)
+int trailingZeros(const Limbs& a)
 {
-    for (int w = exactWords - 1; w >= 0; --w)
-        if (x.words[w])
-            return 64 * w + static_cast<int>(std::bit_width(x.words[w])) - 1;
-    return -1;
-}
-
-// Whether any of x's lowest `count` bits is set.
-bool anyBelow(const Exact& x, int count)
-{
-    for (int w = 0; w < exactWords && count > 0; ++w, count -= 64) {
-        std::uint64_t mask = count >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
-        if (x.words[w] & mask)
-            return true;
+    int zeros = 0;
+    for (std::uint32_t limb : a) {
+        if (limb)
+            return zeros + std::countr_zero(limb);
+        zeros += 32;
     }
-    return false;
+    return zeros;
 }
 
-// x * 2^shift for a non-negative x, |shift| < 704, checked by the caller.
-Exact shifted(const Exact& x, int shift)
+int compareLimbs(const Limbs& a, const Limbs& b)
 {
-    Exact result{};
-    for (int bit = 0; bit < 64 * exactWords; ++bit) {
-        int from = bit - shift;
-        if (from >= 0 && from < 64 * exactWords && (x.words[from / 64] >> (from % 64) & 1))
-            result.words[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    for (std::size_t k = a.size(); k-- > 0;)
+        if (a[k] != b[k])
+            return a[k] < b[k] ? -1 : 1;
+    return 0;
+}
+
+Limbs add(const Limbs& a, const Limbs& b)
+{
+    Limbs sum(std::max(a.size(), b.size()) + 1, 0);
+    std::uint64_t carry = 0;
+    for (std::size_t k = 0; k < sum.size(); ++k) {
+        carry += (k < a.size() ? a[k] : 0) + std::uint64_t{k < b.size() ? b[k] : 0};
+        sum[k] = static_cast<std::uint32_t>(carry);
+        carry >>= 32;
     }
+    trim(sum);
+    return sum;
+}
+
+// a - b, with a >= b.
+Limbs subtract(Limbs a, const Limbs& b)
+{
+    std::uint64_t borrow = 0;
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        std::uint64_t take = (k < b.size() ? b[k] : 0) + borrow;
+        borrow = a[k] < take;
+        a[k] = static_cast<std::uint32_t>(a[k] - take);
+    }
+    trim(a);
+    return a;
+}
+
+Limbs multiply(const Limbs& a, const Limbs& b)
+{
+    if (a.empty() || b.empty())
+        return {};
+    Limbs product(a.size() + b.size(), 0);
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        std::uint64_t carry = 0;
+        for (std::size_t j = 0; j < b.size(); ++j) {
+            carry += std::uint64_t{a[i]} * b[j] + product[i + j];
+            product[i + j] = static_cast<std::uint32_t>(carry);
+            carry >>= 32;
+        }
+        product[i + b.size()] = static_cast<std::uint32_t>(carry);
+    }
+    trim(product);
+    return product;
+}
+
+void multiplySmall(Limbs& a, std::uint32_t factor)
+{
+    std::uint64_t carry = 0;
+    for (std::uint32_t& limb : a) {
+        carry += std::uint64_t{limb} * factor;
+        limb = static_cast<std::uint32_t>(carry);
+        carry >>= 32;
+    }
+    if (carry)
+        a.push_back(static_cast<std::uint32_t>(carry));
+    trim(a);
+}
+
+// a / divisor in place, cut toward zero; the remainder.
+std::uint32_t divideSmall(Limbs& a, std::uint32_t divisor)
+{
+    std::uint64_t remainder = 0;
+    for (std::size_t k = a.size(); k-- > 0;) {
+        std::uint64_t part = remainder << 32 | a[k];
+        a[k] = static_cast<std::uint32_t>(part / divisor);
+        remainder = part % divisor;
+    }
+    trim(a);
+    return static_cast<std::uint32_t>(remainder);
+}
+
+Limbs shiftedLeft(const Limbs& a, int bits)
+{
+    if (a.empty() || bits == 0)
+        return a;
+    auto words = static_cast<std::size_t>(bits / 32);
+    int shift = bits % 32;
+    Limbs result(a.size() + words + 1, 0);
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        std::uint64_t part = std::uint64_t{a[k]} << shift;
+        result[k + words] |= static_cast<std::uint32_t>(part);
+        result[k + words + 1] |= static_cast<std::uint32_t>(part >> 32);
+    }
+    trim(result);
     return result;
 }
 
-// x / divisor for a non-negative x, cut toward zero, and what is left.
-Exact dividedBy(Exact x, std::uint32_t divisor, std::uint64_t& remainder)
+// a / 2^bits, cut toward zero.
+Limbs shiftedRight(const Limbs& a, int bits)
 {
-    remainder = 0;
-    for (int k = limbs - 1; k >= 0; --k) {
-        std::uint64_t part = remainder << 32 | limb(x, k);
-        setLimb(x, k, part / divisor);
-        remainder = part % divisor;
+    auto words = static_cast<std::size_t>(bits / 32);
+    if (words >= a.size())
+        return {};
+    int shift = bits % 32;
+    Limbs result(a.size() - words, 0);
+    for (std::size_t k = 0; k < result.size(); ++k) {
+        std::uint64_t part = a[k + words];
+        if (k + words + 1 < a.size())
+            part |= std::uint64_t{a[k + words + 1]} << 32;
+        result[k] = static_cast<std::uint32_t>(part >> shift);
+    }
+    trim(result);
+    return result;
+}
+
+// a / b cut toward zero (b nonzero), and a % b in `remainder`: bit by
+// bit, as by hand; the numbers here have a few thousand bits at most.
+Limbs divide(const Limbs& a, const Limbs& b, Limbs& remainder)
+{
+    if (b.size() == 1) {
+        Limbs quotient = a;
+        remainder = limbsOf(divideSmall(quotient, b[0]));
+        return quotient;
+    }
+    Limbs quotient(a.size(), 0);
+    remainder.clear();
+    for (int bit = bitLength(a) - 1; bit >= 0; --bit) {
+        remainder = shiftedLeft(remainder, 1);
+        if (a[static_cast<std::size_t>(bit / 32)] >> (bit % 32) & 1) {
+            if (remainder.empty())
+                remainder.push_back(0);
+            remainder[0] |= 1;
+        }
+        if (compareLimbs(remainder, b) >= 0) {
+            remainder = subtract(remainder, b);
+            quotient[static_cast<std::size_t>(bit / 32)] |= std::uint32_t{1} << (bit % 32);
+        }
+    }
+    trim(quotient);
+    return quotient;
+}
+
+// The factors of two of the magnitude move to the exponent; a zero has no
+// sign; a divisor of one limb shares no factor with the magnitude (a
+// quotient of singles shows as 4/3, not 8/6), and a longer one (a power of
+// five, from a decimal) is kept as it is.
+Exact normal(Exact x)
+{
+    trim(x.magnitude);
+    if (x.magnitude.empty())
+        return Exact{};
+    int zeros = trailingZeros(x.magnitude);
+    x.magnitude = shiftedRight(x.magnitude, zeros);
+    x.exponent += zeros;
+    if (x.divisor.size() == 1 && x.divisor[0] > 1) {
+        Limbs rest = x.magnitude;
+        std::uint32_t common = std::gcd(divideSmall(rest, x.divisor[0]), x.divisor[0]);
+        if (common > 1) {
+            divideSmall(x.magnitude, common);
+            divideSmall(x.divisor, common);
+        }
     }
     return x;
 }
 
-// The decimal digits of a non-negative numerator / divisor: the whole part
-// at once, then the fraction's one at a time.
+// |x| as a whole-number numerator over a whole-number denominator.
+void fractionOf(const Exact& x, Limbs& numerator, Limbs& denominator)
+{
+    numerator = x.exponent > 0 ? shiftedLeft(x.magnitude, x.exponent) : x.magnitude;
+    denominator = x.exponent < 0 ? shiftedLeft(x.divisor, -x.exponent) : x.divisor;
+}
+
+// The magnitudes of x and y over one divisor, at one exponent (the lower).
+void aligned(const Exact& x, const Exact& y, Limbs& a, Limbs& b, Limbs& divisor, int& exponent)
+{
+    exponent = std::min(x.exponent, y.exponent);
+    a = shiftedLeft(x.magnitude, x.exponent - exponent);
+    b = shiftedLeft(y.magnitude, y.exponent - exponent);
+    divisor = x.divisor;
+    if (compareLimbs(x.divisor, y.divisor) != 0) {
+        a = multiply(a, y.divisor);
+        b = multiply(b, x.divisor);
+        divisor = multiply(x.divisor, y.divisor);
+    }
+}
+
+std::string wholeDigits(Limbs whole)
+{
+    std::string text;
+    do {
+        text += static_cast<char>('0' + divideSmall(whole, 10));
+    } while (!whole.empty());
+    std::reverse(text.begin(), text.end());
+    return text;
+}
+
+// The decimal digits of |x|: the whole part at once, then the fraction's
+// one at a time.
 struct Digits {
     std::string whole;
-    Exact fraction;           // below 1
-    std::uint64_t remainder;  // and remainder / divisor of its last bit
-    std::uint32_t divisor;
+    Limbs remainder;  // the fraction is remainder / denominator
+    Limbs denominator;
 };
 
-Digits digitsOfMagnitude(Exact numerator, std::uint32_t divisor)
+Digits digitsOfMagnitude(const Exact& x)
 {
-    Digits digits{"", {}, 0, divisor};
-    Exact quotient = dividedBy(numerator, divisor, digits.remainder);
-    // The whole part as an integer, in the low words, for its digits.
-    Exact whole{};
-    for (int w = 0; w < exactWords; ++w) {
-        if (w < exactFractionWords)
-            digits.fraction.words[w] = quotient.words[w];
-        else
-            whole.words[w - exactFractionWords] = quotient.words[w];
-    }
-    do {
-        std::uint64_t digit = 0;
-        whole = dividedBy(whole, 10, digit);
-        digits.whole.insert(digits.whole.begin(), static_cast<char>('0' + digit));
-    } while (!isZero(whole));
+    Digits digits;
+    Limbs numerator;
+    fractionOf(x, numerator, digits.denominator);
+    digits.whole = wholeDigits(divide(numerator, digits.denominator, digits.remainder));
     return digits;
 }
 
 bool exhausted(const Digits& digits)
 {
-    return digits.remainder == 0 && isZero(digits.fraction);
+    return digits.remainder.empty();
 }
 
 char nextDigit(Digits& digits)
 {
-    // Ten times the fraction, and ten times the remainder carried into it.
-    digits.fraction = times(digits.fraction, 10);
-    std::uint64_t remainder = digits.remainder * 10;
-    digits.fraction = digits.fraction + exactDyadic(remainder / digits.divisor, -fractionBits);
-    digits.remainder = remainder % digits.divisor;
-    auto digit = static_cast<char>('0' + digits.fraction.words[exactFractionWords]);
-    digits.fraction.words[exactFractionWords] = 0;
+    multiplySmall(digits.remainder, 10);
+    char digit = '0';
+    for (; compareLimbs(digits.remainder, digits.denominator) >= 0; ++digit)
+        digits.remainder = subtract(digits.remainder, digits.denominator);
     return digit;
 }
 
@@ -135,28 +285,24 @@ bool incrementDigits(std::string& digits)
     return true;
 }
 
+std::string withSign(const Exact& x, const std::string& whole, const std::string& fraction)
+{
+    // Appended piece by piece: g++ 12 warns falsely (-Wrestrict) of a
+    // literal + std::string.
+    std::string text = isNegative(x) ? "-" : "";
+    text += whole;
+    if (!fraction.empty()) {
+        text += '.';
+        text += fraction;
+    }
+    return text;
+}
+
 }  // namespace
 
 Exact exactDyadic(std::uint64_t significand, int exponent)
 {
-    if (significand == 0)
-        return {};
-    // Where the significand's last bit lands, and its first.
-    int position = exponent + fractionBits;
-    if (position + static_cast<int>(std::bit_width(significand)) - 1 >= signBit)
-        disagree("a value beyond the exact arithmetic's range (2^319)");
-    if (position < 0) {
-        if (position <= -64 || (significand & ((std::uint64_t{1} << -position) - 1)))
-            disagree("a value below the exact arithmetic's last bit (2^-384)");
-        significand >>= -position;
-        position = 0;
-    }
-    Exact x{};
-    x.words[position / 64] = significand << (position % 64);
-    // In the top word the range check has left nothing to carry over.
-    if (position % 64 && position / 64 + 1 < exactWords)
-        x.words[position / 64 + 1] = significand >> (64 - position % 64);
-    return x;
+    return normal({false, limbsOf(significand), exponent, {1}});
 }
 
 Exact exactSingle(float x)
@@ -183,163 +329,187 @@ Exact exactExtended(Extended x)
 #endif
 }
 
-Exact exactProduct(float x, float y)
+Exact exactDecimal(bool negative, const std::string& digits, int exponent)
 {
-    if (!std::isfinite(x) || !std::isfinite(y))
-        disagree("an infinite or undefined single taken as exact");
-    SoftExtended mx = softFromSingle(std::fabs(x));
-    SoftExtended my = softFromSingle(std::fabs(y));
-    // Each significand's 24 bits sit at the top of its 64; the product of
-    // the two 24-bit parts has at most 48.
-    Exact value = exactDyadic((mx.significand >> 40) * (my.significand >> 40), mx.exponent + my.exponent + 80);
-    return std::signbit(x) != std::signbit(y) ? -value : value;
+    Limbs whole;
+    for (char digit : digits) {
+        multiplySmall(whole, 10);
+        whole = add(whole, limbsOf(static_cast<std::uint64_t>(digit - '0')));
+    }
+    // 10^e = 2^e 5^e: the fives multiply or divide.
+    Limbs fives{1};
+    for (int n = 0; n < std::abs(exponent); ++n)
+        multiplySmall(fives, 5);
+    Exact x{negative, exponent >= 0 ? multiply(whole, fives) : whole, exponent, exponent >= 0 ? Limbs{1} : fives};
+    // 0.5 is 5 / 10 = 2^-1: the fives the digits hold leave the divisor.
+    for (Limbs rest = x.magnitude; x.divisor.size() > 1 || x.divisor[0] > 1;) {
+        if (divideSmall(rest, 5) != 0)
+            break;
+        x.magnitude = rest;
+        divideSmall(x.divisor, 5);
+    }
+    return normal(x);
 }
 
-Ratio exactQuotient(float x, float y)
+Exact exactProduct(float x, float y)
+{
+    return exactSingle(x) * exactSingle(y);
+}
+
+Exact exactQuotient(float x, float y)
 {
     if (y == 0 || !std::isfinite(y))
         disagree("a quotient by zero or by an infinite single taken as exact");
-    SoftExtended my = softFromSingle(std::fabs(y));
-    std::uint64_t divisor = my.significand >> 40;
-    int exponent = my.exponent + 40;
-    int zeros = std::countr_zero(divisor);
-    divisor >>= zeros;
-    exponent += zeros;
-    Exact numerator = scaled(exactSingle(std::fabs(x)), -exponent);
-    bool negative = std::signbit(x) != std::signbit(y);
-    return {negative ? -numerator : numerator, static_cast<std::uint32_t>(divisor)};
+    return exactSingle(x) / exactSingle(y);
 }
 
-Exact operator+(Exact x, Exact y)
+Exact operator+(const Exact& x, const Exact& y)
 {
-    Exact sum{};
-    std::uint64_t carry = 0;
-    for (int w = 0; w < exactWords; ++w) {
-        std::uint64_t partial = x.words[w] + carry;
-        carry = partial < carry;
-        sum.words[w] = partial + y.words[w];
-        carry += sum.words[w] < partial;
-    }
-    if (isNegative(x) == isNegative(y) && isNegative(sum) != isNegative(x))
-        disagree("a sum beyond the exact arithmetic's range (2^319)");
-    return sum;
+    Limbs a, b, divisor;
+    int exponent = 0;
+    aligned(x, y, a, b, divisor, exponent);
+    if (x.negative == y.negative)
+        return normal({x.negative, add(a, b), exponent, divisor});
+    if (compareLimbs(a, b) >= 0)
+        return normal({x.negative, subtract(a, b), exponent, divisor});
+    return normal({y.negative, subtract(b, a), exponent, divisor});
 }
 
 Exact operator-(Exact x)
 {
-    Exact inverted{};
-    for (int w = 0; w < exactWords; ++w)
-        inverted.words[w] = ~x.words[w];
-    return inverted + exactDyadic(1, -fractionBits);
+    x.negative = !x.negative && !x.magnitude.empty();
+    return x;
 }
 
-Exact operator-(Exact x, Exact y)
+Exact operator-(const Exact& x, const Exact& y)
 {
     return x + -y;
 }
 
-bool operator==(Exact x, Exact y)
+Exact operator*(const Exact& x, const Exact& y)
+{
+    return normal({x.negative != y.negative, multiply(x.magnitude, y.magnitude), x.exponent + y.exponent,
+                   multiply(x.divisor, y.divisor)});
+}
+
+Exact operator/(const Exact& x, const Exact& y)
+{
+    if (isZero(y))
+        disagree("a division by zero in the exact arithmetic");
+    // y's magnitude is odd: it joins the divisor, and y's divisor the magnitude.
+    return normal({x.negative != y.negative, multiply(x.magnitude, y.divisor), x.exponent - y.exponent,
+                   multiply(x.divisor, y.magnitude)});
+}
+
+bool operator==(const Exact& x, const Exact& y)
 {
     return compare(x, y) == 0;
 }
 
-bool isNegative(Exact x)
+bool isNegative(const Exact& x)
 {
-    return x.words[exactWords - 1] >> 63;
+    return x.negative;
 }
 
-bool isZero(Exact x)
+bool isZero(const Exact& x)
 {
-    return x == Exact{};
+    return x.magnitude.empty();
 }
 
-int compare(Exact x, Exact y)
+int compare(const Exact& x, const Exact& y)
 {
     if (isNegative(x) != isNegative(y))
         return isNegative(x) ? -1 : 1;
-    // Of the same sign, two's complement words compare as unsigned ones.
-    for (int w = exactWords - 1; w >= 0; --w)
-        if (x.words[w] != y.words[w])
-            return x.words[w] < y.words[w] ? -1 : 1;
-    return 0;
+    Limbs a, b, divisor;
+    int exponent = 0;
+    aligned(x, y, a, b, divisor, exponent);
+    int order = compareLimbs(a, b);
+    return isNegative(x) ? -order : order;
 }
 
-Exact times(Exact x, std::uint32_t factor)
+Exact magnitudeOf(Exact x)
 {
-    Exact magnitude = magnitudeOf(x);
-    Exact product{};
-    std::uint64_t carry = 0;
-    for (int k = 0; k < limbs; ++k) {
-        std::uint64_t part = limb(magnitude, k) * factor + carry;
-        setLimb(product, k, part & 0xffffffff);
-        carry = part >> 32;
-    }
-    if (carry || isNegative(product))
-        disagree("a product beyond the exact arithmetic's range (2^319)");
-    return isNegative(x) ? -product : product;
-}
-
-Exact cutQuotient(Exact x, std::uint32_t divisor)
-{
-    std::uint64_t remainder = 0;
-    Exact quotient = dividedBy(magnitudeOf(x), divisor, remainder);
-    return isNegative(x) ? -quotient : quotient;
-}
-
-int topExponent(Exact x)
-{
-    return topBit(magnitudeOf(x)) - fractionBits;
+    x.negative = false;
+    return x;
 }
 
 Exact scaled(Exact x, int exponent)
 {
-    Exact magnitude = magnitudeOf(x);
-    if (isZero(magnitude) || exponent == 0)
-        return x;
-    if (exponent > 0 && topBit(magnitude) + exponent >= signBit)
-        disagree("a value beyond the exact arithmetic's range (2^319)");
-    if (exponent < 0 && (-exponent >= signBit || anyBelow(magnitude, -exponent)))
-        disagree("a value below the exact arithmetic's last bit (2^-384)");
-    Exact result = shifted(magnitude, exponent);
-    return isNegative(x) ? -result : result;
+    if (!isZero(x))
+        x.exponent += exponent;
+    return x;
 }
 
-Exact roundedToBits(Ratio x, int bits, bool& tie)
+int topExponent(const Exact& x)
 {
-    tie = false;
-    std::uint64_t remainder = 0;
-    Exact quotient = dividedBy(magnitudeOf(x.numerator), x.divisor, remainder);
-    int top = topBit(quotient);
-    if (top < 0)
+    if (isZero(x))
+        disagree("the power of two of zero");
+    // |x| = m 2^e / d lies in [2^(t-1), 2^(t+1)) times 2^e, for t the
+    // difference of the bit lengths; which half decides.
+    int t = bitLength(x.magnitude) - bitLength(x.divisor);
+    Limbs m = t < 0 ? shiftedLeft(x.magnitude, -t) : x.magnitude;
+    Limbs d = t > 0 ? shiftedLeft(x.divisor, t) : x.divisor;
+    return x.exponent + t - (compareLimbs(m, d) < 0);
+}
+
+bool isDyadic(const Exact& x)
+{
+    return x.divisor == Limbs{1};
+}
+
+bool endsInDecimal(const Exact& x)
+{
+    Limbs divisor = x.divisor;
+    while (divisor != Limbs{1})
+        if (divideSmall(divisor, 5) != 0)
+            return false;
+    return true;
+}
+
+Exact divisorOf(const Exact& x)
+{
+    return normal({false, x.divisor, 0, {1}});
+}
+
+Exact roundedToBits(const Exact& x, int bits)
+{
+    if (isZero(x))
         return {};
-    // The kept bits end at `last`; the bit below it is the half, and what
-    // lies below the half (or in the remainder) decides a tie.
-    int last = top - bits + 1;
-    if (last < 1)
-        disagree("a value too small to round in the exact arithmetic");
-    std::uint64_t kept = shifted(quotient, -last).words[0];
-    bool half = shifted(quotient, 1 - last).words[0] & 1;
-    bool below = remainder != 0 || anyBelow(quotient, last - 1);
-    tie = half && !below;
-    Exact magnitude = exactDyadic(kept, last - fractionBits);
-    // One unit up; at 2^bits that is still exact, the next power of two.
-    if (half && (below || (kept & 1)))
-        magnitude = magnitude + exactDyadic(1, last - fractionBits);
-    return isNegative(x.numerator) ? -magnitude : magnitude;
+    // |x| / 2^last is a whole quotient and a remainder below the denominator;
+    // the remainder against half the denominator decides.
+    int last = topExponent(x) - bits + 1;
+    Limbs numerator, denominator, remainder;
+    fractionOf(scaled(magnitudeOf(x), -last), numerator, denominator);
+    Limbs kept = divide(numerator, denominator, remainder);
+    int half = compareLimbs(shiftedLeft(remainder, 1), denominator);
+    if (half > 0 || (half == 0 && (kept[0] & 1)))
+        kept = add(kept, {1});  // at 2^bits that is still exact, the next power of two
+    return normal({x.negative, kept, last, {1}});
 }
 
-double toDouble(Exact x)
+double toDouble(const Exact& x)
 {
-    Exact magnitude = magnitudeOf(x);
+    if (isZero(x))
+        return 0;
+    // A quotient of 64 bits or so, then its power of two; a binary
+    // fraction (sum --data asks at every step) needs no division.
+    int shift = 64 - (bitLength(x.magnitude) - bitLength(x.divisor));
+    Limbs remainder, q;
+    if (isDyadic(x))
+        q = shift < 0 ? shiftedRight(x.magnitude, -shift) : shiftedLeft(x.magnitude, shift);
+    else
+        q = divide(shift > 0 ? shiftedLeft(x.magnitude, shift) : x.magnitude,
+                   shift < 0 ? shiftedLeft(x.divisor, -shift) : x.divisor, remainder);
     double value = 0;
-    for (int w = exactWords - 1; w >= 0; --w)
-        value = std::ldexp(value, 64) + static_cast<double>(magnitude.words[w]);
-    return std::ldexp(isNegative(x) ? -value : value, -fractionBits);
+    for (std::size_t k = q.size(); k-- > 0;)
+        value = value * 0x1p32 + q[k];
+    value = std::ldexp(value, x.exponent - shift);
+    return isNegative(x) ? -value : value;
 }
 
-std::string decimal(Exact x, int places)
+std::string decimal(const Exact& x, int places)
 {
-    Digits digits = digitsOfMagnitude(magnitudeOf(x), 1);
+    Digits digits = digitsOfMagnitude(x);
     std::string fraction;
     while (!exhausted(digits) && (places < 0 || static_cast<int>(fraction.size()) < places))
         fraction += nextDigit(digits);
@@ -351,23 +521,21 @@ std::string decimal(Exact x, int places)
             && incrementDigits(digits.whole))
             digits.whole.insert(digits.whole.begin(), '1');
     }
-    // Appended piece by piece: g++ 12 warns falsely (-Wrestrict) of a
-    // literal + std::string.
-    std::string text = isNegative(x) ? "-" : "";
-    text += digits.whole;
-    if (!fraction.empty()) {
-        text += '.';
-        text += fraction;
-    }
-    return text;
+    return withSign(x, digits.whole, fraction);
 }
 
-std::string scientific(Exact x, int digits)
+std::string scientific(const Exact& x, int digits)
 {
-    Digits source = digitsOfMagnitude(magnitudeOf(x), 1);
+    Digits source = digitsOfMagnitude(x);
     std::string all = source.whole;
     int point = static_cast<int>(all.size());
-    while (!exhausted(source))
+    // Up to the digit after the last one kept, which decides the rounding.
+    auto wanted = static_cast<std::size_t>(digits + 1);
+    auto significantSoFar = [&] {
+        std::size_t first = all.find_first_not_of('0');
+        return first == std::string::npos ? 0 : all.size() - first;
+    };
+    while (!exhausted(source) && significantSoFar() < wanted)
         all += nextDigit(source);
     std::size_t first = all.find_first_not_of('0');
     if (first == std::string::npos)
@@ -381,19 +549,14 @@ std::string scientific(Exact x, int digits)
         kept.pop_back();
         ++exponent;
     }
-    char tail[8];
+    char tail[16];
     std::snprintf(tail, sizeof tail, "e%+03d", exponent);
-    std::string text = isNegative(x) ? "-" : "";
-    text += kept[0];
-    text += '.';
-    text += kept.substr(1);
-    text += tail;
-    return text;
+    return withSign(x, kept.substr(0, 1), kept.substr(1)) + tail;
 }
 
-std::string digitsOf(Ratio x, int significant)
+std::string digitsOf(const Exact& x, int significant)
 {
-    Digits digits = digitsOfMagnitude(magnitudeOf(x.numerator), x.divisor);
+    Digits digits = digitsOfMagnitude(x);
     int shown = digits.whole == "0" ? 0 : static_cast<int>(digits.whole.size());
     std::string fraction;
     while (!exhausted(digits) && shown < significant) {
@@ -401,13 +564,5 @@ std::string digitsOf(Ratio x, int significant)
         if (shown > 0 || fraction.back() != '0')
             ++shown;
     }
-    std::string text = isNegative(x.numerator) ? "-" : "";
-    text += digits.whole;
-    if (!fraction.empty()) {
-        text += '.';
-        text += fraction;
-    }
-    if (!exhausted(digits))
-        text += "...";
-    return text;
+    return withSign(x, digits.whole, fraction) + (exhausted(digits) ? "" : "...");
 }

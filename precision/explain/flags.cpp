@@ -110,21 +110,16 @@ unsigned specialFlags(char op, float a, float b)
     return op == '/' && b == 0 && std::isfinite(a) && a != 0 ? flagDivisionByZero : 0;
 }
 
-unsigned roundingFlags(const Ratio& exact, float rounded, Tininess tininess)
+unsigned roundingFlags(const Exact& exact, float rounded, Tininess tininess)
 {
     if (std::isinf(rounded))
         return flagOverflow | flagInexact;
-    if (times(exactSingle(rounded), exact.divisor) == exact.numerator)
+    if (exactSingle(rounded) == exact)
         return 0;
-    Exact magnitude = isNegative(exact.numerator) ? -exact.numerator : exact.numerator;
+    Exact magnitude = magnitudeOf(exact);
     Exact smallestNormal = exactDyadic(1, -126);
-    bool tiny = false;
-    if (tininess == Tininess::beforeRounding) {
-        tiny = compare(magnitude, times(smallestNormal, exact.divisor)) < 0;
-    } else {
-        bool tie = false;
-        tiny = compare(roundedToBits({magnitude, exact.divisor}, 24, tie), smallestNormal) < 0;
-    }
+    bool tiny = compare(tininess == Tininess::beforeRounding ? magnitude : roundedToBits(magnitude, 24),
+                        smallestNormal) < 0;
     return flagInexact | (tiny ? flagUnderflow : 0);
 }
 

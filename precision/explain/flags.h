@@ -50,7 +50,7 @@ enum class Tininess { beforeRounding, afterRounding };
 
 // The flags that rounding `exact` to the single `rounded` raises: inexact,
 // overflow (to an infinity), underflow (tiny and inexact).
-unsigned roundingFlags(const Ratio& exact, float rounded, Tininess tininess = Tininess::afterRounding);
+unsigned roundingFlags(const Exact& exact, float rounded, Tininess tininess = Tininess::afterRounding);
 
 // "none", "inexact", "overflow, inexact" and the like.
 std::string flagsText(unsigned flags);

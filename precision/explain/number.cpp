@@ -4,7 +4,6 @@
 #include "number.h"
 
 #include "commands.h"
-#include "digits.h"
 #include "show.h"
 
 #include <algorithm>
@@ -61,18 +60,16 @@ bool readWhole(const char*& text, std::uint32_t& value)
 
 }  // namespace
 
-float nearestSingle(const Ratio& x)
+float nearestSingle(const Exact& x)
 {
-    float guess = static_cast<float>(toDouble(x.numerator) / x.divisor);
+    float guess = static_cast<float>(toDouble(x));
     float best = guess;
     Exact bestDistance{};
     bool first = true;
     for (float candidate : {std::nextafter(guess, -INFINITY), guess, std::nextafter(guess, INFINITY)}) {
         if (!std::isfinite(candidate))
             continue;
-        Exact distance = times(exactSingle(candidate), x.divisor) - x.numerator;
-        if (isNegative(distance))
-            distance = -distance;
+        Exact distance = magnitudeOf(exactSingle(candidate) - x);
         int order = first ? -1 : compare(distance, bestDistance);
         if (order < 0 || (order == 0 && (std::bit_cast<std::uint32_t>(candidate) & 1) == 0)) {
             best = candidate;
@@ -83,12 +80,12 @@ float nearestSingle(const Ratio& x)
     return best;
 }
 
-float singleOf(Exact x)
+float singleOf(const Exact& x)
 {
     Exact limit = exactSingle(FLT_MAX) + exactDyadic(1, 103);
-    if (compare(isNegative(x) ? -x : x, limit) >= 0)
+    if (compare(magnitudeOf(x), limit) >= 0)
         return isNegative(x) ? -INFINITY : INFINITY;
-    return nearestSingle({x, 1});
+    return nearestSingle(x);
 }
 
 namespace {
@@ -100,10 +97,10 @@ Operand readFraction(Operand x, bool negative, const char* text)
         usageError("a fraction's two numbers must be below 2^32:", x.text.c_str());
     if (divisor == 0)
         usageError("a fraction with a divisor of 0:", x.text.c_str());
-    Exact whole = exactDyadic(numerator, 0);
+    Exact quotient = exactDyadic(numerator, 0) / exactDyadic(divisor, 0);
     x.kind = Operand::Kind::fraction;
-    x.fraction = {negative ? -whole : whole, divisor};
-    x.stored = numerator == 0 ? (negative ? -0.0f : 0.0f) : nearestSingle(x.fraction);
+    x.value = negative ? -quotient : quotient;
+    x.stored = numerator == 0 ? (negative ? -0.0f : 0.0f) : nearestSingle(x.value);
     return x;
 }
 
@@ -127,6 +124,9 @@ Operand readDecimal(Operand x, bool negative, const char* text)
         const char* digits = text;
         if (skipDigits(text) == 0)
             notANumber(x.text.c_str());
+        // Leading zeros add nothing to its size.
+        while (*digits == '0' && digits + 1 < text)
+            ++digits;
         if (text - digits > 6)
             exponent = 10 * longestDecimal;  // far out of range; refused below
         else
@@ -135,17 +135,16 @@ Operand readDecimal(Operand x, bool negative, const char* text)
     }
     if (*text != '\0')
         notANumber(x.text.c_str());
+    std::string digits;
     for (const char* c = start; c < start + whole + places + (places ? 1 : 0); ++c)
-        if (*c != '.')
-            x.digits += *c;
-    Decimal value = normalised({negative, x.digits, static_cast<int>(exponent - static_cast<long>(places))});
-    if (value.digits.size() > longestDecimal
-        || (!isZero(value) && std::abs(exponent - static_cast<long>(places)) > longestDecimal))
+        if (*c != '.' && (*c != '0' || !digits.empty()))
+            digits += *c;
+    // The power of ten of the last digit, 0.1 being 1 * 10^-1.
+    long power = exponent - static_cast<long>(places);
+    if (digits.size() > longestDecimal || (!digits.empty() && std::abs(power) > longestDecimal))
         usageError("over 1000 digits, or a power of ten beyond 1000 or -1000:", x.text.c_str());
     x.kind = Operand::Kind::decimal;
-    x.negative = negative;
-    x.digits = value.digits;
-    x.exponent = value.exponent;
+    x.value = exactDecimal(negative, digits, digits.empty() ? 0 : static_cast<int>(power));
     char* end = nullptr;
     x.stored = std::strtof(x.text.c_str(), &end);
     if (*end != '\0')
@@ -153,24 +152,11 @@ Operand readDecimal(Operand x, bool negative, const char* text)
     return x;
 }
 
-Decimal decimalOf(const Operand& x)
-{
-    return {x.negative, x.digits, x.exponent};
-}
-
-Rounding describe(bool exact, bool up, bool tie, std::string error, std::string ulps)
-{
-    if (exact)
-        return {"0", "0", "exact"};
-    std::string way = up ? "up" : "down";
-    return {error, ulps, tie ? "a tie, to even: " + way : way};
-}
-
 }  // namespace
 
 Operand readOperand(const char* text)
 {
-    Operand x{Operand::Kind::special, text, 0, false, "", 0, {}};
+    Operand x{Operand::Kind::special, text, 0, {}};
     if (*text == '\0')
         usageError("an empty number:", text);
     if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
@@ -180,6 +166,8 @@ Operand readOperand(const char* text)
             usageError("not a bit pattern of 1 to 8 hexadecimal digits:", text);
         x.kind = Operand::Kind::bits;
         x.stored = std::bit_cast<float>(static_cast<std::uint32_t>(std::strtoul(digits, nullptr, 16)));
+        if (std::isfinite(x.stored))
+            x.value = exactSingle(x.stored);
         return x;
     }
     bool negative = text[0] == '-';
@@ -197,121 +185,23 @@ Operand readOperand(const char* text)
     return readDecimal(x, negative, body);
 }
 
-Rounding roundingOf(Ratio exact, Exact rounded, bool tie, int ulpExponent)
-{
-    Exact error = times(rounded, exact.divisor) - exact.numerator;
-    if (isZero(error))
-        return describe(true, false, false, "", "");
-    bool up = !isNegative(error);
-    std::string sign = up ? "+" : "";
-    return describe(false, up, tie, sign + digitsOf({error, exact.divisor}, 40),
-                    sign + digitsOf({scaled(error, -ulpExponent), exact.divisor}, 12));
-}
-
-Rounding roundingOf(Ratio exact, float rounded)
-{
-    Exact error = times(exactSingle(rounded), exact.divisor) - exact.numerator;
-    // Halfway when twice the exact value is the rounded value and the
-    // single on the other side together.
-    float other = std::nextafter(rounded, isNegative(error) ? INFINITY : -INFINITY);
-    bool tie = !isZero(error) && std::isfinite(other)
-               && times(exact.numerator, 2) == times(exactSingle(rounded) + exactSingle(other), exact.divisor);
-    return roundingOf(exact, exactSingle(rounded), tie, ulpExponent(rounded));
-}
-
 bool holdsWide(const Operand& x)
 {
     if (x.kind != Operand::Kind::decimal)
         return std::isfinite(x.stored);
-    // From 10^-90 (below 2^-298) to 10^39 (above 2^128).
-    int magnitude = static_cast<int>(x.digits.size()) + x.exponent - 1;
-    return x.digits == "0" || (magnitude >= -90 && magnitude <= 38);
+    return isZero(x.value) || (compare(magnitudeOf(x.value), exactDecimal(false, "1", -90)) >= 0
+                               && compare(magnitudeOf(x.value), exactDecimal(false, "1", 39)) < 0);
 }
 
-Exact wideOfDecimal(const Operand& x, bool& tie)
+Rounding readingOf(const Operand& x)
 {
-    tie = false;
-    Decimal written = decimalOf(x);
-    if (isZero(written))
-        return {};
-    // Within 1000 * 2^-384 below the number: its whole part digit by digit,
-    // its fraction from the last digit up, a tenth at a time.
-    std::string digits = written.digits;
-    std::size_t places = written.exponent < 0 ? static_cast<std::size_t>(-written.exponent) : 0;
-    digits.append(static_cast<std::size_t>(std::max(written.exponent, 0)), '0');
-    digits.insert(0, places + 1 > digits.size() ? places + 1 - digits.size() : 0, '0');
-    Exact whole{}, fraction{};
-    for (std::size_t k = 0; k < digits.size() - places; ++k)
-        whole = times(whole, 10) + exactDyadic(static_cast<std::uint64_t>(digits[k] - '0'), 0);
-    for (std::size_t k = digits.size(); k-- > digits.size() - places;)
-        fraction = cutQuotient(fraction + exactDyadic(static_cast<std::uint64_t>(digits[k] - '0'), 0), 10);
-    bool ignored = false;
-    Exact guess = roundedToBits({whole + fraction, 1}, 64, ignored);
-    // The nearest 64-bit value is the guess or a neighbour: the one whose
-    // distance to the digits is least, or, at equal distances, the even
-    // one of two, which rounding their midpoint names.
-    Decimal magnitude = written;
-    magnitude.negative = false;
-    int exponent = topExponent(guess);
-    Exact unit = exactDyadic(1, exponent - 63);
-    Exact below = guess == exactDyadic(1, exponent) ? scaled(unit, -1) : unit;
-    Exact best = guess;
-    Decimal bestDistance = difference(decimalFromText(decimal(guess)), magnitude);
-    bestDistance.negative = false;
-    for (Exact candidate : {guess - below, guess + unit}) {
-        Decimal distance = difference(decimalFromText(decimal(candidate)), magnitude);
-        distance.negative = false;
-        int order = compareMagnitudes(distance, bestDistance);
-        if (order == 0)
-            best = roundedToBits({scaled(best + candidate, -1), 1}, 64, tie);
-        if (order < 0) {
-            best = candidate;
-            bestDistance = distance;
-        }
-    }
-    return written.negative ? -best : best;
-}
-
-Rounding roundingOf(const Operand& x, Exact rounded, bool tie, int ulpExponent)
-{
-    if (x.kind == Operand::Kind::fraction)
-        return roundingOf(x.fraction, rounded, tie, ulpExponent);
-    if (x.kind != Operand::Kind::decimal)
-        return describe(true, false, false, "", "");
-    Decimal error = difference(decimalFromText(decimal(rounded)), decimalOf(x));
-    if (isZero(error))
-        return describe(true, false, false, "", "");
-    std::string ulps = plain(timesPowerOfTwo(error, -ulpExponent));
-    return describe(false, !error.negative, tie, plain(error), ulps.substr(0, 1) + cut(ulps.substr(1), 12));
-}
-
-bool isMidpoint(const Operand& x, Exact low, Exact high)
-{
-    if (x.kind == Operand::Kind::fraction)
-        return times(x.fraction.numerator, 2) == times(low + high, x.fraction.divisor);
-    if (x.kind == Operand::Kind::decimal)
-        return isZero(difference(decimalFromText(decimal(scaled(low + high, -1))), decimalOf(x)));
-    return false;
-}
-
-Rounding roundingOf(const Operand& x)
-{
-    Rounding rounding = roundingOf(x, exactSingle(x.stored), false, ulpExponent(x.stored));
-    if (rounding.direction == "exact")
-        return rounding;
-    float other = std::nextafter(x.stored, rounding.direction == "up" ? -INFINITY : INFINITY);
-    if (std::isfinite(other) && isMidpoint(x, exactSingle(x.stored), exactSingle(other)))
-        rounding.direction = "a tie, to even: " + rounding.direction;
-    return rounding;
+    if (x.kind == Operand::Kind::bits || x.kind == Operand::Kind::special)
+        return roundingToSingle(exactSingle(x.stored), x.stored);
+    return roundingToSingle(x.value, x.stored);
 }
 
 std::string overflowText(float infinity)
 {
     return infinity > 0 ? "up, to infinity: half an ulp or more past the largest single"
                         : "down, to -infinity: half an ulp or more past the lowest single";
-}
-
-std::string ulpsText(const std::string& ulps)
-{
-    return ulps + " ulp";
 }

@@ -16,32 +16,33 @@
 
 namespace {
 
-Ratio exactResult(char operation, float a, float b)
+Exact exactResult(char operation, float a, float b)
 {
     switch (operation) {
     case '+':
-        return {exactSingle(a) + exactSingle(b), 1};
+        return exactSingle(a) + exactSingle(b);
     case '-':
-        return {exactSingle(a) - exactSingle(b), 1};
+        return exactSingle(a) - exactSingle(b);
     case '*':
-        return {exactProduct(a, b), 1};
+        return exactProduct(a, b);
     default:
         return exactQuotient(a, b);
     }
 }
 
-std::string resultText(Ratio x)
+// A quotient as a fraction in lowest terms and its first digits.
+std::string resultText(const Exact& x)
 {
-    if (x.divisor == 1)
-        return decimal(x.numerator) + ", exactly";
-    return decimal(x.numerator) + "/" + std::to_string(x.divisor) + " = " + digitsOf(x, 40);
+    if (isDyadic(x))
+        return decimal(x) + ", exactly";
+    Exact divisor = divisorOf(x);
+    return decimal(x * divisor) + "/" + decimal(divisor) + " = " + digitsOf(x, 40);
 }
 
 // precisionx's two roundings: the operation to a 64-bit significand, then
 // the store to single precision.
 struct Extended64 {
     Exact value;
-    bool tie;
     float stored;
     unsigned flags;  // as the machine raised them, or derived
 };
@@ -50,10 +51,10 @@ struct Extended64 {
 // extended format (a sum by precisionx's own extendedAdd), else exactly,
 // and by its integer routine where it has one (a sum of two singles of one
 // sign). Each is held against the exact rounding.
-Extended64 extendedStep(char operation, float a, float b, const Ratio& exact)
+Extended64 extendedStep(char operation, float a, float b, const Exact& exact)
 {
     Extended64 step{};
-    step.value = roundedToBits(exact, 64, step.tie);
+    step.value = roundedToBits(exact, 64);
     step.stored = singleOf(step.value);
 #if EXTENDED_IN_HARDWARE
     Extended machine{};
@@ -63,8 +64,7 @@ Extended64 extendedStep(char operation, float a, float b, const Ratio& exact)
     step.stored = stored;  // a zero keeps the machine's sign
 #else
     // Integers raise no flags: those of the two roundings.
-    bool exactWide = times(step.value, exact.divisor) == exact.numerator;
-    step.flags = roundingFlags({step.value, 1}, step.stored) | (exactWide ? 0 : flagInexact);
+    step.flags = roundingFlags(step.value, step.stored) | (step.value == exact ? 0 : flagInexact);
     if (operation == '+' && std::signbit(a) == std::signbit(b)) {
         Exact sum = exactExtended(softAdd(toExtended(std::fabs(a)), toExtended(std::fabs(b))));
         if (!((std::signbit(a) ? -sum : sum) == step.value))
@@ -76,9 +76,7 @@ Extended64 extendedStep(char operation, float a, float b, const Ratio& exact)
 
 std::string roundingText(const Rounding& rounding, const char* none)
 {
-    if (rounding.direction == "exact")
-        return none;
-    return rounding.direction + ", by " + rounding.error + " (" + ulpsText(rounding.ulps) + ")";
+    return rounding.way == Rounding::Way::none ? none : roundingText(rounding, Width::full);
 }
 
 std::string roundedText(float x)
@@ -102,9 +100,11 @@ void showOperand(const char* label, const Operand& x)
         text += nanKind(x.stored);
     else if (std::isinf(x.stored) && x.kind == Operand::Kind::decimal)
         text += x.stored > 0 ? " (read rounded up, to infinity)" : " (read rounded down, to -infinity)";
-    Rounding reading = std::isfinite(x.stored) ? roundingOf(x) : Rounding{"", "", "exact"};
-    if (reading.direction != "exact")
-        text += " (read rounded " + reading.direction + ")";
+    if (std::isfinite(x.stored)) {
+        Rounding reading = readingOf(x);
+        if (reading.way != Rounding::Way::none)
+            text += " (read rounded " + roundingText(reading, Width::direction) + ")";
+    }
     printField(label, text);
 }
 
@@ -187,7 +187,7 @@ void showSpecial(const char* name, char op, float a, float b, float strict, unsi
 
 // The operation as precisionx makes it: the 64-bit rounding and the store
 // apart, each error in units in the last place of the single stored.
-void showExtended(char op, float a, float b, const Ratio& exact, float strict)
+void showExtended(char op, float a, float b, const Exact& exact, float strict)
 {
     Extended64 step = extendedStep(op, a, b, exact);
     std::string wide = decimal(step.value);
@@ -197,15 +197,16 @@ void showExtended(char op, float a, float b, const Ratio& exact, float strict)
         printField("store", overflowText(step.stored));
     } else {
         int ulp = ulpExponent(step.stored);
-        Rounding toWide = roundingOf(exact, step.value, step.tie, ulp);
-        printField("to 64 bits", wide + (toWide.direction == "exact" ? ", exact" : ""));
-        if (toWide.direction != "exact")
+        Rounding toWide = roundingTo64(exact, step.value, ulp);
+        bool exactWide = toWide.way == Rounding::Way::none;
+        printField("to 64 bits", wide + (exactWide ? ", exact" : ""));
+        if (!exactWide)
             printField("its error", roundingText(toWide, ""));
         printField("to single", roundedText(step.stored));
         printField("ulp", powerOfTwo(ulp));
-        printField("store", roundingText(roundingOf({step.value, 1}, step.stored), "none: exact"));
-        if (toWide.direction != "exact")
-            printField("in all", roundingText(roundingOf(exact, step.stored), "exact"));
+        printField("store", roundingText(roundingToSingle(step.value, step.stored), "none: exact"));
+        if (!exactWide)
+            printField("in all", roundingText(roundingToSingle(exact, step.stored), "exact"));
     }
     showFlags(step.flags, EXTENDED_IN_HARDWARE ? nullptr : integerRounding);
     printField("strict", bitsOf(strict) + (strict == step.stored || (std::isnan(strict) && std::isnan(step.stored))
@@ -242,7 +243,7 @@ int opCommand(int argc, char** argv)
         showSpecial(name.c_str(), op, a.stored, b.stored, result, raised, extended);
         return 0;
     }
-    Ratio exact = exactResult(op, a.stored, b.stored);
+    Exact exact = exactResult(op, a.stored, b.stored);
     printField(name.c_str(), resultText(exact));
     if (extended) {
         showExtended(op, a.stored, b.stored, exact, result);
@@ -258,7 +259,7 @@ int opCommand(int argc, char** argv)
     }
     if (nearestSingle(exact) != result)
         disagree("the machine's single-precision result is not the single nearest the exact one");
-    Rounding rounding = roundingOf(exact, result);
+    Rounding rounding = roundingToSingle(exact, result);
     printField("ulp", powerOfTwo(ulpExponent(result)));
     printField("rounding", roundingText(rounding, "none: the operation is exact"));
     showFlags(raised, flagsKept ? nullptr : noFlagsKept);

@@ -1,6 +1,7 @@
 #pragma once
 
-// How floatexplain writes numbers and roundings, the same in every table.
+// How floatexplain writes numbers, the same in every table (a rounding:
+// rounding.h).
 
 #include "exact.h"
 
@@ -21,21 +22,6 @@ inline int binadeOf(float x)
     return field != 0 && field != 0xff ? field - 127 : std::ilogb(x);
 }
 int ulpExponent(float x);
-
-// A rounding error in units in the last place of `rounded`: "exact",
-// "-0.1875 ulp" (every digit, when there are at most five), "+0.0579 ulp",
-// "+0.4999999 ulp" (rounded, but never to a value that looks exact),
-// "+2.27e-13 ulp",
-// "-1254945 ulp" (whole ulps from 1000 up).
-std::string inUlps(Exact error, float rounded);
-
-// Whether `exact` lay halfway between `rounded` and the single on its other
-// side: a tie, which rounding to nearest settles to the even one.
-bool isTie(Exact exact, float rounded);
-
-// Which way `rounded` went from `exact`: "exact", "up", "down", or, when
-// `exact` lay halfway between two singles, "tie, up to even" and the like.
-std::string direction(Exact exact, float rounded);
 
 // printf for a table's row: the blanks that padding leaves at the end of
 // the line are dropped.

@@ -9,6 +9,7 @@
 #include "commands.h"
 #include "exact.h"
 #include "hooks.h"
+#include "rounding.h"
 #include "show.h"
 #include "traced.h"
 
@@ -267,12 +268,12 @@ Facts gatherFacts()
     return facts;
 }
 
-// What rounding did: the error, "absorbed" if the sum stayed, and whether
-// the exact value was a tie.
-std::string roundingText(Exact exact, float before, float sum)
+// A step's rounding to single: a term is absorbed where the sum stayed.
+Rounding stepRounding(const Exact& exact, float before, float sum)
 {
-    std::string text = sum == before ? "absorbed" : inUlps(exactSingle(sum) - exact, sum);
-    return isTie(exact, sum) ? text + ", tie to even" : text;
+    Rounding rounding = roundingToSingle(exact, sum);
+    rounding.absorbed = sum == before;
+    return rounding;
 }
 
 // A step's notes: at the end of a wide row, or on a line of their own
@@ -289,7 +290,7 @@ void showStrict(int i, float before, float sum, const std::string& note)
     float term = 1.0f / static_cast<float>(i);
     if (before + term != sum)
         disagree("a strict step differs from the sums' own");
-    std::string rounding = roundingText(exactSingle(before) + exactSingle(term), before, sum);
+    std::string rounding = roundingText(stepRounding(exactSingle(before) + exactSingle(term), before, sum), Width::table);
     if (request.wide) {
         printRow("%9d  %s %e  %s %e  %-6s  %-21s  %s", i, bitsOf(term).c_str(), static_cast<double>(term),
                  bitsOf(sum).c_str(), static_cast<double>(sum), powerOfTwo(ulpExponent(sum)).c_str(),
@@ -309,18 +310,20 @@ void showExtended(int i, float before, float sum, const std::string& note)
     Extended wide = extendedAdd(before, term);
     if (toSingle(wide) != sum)
         disagree("an extended step differs from the sums' own");
-    Exact toWide = exactExtended(wide) - (exactSingle(before) + exactExtended(term));
-    std::string rounding = roundingText(exactExtended(wide), before, sum);
+    Rounding toWide = roundingTo64(exactSingle(before) + exactExtended(term), exactExtended(wide), ulpExponent(sum));
+    std::string rounding = roundingText(stepRounding(exactExtended(wide), before, sum), Width::table);
     if (request.wide) {
-        printRow("%9d  %s  %s %e  %-6s  %-13s  %-21s  %s", i, scientific(exactExtended(term), 20).c_str(),
+        printRow("%9d  %s  %s %e  %-6s  %-26s  %-21s  %s", i, scientific(exactExtended(term), 20).c_str(),
                  bitsOf(sum).c_str(), static_cast<double>(sum), powerOfTwo(ulpExponent(sum)).c_str(),
-                 inUlps(toWide, sum).c_str(), rounding.c_str(), note.c_str());
+                 roundingText(toWide, Width::table).c_str(), rounding.c_str(), note.c_str());
         return;
     }
-    // The term is left out: --wide shows it.
+    // The term is left out: --wide shows it. Within 80 columns a tie of the
+    // 64-bit rounding is told below the row, with the notes.
     printRow("%8d  %s %e  %-6s  %-13s  %s", i, bitsOf(sum).c_str(), static_cast<double>(sum),
-             powerOfTwo(ulpExponent(sum)).c_str(), inUlps(toWide, sum).c_str(), rounding.c_str());
-    showNotes(note);
+             powerOfTwo(ulpExponent(sum)).c_str(), roundingText(toWide, Width::ulps).c_str(), rounding.c_str());
+    std::string tie = toWide.tie ? "to 64 bits: " + roundingText(toWide, Width::table) : "";
+    showNotes(tie.empty() || note.empty() ? tie + note : tie + "; " + note);
 }
 
 void showData(int i, float sum, Count cutSum)
@@ -344,7 +347,7 @@ void showTableHeading()
     else
         std::printf("the first and last steps, every multiple of %d, and the notable ones:\n\n", request.every);
     if (request.extended && request.wide)
-        printRow("%9s  %-25s  %-21s  %-6s  %-13s  %-21s", "i", "term 1/i to 64 bits", "sum after the step", "ulp",
+        printRow("%9s  %-25s  %-21s  %-6s  %-26s  %-21s", "i", "term 1/i to 64 bits", "sum after the step", "ulp",
                  "sum to 64", "sum to single");
     else if (request.extended)
         printRow("%8s  %-21s  %-6s  %-13s  %s", "i", "sum after the step", "ulp", "sum to 64", "sum to single");
@@ -428,6 +431,10 @@ void showExactSum(const Facts& facts)
     // The bound, rounded up to two significant digits.
     int exponent = static_cast<int>(std::floor(std::log10(bound)));
     double mantissa = std::ceil(bound / std::pow(10.0, exponent) * 10) / 10;
+    if (mantissa >= 10) {  // 9.97 rounded up is 10.0: one more power of ten
+        mantissa /= 10;
+        ++exponent;
+    }
     std::printf("exact sum: %s (error below %.1fe%d)\n", decimal(exactCount(facts.exact, -64), places).c_str(), mantissa,
                 exponent);
 }
@@ -446,7 +453,7 @@ void showPhases(const Facts& facts)
         Exact added = moved - (exactTerms(phase.termsAfter) - exactTerms(phase.termsBefore));
         printRow("%-14s  %-6s  %-15s  %9d  %8ld  %s", binadeText(phase.binade).c_str(),
                  powerOfTwo(ulpExponent(phase.after)).c_str(), sizeText(phase.size), phase.firstI, phase.steps,
-                 inUlps(added, phase.after).c_str());
+                 errorText(added, ulpExponent(phase.after)).c_str());
     }
 }
 
@@ -466,7 +473,7 @@ void showSummary(const Facts& facts)
     std::printf("final sum: %s %e\n", bitsOf(facts.sum).c_str(), static_cast<double>(facts.sum));
     showExactSum(facts);
     Exact error = exactSingle(facts.sum) - exactCount(facts.exact, -64);
-    std::printf("error of the final sum: %s (ulp %s)\n", inUlps(error, facts.sum).c_str(),
+    std::printf("error of the final sum: %s (ulp %s)\n", errorText(error, ulpExponent(facts.sum)).c_str(),
                 powerOfTwo(ulpExponent(facts.sum)).c_str());
     showPhases(facts);
 }

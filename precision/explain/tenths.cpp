@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "exact.h"
 #include "hooks.h"
+#include "rounding.h"
 #include "show.h"
 #include "traced.h"
 
@@ -33,25 +34,27 @@ void showRow(int n, float before, float sum)
         Extended sum64 = extendedAdd(before, toExtended(tenthSeen));
         if (toSingle(sum64) != sum)
             disagree("an extended addition differs from part2's own");
-        toWide = inUlps(exactExtended(sum64) - exact, sum);
+        toWide = roundingText(roundingTo64(exact, exactExtended(sum64), ulpExponent(sum)), Width::table);
     }
     // The single nearest n/10: where the sum would be if it stayed on
     // course for 1.
     float course = static_cast<float>(n) / 10.0f;
     std::string note = sum == course ? "the single nearest " + tenthsText(n)
                                      : "off course: the single nearest " + tenthsText(n) + " is " + bitsOf(course);
-    std::string error = inUlps(exactSingle(sum) - exact, sum);
+    Rounding rounding = roundingToSingle(exact, sum);
+    std::string error = roundingText(rounding, Width::ulps);
+    std::string way = roundingText(rounding, Width::direction);
     if (wide) {
         if (extended)
             toWide.resize(12, ' ');
         printRow("%2d  %s  %-29s  %s%s %e  %-12s  %-17s  %s", n, bitsOf(before).c_str(), decimal(exact).c_str(),
                  toWide.c_str(), bitsOf(sum).c_str(), static_cast<double>(sum), error.c_str(),
-                 direction(exact, sum).c_str(), note.c_str());
+                 way.c_str(), note.c_str());
         return;
     }
     // Within 80 columns: the course, and the rounding to 64 bits, below.
     printRow("%2d  %-29s  %s  %-12s  %s", n, decimal(exact).c_str(), bitsOf(sum).c_str(), error.c_str(),
-             direction(exact, sum).c_str());
+             way.c_str());
     std::printf("    %s%s\n", extended ? ("to 64 bits: " + toWide + "; ").c_str() : "", note.c_str());
 }
 
@@ -104,7 +107,7 @@ int tenthsCommand(int argc, char** argv)
     float sum = sums.back();
     std::printf("\nthe sum: %s = %s\n", bitsOf(sum).c_str(), decimal(exactSingle(sum)).c_str());
     std::printf("sum - 1: %s (%s of 1)\n", decimal(exactSingle(sum) - exactSingle(1.0f)).c_str(),
-                inUlps(exactSingle(sum) - exactSingle(1.0f), 1.0f).c_str());
+                errorText(exactSingle(sum) - exactSingle(1.0f), ulpExponent(1.0f)).c_str());
     std::printf("sum == 1.0f: %s\n", sum == 1.0f ? "true" : "false");
     // Rounded once instead of at every step, ten tenths are 1.
     float once = tenthSeen * static_cast<float>(sums.size());

@@ -16,35 +16,29 @@ namespace {
 
 bool extended;
 
-// The number with the 64-bit significand precisionx computes with, when
-// the exact arithmetic holds it (see holdsWide); `tie` tells whether it lay
-// halfway between two such values.
-bool wideValue(const Operand& x, Exact& wide, bool& tie)
+// The number with the 64-bit significand precisionx computes with, where
+// it tells more than the single (see holdsWide), checked against the
+// machine's own where it has one.
+bool wideValue(const Operand& x, Exact& wide)
 {
-    tie = false;
-    if (x.kind == Operand::Kind::fraction) {
-        wide = roundedToBits(x.fraction, 64, tie);
-        // precisionx's own quotient, where the numerator is a single and the
-        // divisor an int: its terms 1/i are made so.
-        Exact numerator = isNegative(x.fraction.numerator) ? -x.fraction.numerator : x.fraction.numerator;
-        if (compare(numerator, exactDyadic(1, 24)) <= 0 && x.fraction.divisor <= INT_MAX) {
-            auto n = static_cast<float>(toDouble(numerator));
-            Exact quotient = exactExtended(extendedDivide(n, static_cast<int>(x.fraction.divisor)));
-            if (!((isNegative(x.fraction.numerator) ? -quotient : quotient) == wide))
-                disagree("precisionx's extended quotient differs from the exact rounding");
-        }
-        return true;
-    }
-    if (x.kind != Operand::Kind::decimal) {
-        wide = exactSingle(x.stored);
-        return true;
-    }
     if (!holdsWide(x))
         return false;
-    wide = wideOfDecimal(x, tie);
+    wide = roundedToBits(x.value, 64);
+    if (x.kind == Operand::Kind::fraction) {
+        // precisionx's own quotient, where the numerator is a single and the
+        // divisor an int: its terms 1/i are made so.
+        Exact divisor = divisorOf(x.value);
+        Exact numerator = magnitudeOf(x.value * divisor);
+        if (compare(numerator, exactDyadic(1, 24)) <= 0 && compare(divisor, exactDyadic(INT_MAX, 0)) <= 0) {
+            auto n = static_cast<float>(toDouble(numerator));
+            Exact quotient = exactExtended(extendedDivide(n, static_cast<int>(toDouble(divisor))));
+            if (!((isNegative(x.value) ? -quotient : quotient) == wide))
+                disagree("precisionx's extended quotient differs from the exact rounding");
+        }
+    }
 #if EXTENDED_IN_HARDWARE
     // The C library's conversion to the 64-bit format, rounded correctly too.
-    if (!(exactExtended(std::strtold(x.text.c_str(), nullptr)) == wide))
+    if (x.kind == Operand::Kind::decimal && !(exactExtended(std::strtold(x.text.c_str(), nullptr)) == wide))
         disagree("strtold's 64-bit value differs from the exact rounding");
 #endif
     return true;
@@ -56,7 +50,7 @@ std::string writtenText(const Operand& x)
     case Operand::Kind::decimal:
         return x.text + ", a decimal";
     case Operand::Kind::fraction:
-        return x.text + " = " + digitsOf(x.fraction, 40);
+        return x.text + " = " + digitsOf(x.value, 40);
     case Operand::Kind::bits:
         return x.text + ", a bit pattern";
     case Operand::Kind::special:
@@ -72,10 +66,8 @@ std::string readingText(const Operand& x)
         return std::isnan(x.stored) ? "none: not a number" : "none: taken as it is";
     if (std::isinf(x.stored))
         return overflowText(x.stored);
-    Rounding rounding = roundingOf(x);
-    if (rounding.direction == "exact")
-        return "none: stored exactly";
-    return rounding.direction + ", by " + rounding.error + " (" + ulpsText(rounding.ulps) + ")";
+    Rounding rounding = readingOf(x);
+    return rounding.way == Rounding::Way::none ? "none: stored exactly" : roundingText(rounding, Width::full);
 }
 
 // The number as precisionx holds it, and stored from there in single
@@ -83,22 +75,22 @@ std::string readingText(const Operand& x)
 void showWide(const Operand& x)
 {
     Exact wide{};
-    bool tie = false;
     if (!std::isfinite(x.stored) && x.kind != Operand::Kind::decimal) {
         printField("to 64 bits", exactText(x.stored) + ", as in single precision");
         return;
     }
-    if (!wideValue(x, wide, tie)) {
+    if (!wideValue(x, wide)) {
         printField("to 64 bits", "far outside the singles' range: stored as " + exactText(x.stored) + " either way");
         return;
     }
     // A zero keeps its sign in either format.
     float stored = isZero(wide) ? x.stored : singleOf(wide);
     int ulp = ulpExponent(std::isfinite(stored) ? stored : FLT_MAX);
-    Rounding rounding = roundingOf(x, wide, tie, ulp);
-    printField("to 64 bits", (isZero(wide) ? exactText(x.stored) : decimal(wide)) + (rounding.direction == "exact" ? ", exact" : ""));
-    if (rounding.direction != "exact")
-        printField("its error", rounding.direction + ", by " + rounding.error + " (" + ulpsText(rounding.ulps) + ")");
+    Rounding rounding = roundingTo64(x.value, wide, ulp);
+    bool exact = rounding.way == Rounding::Way::none;
+    printField("to 64 bits", (isZero(wide) ? exactText(x.stored) : decimal(wide)) + (exact ? ", exact" : ""));
+    if (!exact)
+        printField("its error", roundingText(rounding, Width::full));
     bool same = stored == x.stored || (std::isnan(stored) && std::isnan(x.stored));
     printField("to single", bitsOf(stored) + (same ? ": the same single as read directly"
                                                    : ": not the single read directly, rounded twice"));

@@ -11,12 +11,12 @@
 
 namespace {
 
-Ratio exactOf(char op, float a, float b)
+Exact exactOf(char op, float a, float b)
 {
     if (op == '/')
         return exactQuotient(a, b);
     Exact x = exactSingle(a), y = exactSingle(b);
-    return {op == '*' ? exactProduct(a, b) : op == '+' ? x + y : x - y, 1};
+    return op == '*' ? exactProduct(a, b) : op == '+' ? x + y : x - y;
 }
 
 // Where this machine detects a tiny result: (1 + 2^-23)(1 - 2^-23) 2^-126

@@ -26,7 +26,7 @@ import emulate  # noqa: E402
 ROUNDING = r"((?:exact|absorbed|\S+ ulp)(?:, tie to even)?)"
 STRICT_ROW = re.compile(r"^ *(\d+)  ([0-9a-f]{8}) \S+  ([0-9a-f]{8}) \S+  2\^(-?\d+) +" + ROUNDING + " *(.*)$")
 EXTENDED_ROW = re.compile(
-    r"^ *(\d+)  (\S+)  ([0-9a-f]{8}) \S+  2\^(-?\d+) +(exact|\S+ ulp) +" + ROUNDING + " *(.*)$")
+    r"^ *(\d+)  (\S+)  ([0-9a-f]{8}) \S+  2\^(-?\d+) +" + ROUNDING + " +" + ROUNDING + " *(.*)$")
 PHASE_ROW = re.compile(r"^(\[2\^-?\d+, 2\^-?\d+\)) +2\^(-?\d+) +(1 ulp or more|1/2 to 1 ulp|1/2 ulp or less)"
                        r" +(\d+) +(\d+)  (exact|\S+ ulp)$")
 SUMMARY = re.compile(r"^([a-z ]+): (.*)$")
@@ -51,47 +51,20 @@ def exact_digits(x):
     return text.rstrip("0").rstrip(".") if "." in text else text
 
 
-def significant(text):
-    return text.replace(".", "").lstrip("0")
-
-
-def looks_exact(text):
-    """A reader takes few digits naming a multiple of a power of two for an
-    exact error."""
-    value = Fraction(text)
-    return len(significant(text)) <= 5 and value.denominator & (value.denominator - 1) == 0
-
-
-def rounded(x, digits):
-    """x to `digits` significant digits, halves up, without trailing zeros."""
-    with decimal.localcontext() as context:
-        context.prec = 200
-        exact = decimal.Decimal(x.numerator) / decimal.Decimal(x.denominator)
-        text = format(exact.quantize(decimal.Decimal(1).scaleb(exact.adjusted() + 1 - digits),
-                                     decimal.ROUND_HALF_UP), "f")
-    return text.rstrip("0").rstrip(".") if "." in text else text
-
-
-def ulps_text(error, exponent):
-    """Every digit of a short error; whole ulps from 1000 up; three
-    significant digits in scientific form below a thousandth; else three
-    significant digits, more while the text would pass for exact."""
+def shows(text, error, exponent):
+    """Whether `text` ("exact", "+0.471 ulp", "-4.55e-13 ulp") says the error
+    in ulps of 2^exponent: its sign, and its value to the last digit shown,
+    rounded. How many digits it shows is the program's to choose; the exact
+    transcripts below hold that."""
     ulps = Fraction(error) / Fraction(2) ** exponent
-    if ulps == 0:
-        return "exact"
-    magnitude = abs(ulps)
-    text = exact_digits(magnitude)
-    if len(significant(text)) > 5:
-        if magnitude >= 1000:
-            text = str(math.floor(magnitude + Fraction(1, 2)))
-        elif magnitude < Fraction(1, 1000):
-            text = scientific(magnitude, 3)
-        else:
-            digits = 3
-            while looks_exact(rounded(magnitude, digits)):
-                digits += 1
-            text = rounded(magnitude, digits)
-    return ("+" if ulps > 0 else "-") + text + " ulp"
+    if text == "exact" or ulps == 0:
+        return text == "exact" and ulps == 0
+    match = re.fullmatch(r"([-+])(\d+(?:\.(\d+))?)(?:e([-+]\d+))?( ulp)", text)
+    if not match or (match.group(1) == "-") != (ulps < 0):
+        return False
+    places = len(match.group(3) or "") - int(match.group(4) or 0)
+    shown = Fraction(match.group(2)) * Fraction(10) ** int(match.group(4) or 0)
+    return abs(shown - abs(ulps)) <= Fraction(1, 2) / Fraction(10) ** places
 
 
 def is_tie(exact):
@@ -100,9 +73,17 @@ def is_tie(exact):
     return emulate.round_significand(exact, 25) == exact != emulate.round_significand(exact, 24)
 
 
-def rounding_text(stored, before, exact, exponent):
-    text = "absorbed" if stored == before else ulps_text(stored - exact, exponent)
-    return text + ", tie to even" * is_tie(exact)
+def rounding_shows(text, stored, before, exact, exponent):
+    """The rounding column: the error, or "absorbed" where the sum stayed;
+    marked where the exact value was a tie."""
+    tie = text.endswith(", tie to even")
+    text = text.removesuffix(", tie to even")
+    return tie == is_tie(exact) and (text == "absorbed" if stored == before else shows(text, stored - exact, exponent))
+
+
+def is_tie_64(exact):
+    """Whether a positive exact value lies halfway between two 64-bit values."""
+    return emulate.round_significand(exact, 65) == exact != emulate.round_significand(exact, 64)
 
 
 def bits(x):
@@ -123,22 +104,19 @@ def scientific(x, digits):
 
 
 def model_steps(indices, extended):
-    """Each step as (i, term, sum, ulp exponent, rounding text, the sum
-    before, the exact term[, to-64 text])."""
+    """Each step as (i, term, sum, ulp exponent, the exact value rounded to
+    single, the sum before, the exact term[, the 64-bit error])."""
     total = Fraction(0)
     for i in indices:
         if extended:
             term = emulate.round_significand(Fraction(1, i), 64)
             wide = emulate.round_significand(total + term, 64)
             stored = emulate.round_significand(wide, 24)
-            exponent = ulp_exponent(stored)
-            yield (i, term, stored, exponent, rounding_text(stored, total, wide, exponent), total, term,
-                   ulps_text(wide - total - term, exponent))
+            yield i, term, stored, ulp_exponent(stored), wide, total, term, wide - total - term
         else:
             term = Fraction(emulate.single(1.0 / i))
             stored = Fraction(emulate.single(float(total) + float(term)))
-            exponent = ulp_exponent(stored)
-            yield i, term, stored, exponent, rounding_text(stored, total, total + term, exponent), total, term
+            yield i, term, stored, ulp_exponent(stored), total + term, total, term
         total = stored
 
 
@@ -155,7 +133,7 @@ def model_phases(model):
         phase = phases[-1]
         phase.update(steps=phase["steps"] + 1, after=stored, terms=phase["terms"] + term)
     return [(f"[2^{p['binade']}, 2^{p['binade'] + 1})", str(p["binade"] - 23), p["size"], str(p["first"]),
-             str(p["steps"]), ulps_text(p["after"] - p["before"] - p["terms"], p["binade"] - 23)) for p in phases]
+             str(p["steps"]), p["after"] - p["before"] - p["terms"]) for p in phases]
 
 
 def size_against_ulp(term, exponent):
@@ -195,7 +173,9 @@ def phases(text):
 
 def check_passes(tally, args):
     """Every step of short passes, and their summaries, against the model."""
-    passes = [((20, 100), False), ((1, 2000), False), ((2000, 6000), False),
+    # 1..92: the bound on the exact sum, 2 * 92 * 2^-64 = 9.97e-18, is 1.0e-17
+    # rounded up to two digits.
+    passes = [((20, 100), False), ((1, 92), False), ((1, 2000), False), ((2000, 6000), False),
               ((20, 800), True), ((20, 900), True), ((16_777_000, 16_777_216), True)]
     for (low, high), extended in passes:
         for order in (emulate.increasing, emulate.decreasing):
@@ -210,16 +190,23 @@ def check_passes(tally, args):
                         f"{len(rows)} rows for {len(model)} steps, status {got.status}")
             wrong = []
             for row, step, note in zip(rows, model, model_notes(model)):
-                i, term, stored, exponent, to_single = step[:5]
+                i, term, stored, exponent, exact, before = step[:6]
                 if extended:
-                    want = (str(i), scientific(term, 20), bits(stored), str(exponent), step[7], to_single, note)
+                    want = (str(i), scientific(term, 20), bits(stored), str(exponent))
+                    to_64 = row[4].removesuffix(", tie to even")
+                    right = (row[4].endswith(", tie to even") == is_tie_64(before + term)
+                             and shows(to_64, step[7], exponent))
                 else:
-                    want = (str(i), bits(term), bits(stored), str(exponent), to_single, note)
-                if row != want:
-                    wrong.append(f"got {row[:len(want)]}, want {want}")
+                    want = (str(i), bits(term), bits(stored), str(exponent))
+                    right = True
+                right = right and rounding_shows(row[-2], stored, before, exact, exponent)
+                if row[:4] != want or row[-1] != note or not right:
+                    wrong.append(f"got {row}, want {want}, {note!r}")
             tally.check(f"{label}: every step as the model makes it", not wrong, "\n     ".join(wrong[:3]))
-            tally.check(f"{label}: the phases as the model finds them", phases(text) == model_phases(model),
-                        f"{phases(text)}\n     want {model_phases(model)}")
+            shown_phases, model_phases_ = phases(text), model_phases(model)
+            tally.check(f"{label}: the phases as the model finds them", len(shown_phases) == len(model_phases_) and all(
+                got[:5] == want[:5] and shows(got[5], want[5], int(want[1])) for got, want in zip(shown_phases, model_phases_)),
+                        f"{shown_phases}\n     want {model_phases_}")
 
             facts = summary(text)
             final = model[-1][2]
@@ -236,7 +223,8 @@ def check_passes(tally, args):
             # no larger than that: 2 * terms * 2^-64, rounded up to 2 digits.
             least = len(model) * Fraction(2) ** -63
             tally.check(f"{label}: exact sum within its bound, held to the term count",
-                        abs(Fraction(shown) - exact) < Fraction(bound) and least <= Fraction(bound) < least * 11 / 10,
+                        abs(Fraction(shown) - exact) < Fraction(bound) and least <= Fraction(bound) < least * 11 / 10
+                        and re.fullmatch(r"[1-9]\.\de-\d+", bound) is not None,
                         f"{shown} +- {bound}, exact {float(exact)}, {len(model)} terms")
             if extended:
                 # A strict step from the same stored sum: the model's single
@@ -246,9 +234,9 @@ def check_passes(tally, args):
                 tally.check(f"{label}: steps where strict single precision would end elsewhere",
                             facts.get("steps that strict single precision would end elsewhere") == str(unlike),
                             f"{facts}, want {unlike}")
-            tally.check(f"{label}: error of the final sum",
-                        facts.get("error of the final sum") ==
-                        f"{ulps_text(final - exact, ulp_exponent(final))} (ulp 2^{ulp_exponent(final)})", str(facts))
+            error, unit = re.match(r"(.*) \(ulp 2\^(-?\d+)\)$", facts.get("error of the final sum", "? (ulp 2^0)")).groups()
+            tally.check(f"{label}: error of the final sum", int(unit) == ulp_exponent(final)
+                        and shows(error, final - exact, ulp_exponent(final)), str(facts))
 
 
 def harmonic(n):
@@ -353,6 +341,19 @@ def check_tables(tally, args):
         tally.check(f"{' '.join(options)}: the sum is not 1, the product rounds to it",
                     "sum == 1.0f: false\n" in text
                     and "10 * tenth, exactly: 1.00000001490116119384765625, rounded once: 3f800000\n" in text)
+
+    # Within 80 columns the 64-bit rounding's ties are told under their rows.
+    # A tie is half the 64-bit spacing, 2^-64 of the sum's binade, and so
+    # 2^-41 = 4.55e-13 of the single's ulp, 2^-23 of it; the model says where.
+    got, text = run(args, "sum", "--extended", "--from", "1", "--to", "107", "--every", "1", "--decreasing")
+    lines = text.splitlines()
+    told = [int(row.split()[0]) for row, below in zip(lines, lines[1:])
+            if re.match(r" +to 64 bits: [-+]4\.55e-13 ulp, tie to even(;|$)", below)]
+    ties = []
+    for step in model_steps(emulate.decreasing(1, 107), True):
+        ties += [step[0]] * is_tie_64(step[5] + step[6])
+    tally.check("sum --extended: the ties of the 64-bit rounding, told", told == ties and got.status == 0
+                and max(map(len, lines)) <= 80, f"{told}, want {ties}")
 
     # a*10 = 134217730 * 2^-27 = 1 + 2^-26, which rounds down to 1 by
     # 2^-26, an eighth of the ulp 2^-23 of 1. Line 2 is 1 - (1 - 2^-24) =
@@ -474,9 +475,11 @@ def tenths_transcript(extended):
         exact = total + tenth
         stored = Fraction(emulate.single(float(exact)))
         exponent = ulp_exponent(stored)
-        way = "exact" if stored == exact else ("tie, " if is_tie(exact) else "") + ("up" if stored > exact else "down")
-        way = way.replace("tie, up", "tie, up to even").replace("tie, down", "tie, down to even")
-        error = ulps_text(stored - exact, exponent)
+        way = "exact" if stored == exact else ("up" if stored > exact else "down") + ", tie to even" * is_tie(exact)
+        # Each error is a multiple of 2^-27 and the ulps run from 2^-27 to
+        # 2^-23: sixteenths of an ulp at most, shown with every digit.
+        ulps = (stored - exact) / Fraction(2) ** exponent
+        error = "exact" if ulps == 0 else ("+" if ulps > 0 else "-") + exact_digits(abs(ulps)) + " ulp"
         lines.append(f"{n:2d}  {exact_digits(exact):29}  {bits(stored)}  {error:12}  {way}")
         course = emulate.single(n / 10)
         name = f"{n // 10}.{n % 10}" if n % 10 else str(n // 10)

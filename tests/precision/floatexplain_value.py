@@ -103,7 +103,8 @@ def digits_agree(shown, cut, value):
     return number == truncated and truncated != value
 
 
-ROUNDING = re.compile(r"^(atie,toeven:)?(up|down),by([-+]?[\d.]+?)(\.\.\.)?\(([-+]?[\d.]+?)(\.\.\.)?ulp\)$")
+ROUNDING = re.compile(r"^(up|down),by([-+]?[\d.]+?)(\.\.\.)?\(([-+]?[\d.]+?)(\.\.\.)?ulp"
+                      r"(?:of2\^(-?\d+),([-+]?[\d.]+?)(\.\.\.)?ulpbelowit)?\)(,tietoeven)?$")
 
 
 def check_rounding(text, exact, rounded, tie):
@@ -113,14 +114,21 @@ def check_rounding(text, exact, rounded, tie):
     match = ROUNDING.match(text)
     if not match:
         return "no rounding shown"
-    tie_shown, way, error, error_cut, ulps, ulps_cut = match.groups()
+    way, error, error_cut, ulps, ulps_cut, power, below, below_cut, tie_shown = match.groups()
     error_value = rounded - exact
     if bool(tie_shown) != tie or way != ("up" if error_value > 0 else "down"):
         return "wrong direction"
     if not digits_agree(error, error_cut, error_value):
         return "wrong error"
-    if not digits_agree(ulps, ulps_cut, error_value / Fraction(2) ** ulp_exponent(rounded)):
+    in_ulps = error_value / Fraction(2) ** ulp_exponent(rounded)
+    if not digits_agree(ulps, ulps_cut, in_ulps):
         return "wrong ulps"
+    # Rounded up (in magnitude) to a normal power of two from the binade
+    # below, where the values lie twice as close: that ulp is named too.
+    crossed = abs(rounded) > 2 ** -126 and binade(rounded) > binade(exact)
+    if crossed != (power is not None) or (crossed and (int(power) != binade(rounded)
+                                                       or not digits_agree(below, below_cut, 2 * in_ulps))):
+        return "the ulp below a power of two"
     return ""
 
 
@@ -163,10 +171,16 @@ VALUES = [
     # 2^24 + 1 is halfway between 2^24 (significand 0x800000, even) and
     # 2^24 + 2: the tie goes down to the even one, by half the ulp 2.
     ("16777217", {"bits": "4b800000=01001011100000000000000000000000", "exactvalue": "16777216",
-                  "rounding": "atie,toeven:down,by-1(-0.5ulp)", "ulp": "2^1=2",
+                  "rounding": "down,by-1(-0.5ulp),tietoeven", "ulp": "2^1=2",
                   "nextdown": "4b7fffff=16777215(2^0below)", "nextup": "4b800001=16777218(2^1above)"}),
     # 2^22 + 0.3: the ulp there is 2^-1, so the nearest single is 2^22 + 0.5,
     # 0.2 above, 0.4 of the ulp; biased exponent 22 + 127 = 10010101.
+    # 2^24 - 1/2 is halfway between 2^24 - 1 (odd) and 2^24, whose ulp is 2:
+    # a quarter of it, half of the spacing 1 below 2^24.
+    ("16777215.5", {"bits": "4b800000=01001011100000000000000000000000",
+                    "rounding": "up,by+0.5(+0.25ulpof2^24,+0.5ulpbelowit),tietoeven"}),
+    # An exponent's leading zeros: 10^1.
+    ("1e0000001", {"exactvalue": "10", "rounding": "none:storedexactly"}),
     ("4194304.3", {"bits": "4a800001=01001010100000000000000000000001", "rounding": "up,by+0.2(+0.4ulp)"}),
     # The smallest subnormal, 2^-149, and 1e-45 read as it: 1e-45 is 0.71
     # of it, past the half. Its exact digits are 5^149 at place 149.
@@ -199,13 +213,17 @@ OPERATIONS = [
     # 2^24 + 3 lies between 2^24 + 2 (0x800001, odd) and 2^24 + 4: the tie
     # goes up, to the even one.
     ("16777216", "+", "3", {"a+b": "16777219,exactly", "rounded": "4b800002=16777220(1.677722e+07)",
-                            "rounding": "atie,toeven:up,by+1(+0.5ulp)"}),
+                            "rounding": "up,by+1(+0.5ulp),tietoeven"}),
     # 2^127 * 2 is 2^128, beyond the largest single by far more than half
     # an ulp (2^103): infinity.
     ("0x7f000000", "*", "2", {"a*b": str(2 ** 128) + ",exactly", "rounded": "7f800000=inf(inf)",
                               "rounding": "up,toinfinity:halfanulpormorepastthelargestsingle"}),
     ("1", "/", "3", {"a/b": "1/3=0.3333333333333333333333333333333333333333...",
                      "rounding": "up,by+0.000000009934107462565104166666666666666666666666...(+0.333333333333...ulp)"}),
+    # A quotient in lowest terms; 16777217 is read as 2^24, a tie to even.
+    ("6", "/", "9", {"a/b": "2/3=0." + "6" * 40 + "..."}),
+    ("16777217", "+", "0", {"a": "16777217,storedas4b800000=16777216(readroundeddown,tietoeven)",
+                            "a+b": "16777216,exactly"}),
     ("-1", "*", "0", {"a*b": "0,exactly", "rounded": "80000000=-0(-0.000000e+00)", "rounding": "none:theoperationisexact"}),
 ]
 
@@ -244,7 +262,8 @@ SPECIAL_OPERATIONS = [
 USAGE_ERRORS = [
     ["value"], ["value", "0.1.2"], ["value", "1/0"], ["value", ""], ["value", "--bogus"], ["value", "1e"],
     ["value", "."], ["value", "0x"], ["value", "0x123456789"], ["value", "1/4294967296"], ["value", "1e-1001"],
-    ["value", "1 "], ["value", "0x1p3"], ["value", "1/-3"], ["value", "0.1", "x"],
+    ["value", "1 "], ["value", "0x1p3"], ["value", "1/-3"], ["value", "0.1", "x"], ["value", "1/3x"],
+    ["value", "1/3.5"],
     ["op"], ["op", "1"], ["op", "1", "+"], ["op", "1", "%", "2"], ["op", "1", "++", "2"], ["op", "1", "+", "2", "3"],
     ["op", "1", "+", "0.1.2"], ["op", "", "+", "1"],
 ]

@@ -1,0 +1,168 @@
+// Roundings measured from their exact values, and written.
+
+#include "rounding.h"
+
+#include "show.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// An error with at most this many significant digits is shown with all of
+// them (0.1875, 0.28125): those are the errors a student can check by hand.
+constexpr std::size_t exactDigits = 5;
+
+Rounding measured(const Exact& exact, const Exact& stored, int spacing, int ulpExponent, bool ownUlp)
+{
+    Rounding r{exact, stored, stored - exact, ulpExponent, {}, Rounding::Way::none, false, false, false};
+    r.ulps = scaled(r.error, -ulpExponent);
+    if (isZero(r.error))
+        return r;
+    r.way = isNegative(r.error) ? Rounding::Way::down : Rounding::Way::up;
+    // Halfway: the error is half the spacing of the values where the exact
+    // one lies.
+    r.tie = scaled(magnitudeOf(r.error), 1) == exactDyadic(1, spacing);
+    r.belowPowerOfTwo = ownUlp && spacing < ulpExponent;
+    return r;
+}
+
+// The significant digits of an unsigned decimal text: "0.0625" has "625".
+std::string significantDigits(const std::string& text)
+{
+    std::string digits;
+    for (char c : text) {
+        if (c != '.' && (c != '0' || !digits.empty()))
+            digits += c;
+    }
+    return digits;
+}
+
+// Whether a reader would take the decimal text (no sign, no trailing zeros)
+// for an exact error: few digits, naming a multiple of a power of two, as
+// m / 10^p is when 5^p divides m.
+bool looksExact(const std::string& text)
+{
+    std::string digits = significantDigits(text);
+    if (digits.size() > exactDigits)
+        return false;
+    std::size_t point = text.find('.');
+    std::size_t places = point == std::string::npos ? 0 : text.size() - point - 1;
+    std::uint64_t m = digits.empty() ? 0 : std::stoull(digits);
+    for (; places > 0; --places) {
+        if (m % 5)
+            return false;
+        m /= 5;
+    }
+    return true;
+}
+
+std::string withoutTrailingZeros(std::string text)
+{
+    if (text.find('.') != std::string::npos) {
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.back() == '.')
+            text.pop_back();
+    }
+    return text;
+}
+
+// A positive number of ulps, short: all its digits when they are few; else
+// whole ulps from 1000 up, three significant digits in scientific form
+// below a thousandth, and three significant digits between, with as many
+// more as it takes for the text not to pass for an exact value (0.49999988
+// is not shown as 0.5, which would be a tie).
+std::string shortUlps(const Exact& ulps)
+{
+    std::string first = digitsOf(ulps, exactDigits + 1);
+    bool cut = first.ends_with("...");
+    if (!cut && significantDigits(first).size() <= exactDigits)
+        return first;
+    if (compare(ulps, exactDecimal(false, "1", -3)) < 0)
+        return scientific(ulps, 3);
+    if (cut)
+        first.resize(first.size() - 3);
+    std::size_t point = first.find('.');
+    std::size_t wholeDigits = point == std::string::npos ? first.size() : point;
+    int places = 0;
+    if (first[0] != '0')
+        places = wholeDigits >= 3 ? 0 : 3 - static_cast<int>(wholeDigits);
+    else
+        places = static_cast<int>(first.find_first_not_of('0', point + 1) - point - 1) + 3;
+    std::string text = withoutTrailingZeros(decimal(ulps, places));
+    // Whole ulps from 1000 up are plainly rounded.
+    while (wholeDigits < 4 && looksExact(text))
+        text = withoutTrailingZeros(decimal(ulps, ++places));
+    return text;
+}
+
+std::string signOf(const Exact& x)
+{
+    return isNegative(x) ? "-" : "+";
+}
+
+// Every digit of x where they end, else the first 40 and "...".
+std::string allDigits(const Exact& x)
+{
+    return signOf(x) + digitsOf(magnitudeOf(x), endsInDecimal(x) ? std::numeric_limits<int>::max() : 40);
+}
+
+// A count of ulps, short: "+0.333 ulp", or "exact".
+std::string ulpsText(const Exact& ulps)
+{
+    return isZero(ulps) ? "exact" : signOf(ulps) + shortUlps(magnitudeOf(ulps)) + " ulp";
+}
+
+const char* wayText(Rounding::Way way)
+{
+    return way == Rounding::Way::up ? "up" : "down";
+}
+
+}  // namespace
+
+Rounding roundingToSingle(const Exact& exact, float stored)
+{
+    // Subnormal singles share the spacing of the lowest binade.
+    int spacing = isZero(exact) ? -149 : std::max(topExponent(exact), -126) - 23;
+    return measured(exact, exactSingle(stored), spacing, ulpExponent(stored), true);
+}
+
+Rounding roundingTo64(const Exact& exact, const Exact& stored, int ulpExponent)
+{
+    int spacing = isZero(exact) ? 0 : topExponent(exact) - 63;
+    return measured(exact, stored, spacing, ulpExponent, false);
+}
+
+std::string errorText(const Exact& error, int ulpExponent)
+{
+    return ulpsText(scaled(error, -ulpExponent));
+}
+
+std::string roundingText(const Rounding& rounding, Width width)
+{
+    if (rounding.way == Rounding::Way::none)
+        return "exact";
+    const char* tie = rounding.tie ? ", tie to even" : "";
+    std::string ulps = ulpsText(rounding.ulps);
+    switch (width) {
+    case Width::full: {
+        std::string text = wayText(rounding.way) + std::string(", by ") + allDigits(rounding.error) + " ("
+                           + signOf(rounding.ulps) + digitsOf(magnitudeOf(rounding.ulps), 12) + " ulp";
+        if (rounding.belowPowerOfTwo) {
+            // Counted in the ulp of the power of two, and in the spacing below it.
+            Exact below = scaled(rounding.ulps, 1);
+            text += " of ";
+            text += powerOfTwo(topExponent(rounding.stored)) + ", " + signOf(below) + digitsOf(magnitudeOf(below), 12)
+                    + " ulp below it";
+        }
+        return text + ")" + tie;
+    }
+    case Width::table:
+        return (rounding.absorbed ? std::string("absorbed") : ulps) + tie;
+    case Width::ulps:
+        return ulps;
+    case Width::direction:
+        return wayText(rounding.way) + std::string(tie);
+    }
+    return "";
+}
