@@ -94,7 +94,7 @@ Operand readFraction(Operand x, bool negative, const char* text)
 {
     std::uint32_t numerator = 0, divisor = 0;
     if (!readWhole(text, numerator) || *text++ != '/' || !readWhole(text, divisor) || *text != '\0')
-        usageError("a fraction's two numbers must be below 2^32:", x.text.c_str());
+        usageError("not a fraction p/q of whole numbers below 2^32:", x.text.c_str());
     if (divisor == 0)
         usageError("a fraction with a divisor of 0:", x.text.c_str());
     Exact quotient = exactDyadic(numerator, 0) / exactDyadic(divisor, 0);
