@@ -279,7 +279,7 @@ def check_trees(tally, page, args):
             args.bin, "calcexplain", b"", arguments=["--dot", line]).stdout.decode())
         tally.check(f"the trees of {line!r}: the captions", got[2] == want[2], f"{got[2]} against {want[2]}")
         for g, grammar in enumerate(CALCULATORS):
-            mine = [{part for part in parts if part[0].startswith(f"g{g}")} for parts in got[:2] + want[:2]]
+            mine = [{part for part in parts if part[0].startswith(f"l1g{g}")} for parts in got[:2] + want[:2]]
             tally.check(f"the trees of {line!r}, {grammar}: {len(mine[2])} nodes, {len(mine[3])} edges",
                         mine[:2] == mine[2:] and mine[2], f"drawn {mine[:2]}, printed {mine[2:]}")
 
