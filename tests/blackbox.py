@@ -7,6 +7,7 @@ front of every program (for example an emulator that runs a cross-compiled
 build)."""
 
 import argparse
+import ctypes
 import os
 import resource
 import shlex
@@ -63,20 +64,26 @@ def signed32(n):
     return n - (1 << 32) if n >= 1 << 31 else n
 
 
+ADDR_NO_RANDOMIZE = 0x0040000  # <sys/personality.h>
+
+
 def command_line(bin_dir, program, arguments=()):
     """The command that runs program, through the emulator if there is one."""
     return shlex.split(os.environ.get("PROGRAM_EMULATOR", "")) + [os.path.join(bin_dir, program), *arguments]
 
 
 def run(bin_dir, program, stdin=b"", *, arguments=(), stdout=subprocess.PIPE, stack_limit=None, timeout=60,
-        hold_input_open=True):
+        hold_input_open=True, fixed_stack_start=False, environment=None):
     """Runs program with its arguments and stdin as its standard input.
 
     If stdin holds a newline, the pipe stays open while the program runs
     (unless hold_input_open is false, for a program that reads to the end): a
     program that reads past the point where it should stop waits for more
     input and fails by timeout instead of passing. stdin may also be an open
-    file, which the program then reads directly, as from `< file`."""
+    file, which the program then reads directly, as from `< file`. With
+    fixed_stack_start, the kernel places the stack where it would without
+    address randomisation, the same on every run (as `setarch -R` does).
+    environment, if given, replaces the program's environment."""
     from_file = hasattr(stdin, "fileno")
     command = command_line(bin_dir, program, arguments)
 
@@ -88,10 +95,15 @@ def run(bin_dir, program, stdin=b"", *, arguments=(), stdout=subprocess.PIPE, st
             resource.setrlimit(resource.RLIMIT_STACK, (stack_limit, hard))
         if stdout is CLOSED:
             os.close(1)
+        if fixed_stack_start:
+            personality = ctypes.CDLL(None, use_errno=True).personality
+            current = personality(0xFFFFFFFF)  # asks, changing nothing
+            if current < 0 or personality(current | ADDR_NO_RANDOMIZE) < 0:
+                raise OSError(ctypes.get_errno(), "personality(ADDR_NO_RANDOMIZE)")
 
     proc = subprocess.Popen(command, stdin=stdin if from_file else subprocess.PIPE,
                             stdout=subprocess.DEVNULL if stdout is CLOSED else stdout,
-                            stderr=subprocess.PIPE, preexec_fn=prepare_child)
+                            stderr=subprocess.PIPE, preexec_fn=prepare_child, env=environment)
     try:
         if from_file:
             out, err = proc.communicate(timeout=timeout)

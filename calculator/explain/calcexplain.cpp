@@ -512,12 +512,10 @@ std::vector<char*> readOptions(int argc, char** argv)
     std::exit(running->main());
 }
 
-int main(int argc, char** argv)
+namespace {
+
+int calcexplain(int argc, char** argv)
 {
-    // Unbuffered, standard error would have each message formatted in a
-    // buffer on the stack, which may be nearly used up (ulimit -s).
-    static char errorBuffer[BUFSIZ];
-    std::setvbuf(stderr, errorBuffer, _IOLBF, sizeof errorBuffer);
     // Before any descriptor of calcexplain's own is opened.
     holdStdoutOpen();
     std::atexit(closeStdout);
@@ -552,4 +550,11 @@ int main(int argc, char** argv)
     if (std::ferror(lineInput))
         systemFailure("standard input");
     return finish();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    runCalcexplain(calcexplain, argc, argv);
 }

@@ -29,5 +29,9 @@ std::FILE* memoryFile(const char* name);
 // that cannot be made or waited for ends calcexplain with its reason.
 int spawnRun(int grammar, bool traced, const RunFiles& files);
 
+// Runs body(argc, argv), which ends the process, where the copies it spawns
+// find the whole stack limit below them (spawn_fork.cpp).
+[[noreturn]] void runCalcexplain(int (*body)(int, char**), int argc, char** argv);
+
 // The status of a copy that could not be set up, having said why.
 constexpr int spawnFailure = 127;

@@ -6,11 +6,15 @@
 
 #include "closeout.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <pthread.h>
 #include <stdio_ext.h>
+#include <sys/resource.h>
 #include <sys/mman.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -57,4 +61,46 @@ int spawnRun(int grammar, bool traced, const RunFiles& files)
     if (WIFEXITED(status) && WEXITSTATUS(status) == spawnFailure)
         std::exit(1);  // the copy has said why
     return WIFSIGNALED(status) ? -WTERMSIG(status) : WEXITSTATUS(status);
+}
+
+namespace {
+
+struct Start {
+    int (*body)(int, char**);
+    int argc;
+    char** argv;
+};
+
+void* start(void* arguments)
+{
+    const Start& s = *static_cast<Start*>(arguments);
+    std::exit(s.body(s.argc, s.argv));
+}
+
+}  // namespace
+
+// A copy is forked from wherever calcexplain stands on its stack, and only
+// what lies below is left to it: on the main thread, under a small limit, too
+// little for the copy's own exit. So calcexplain runs on a stack of its own,
+// the limit and a mebibyte more. A copy's depth guard then finds the whole
+// limit below it, as the program does at its start (depth.cpp), and its exit
+// still has room beyond the guard's floor, whatever the limit.
+void runCalcexplain(int (*body)(int, char**), int argc, char** argv)
+{
+    std::size_t limit = std::size_t{8} << 20;  // for an unlimited stack, as the guard takes it
+    rlimit stack{};
+    if (getrlimit(RLIMIT_STACK, &stack) == 0 && stack.rlim_cur != RLIM_INFINITY)
+        limit = static_cast<std::size_t>(std::min<rlim_t>(stack.rlim_cur, rlim_t{256} << 20));
+    Start arguments{body, argc, argv};
+    pthread_attr_t attributes;
+    pthread_t thread;
+    int error = pthread_attr_init(&attributes);
+    if (error == 0)
+        error = pthread_attr_setstacksize(&attributes, limit + (std::size_t{1} << 20));
+    if (error == 0)
+        error = pthread_create(&thread, &attributes, start, &arguments);
+    if (error == 0)
+        error = pthread_join(thread, nullptr);  // does not return: the thread ends the process
+    errno = error;
+    systemFailure("a stack of its own");
 }

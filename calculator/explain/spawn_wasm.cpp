@@ -6,6 +6,7 @@
 #include "run.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <emscripten.h>
 
 // The files are the in-memory file system's own.
@@ -25,6 +26,13 @@ int spawnRun(int grammar, bool traced, const RunFiles& files)
     return calcexplainSpawn(grammar, traced, fd(files.input), fd(files.output), fd(files.result),
                             fd(files.views.steps), fd(files.views.calls), fd(files.views.tree),
                             fd(files.views.rules));
+}
+
+// The engine's stack, which the rules' calls run on, is the same in every
+// instance.
+void runCalcexplain(int (*body)(int, char**), int argc, char** argv)
+{
+    std::exit(body(argc, argv));
 }
 
 namespace {
