@@ -27,6 +27,32 @@ std::FILE* memoryFile(const char* name)
     return fd < 0 ? nullptr : fdopen(fd, "w+");
 }
 
+namespace {
+
+// The copy's end, once its own exit handlers have run. What is left belongs
+// to calcexplain (its closeStdout, the libraries' destructors) and, in the
+// sanitizer build, a leak check that cannot see the stack of the thread the
+// copy was forked from (runCalcexplain).
+void endCopy(int status, void*)
+{
+    std::fflush(nullptr);
+    _exit(status);
+}
+
+struct Start {
+    int (*body)(int, char**);
+    int argc;
+    char** argv;
+};
+
+void* start(void* arguments)
+{
+    const Start& s = *static_cast<Start*>(arguments);
+    std::exit(s.body(s.argc, s.argv));
+}
+
+}  // namespace
+
 int spawnRun(int grammar, bool traced, const RunFiles& files)
 {
     flushStdout();  // or the process would write what is buffered once more
@@ -50,6 +76,7 @@ int spawnRun(int grammar, bool traced, const RunFiles& files)
         // shared with this process.
         if (lineInput)
             __fpurge(lineInput);
+        on_exit(endCopy, nullptr);  // before runGrammar's handlers, so run after them
         runGrammar(grammar, traced, files.result, files.views);
     }
     int status = 0;
@@ -62,22 +89,6 @@ int spawnRun(int grammar, bool traced, const RunFiles& files)
         std::exit(1);  // the copy has said why
     return WIFSIGNALED(status) ? -WTERMSIG(status) : WEXITSTATUS(status);
 }
-
-namespace {
-
-struct Start {
-    int (*body)(int, char**);
-    int argc;
-    char** argv;
-};
-
-void* start(void* arguments)
-{
-    const Start& s = *static_cast<Start*>(arguments);
-    std::exit(s.body(s.argc, s.argv));
-}
-
-}  // namespace
 
 // A copy is forked from wherever calcexplain stands on its stack, and only
 // what lies below is left to it: on the main thread, under a small limit, too
