@@ -554,7 +554,7 @@ def main():
         blackbox.not_run("the runs under a 16 KiB stack", "this build needs more to start")
     else:
         line = "(" * 40 + "1" + ")" * 40
-        verdict = re.compile(r"(\(+1\)+|\.\.\.) = 1|parse error at column [0-9]+: expression nested too deeply")
+        verdict = re.compile(r"(\(*1\)*|\.\.\.) = 1|parse error at column [0-9]+: expression nested too deeply")
         started = []
         for padding in range(0, 16 << 10, 512):
             runs = [blackbox.run(args.bin, "calcexplain", arguments=[option, line], stack_limit=16 << 10,
