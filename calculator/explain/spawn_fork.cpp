@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <pthread.h>
@@ -49,6 +50,21 @@ void* start(void* arguments)
 {
     const Start& s = *static_cast<Start*>(arguments);
     std::exit(s.body(s.argc, s.argv));
+}
+
+// Whether glibc can tell where the main thread's stack ends, as the depth
+// guard asks it (depth.cpp).
+bool mainStackKnown()
+{
+    pthread_attr_t attributes;
+    if (pthread_getattr_np(pthread_self(), &attributes) != 0)
+        return false;
+    void* end = nullptr;
+    std::size_t size = 0;
+    bool known = pthread_attr_getstack(&attributes, &end, &size) == 0;
+    pthread_attr_destroy(&attributes);
+    int here = 0;
+    return known && reinterpret_cast<std::uintptr_t>(&here) > reinterpret_cast<std::uintptr_t>(end);
 }
 
 }  // namespace
@@ -96,8 +112,15 @@ int spawnRun(int grammar, bool traced, const RunFiles& files)
 // the limit and a mebibyte more. A copy's depth guard then finds the whole
 // limit below it, as the program does at its start (depth.cpp), and its exit
 // still has room beyond the guard's floor, whatever the limit.
+//
+// Where glibc cannot tell where the main thread's stack ends (a static
+// program under qemu-user), the program's guard takes a share of the limit
+// instead; the copies must meet that guard too, so they are forked from the
+// main thread, as before.
 void runCalcexplain(int (*body)(int, char**), int argc, char** argv)
 {
+    if (!mainStackKnown())
+        std::exit(body(argc, argv));
     std::size_t limit = std::size_t{8} << 20;  // for an unlimited stack, as the guard takes it
     rlimit stack{};
     if (getrlimit(RLIMIT_STACK, &stack) == 0 && stack.rlim_cur != RLIM_INFINITY)
