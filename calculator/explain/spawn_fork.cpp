@@ -116,7 +116,7 @@ int spawnRun(int grammar, bool traced, const RunFiles& files)
 // Where glibc cannot tell where the main thread's stack ends (a static
 // program under qemu-user), the program's guard takes a share of the limit
 // instead; the copies must meet that guard too, so they are forked from the
-// main thread, as before.
+// main thread, where the program runs.
 void runCalcexplain(int (*body)(int, char**), int argc, char** argv)
 {
     if (!mainStackKnown())
