@@ -1,0 +1,26 @@
+#pragma once
+
+// The companions' --json: the model a companion computed, as one JSON
+// document on standard output, for the page and for scripts. It is written
+// with nlohmann's JSON library where the build has it (COMPANION_JSON);
+// keys keep the order they are set in, so a document reads as the text does.
+
+#ifdef COMPANION_JSON
+#include <nlohmann/json.hpp>
+using Json = nlohmann::ordered_json;
+
+// writeJson: the document on standard output, two spaces an indent, and a
+// newline after it. Text that is not UTF-8 is written with U+FFFD in its
+// place rather than refused.
+void writeJson(const Json& document);
+#endif
+
+// jsonBuilt: whether this build can write --json. requireJson ends a build
+// without it with a usage error that says why.
+constexpr bool jsonBuilt =
+#ifdef COMPANION_JSON
+    true;
+#else
+    false;
+#endif
+void requireJson(const char* program);
