@@ -6,7 +6,10 @@
 # they hold no machine code, so one copy serves every target. They reach the
 # compiler through a folder of the build that holds nothing else, so a cross
 # compiler (or em++) never sees the build machine's other headers.
+# emscripten's toolchain searches its own system folders only, hence the
+# build machine's usual folders named here.
 find_path(JSON_FOR_MODERN_CPP_INCLUDE_DIR nlohmann/json.hpp
+  PATHS /usr/local/include /usr/include
   NO_CMAKE_FIND_ROOT_PATH DOC "the folder that holds nlohmann/json.hpp")
 if(JSON_FOR_MODERN_CPP_INCLUDE_DIR)
   # The version stands in json.hpp up to 3.10, in a header of its own since.
