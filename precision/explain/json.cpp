@@ -211,11 +211,12 @@ Json operandJson(const Operand& x)
     bool written = x.kind == Operand::Kind::decimal || x.kind == Operand::Kind::fraction;
     Json rounding = nullptr;
     unsigned flags = 0;
-    if (written && std::isinf(x.stored)) {
+    if (written && std::isinf(x.stored))
         rounding = overflowJson(x.value, x.stored);
-    } else if (std::isfinite(x.stored)) {
+    else if (std::isinf(x.stored))
+        rounding = noRoundingJson(x.stored);  // taken as it is
+    else if (std::isfinite(x.stored))
         rounding = roundingJson(readingOf(x));
-    }
     if (written)
         flags = roundingFlags(x.value, x.stored);
     return valueJson(x.text, x.stored, rounding, flags);
