@@ -10,6 +10,7 @@
 #include "json.h"
 #include "show.h"
 
+#include <algorithm>
 #include <bit>
 #include <cfloat>
 #include <cmath>
@@ -328,8 +329,9 @@ void writeSumJson(const SumSummary& summary)
                           {"steps", phase.steps},
                           {"errorAddedUlps", ulps(phase.errorAdded)}});
     Json out = document("sum");
-    out["from"] = summary.first;
-    out["to"] = summary.last;
+    // As --from and --to give them, whatever the order.
+    out["from"] = std::min(summary.first, summary.last);
+    out["to"] = std::max(summary.first, summary.last);
     out["order"] = summary.decreasing ? "decreasing" : "increasing";
     out["arithmetic"] = summary.extended ? "extended" : "strict";
     out["terms"] = summary.terms;
