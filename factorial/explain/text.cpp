@@ -4,11 +4,11 @@
 #include <cinttypes>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
 constexpr int width = 80;
-constexpr int frameColumn = 40;  // where a call's frame is shown
 
 std::string called(int n)
 {
@@ -46,26 +46,65 @@ std::string frameText(const Event& e)
            (distance > 0 ? " bytes below" : " bytes above");
 }
 
-// The deepest indentation a build's call lines leave room for.
-int deepestIndent(const Build& b)
+// How a build's lines show depth: two columns a level down to `levels`;
+// deeper, the indent stops there and the line says its depth in numbers,
+// so that no line's indent ever understates it. A return stands at its
+// call's indent. Frames stand in a column of their own.
+struct Layout {
+    int levels;
+    int frameColumn;
+};
+
+std::string marker(int depth, int levels)
 {
-    int deepest = width;
-    for (const Event& e : b.events)
-        if (e.call)
-            deepest = std::min(deepest, (e.frame ? frameColumn - 1 : width) - static_cast<int>(called(e.n).size()));
-    return deepest;
+    return depth > levels ? "[depth " + std::to_string(depth) + "] " : "";
 }
 
-// Indented by depth, two columns a level, as deep as the calls' lines leave
-// room for (`deepest`: the indentation of the deepest that fits); a return
-// line keeps its call's indentation unless it would pass the right margin.
-void printIndented(int depth, int deepest, const std::string& text, const std::string& right = "")
+int indent(int depth, int levels)
 {
-    int indent = std::min({2 * std::max(depth, 0), deepest, width - static_cast<int>(text.size())});
-    std::string line = std::string(static_cast<std::size_t>(std::max(0, indent)), ' ') + text;
+    return 2 * std::min(depth, levels);
+}
+
+// The deepest levels that keep every line within the width, the frames
+// no further left than they stand when the calls are shallow.
+Layout layOut(const Build& b)
+{
+    constexpr int firstFrameColumn = 40;
+    std::vector<int> depths, lefts, rights;
+    for (const Event& e : b.events) {
+        depths.push_back(std::max(e.depth, 0));
+        lefts.push_back(static_cast<int>((e.call ? called(e.n) : returns(e)).size()));
+        rights.push_back(e.call ? static_cast<int>(frameText(e).size()) : 0);
+    }
+    int deepest = *std::max_element(depths.begin(), depths.end());
+    std::vector<int> markers;  // each depth's marker, as shown past the levels
+    for (int depth = 0; depth <= deepest; ++depth)
+        markers.push_back(static_cast<int>(marker(depth, -1).size()));
+    for (int levels = deepest; levels >= 0; --levels) {
+        int column = firstFrameColumn;
+        bool fits = true;
+        for (std::size_t k = 0; k < depths.size(); ++k) {
+            int d = depths[k];
+            int left = indent(d, levels) + (d > levels ? markers[static_cast<std::size_t>(d)] : 0) + lefts[k];
+            fits = fits && left <= width;
+            if (rights[k])
+                column = std::max(column, left + 2);
+        }
+        for (std::size_t k = 0; k < depths.size(); ++k)
+            fits = fits && column + rights[k] <= width;
+        if (fits || levels == 0)
+            return {levels, column};
+    }
+    return {0, firstFrameColumn};
+}
+
+void printLine(const Layout& layout, int depth, const std::string& text, const std::string& right = "")
+{
+    depth = std::max(depth, 0);
+    std::string line = std::string(static_cast<std::size_t>(indent(depth, layout.levels)), ' ') +
+                       marker(depth, layout.levels) + text;
     if (!right.empty())
-        line += std::string(static_cast<std::size_t>(std::max(1, frameColumn - static_cast<int>(line.size()))), ' ') +
-                right;
+        line += std::string(static_cast<std::size_t>(layout.frameColumn) - line.size(), ' ') + right;
     std::printf("%s\n", line.c_str());
 }
 
@@ -85,9 +124,9 @@ std::string bytesPerCall(const Build& b)
 void printBuild(const Build& b)
 {
     std::printf("%s (%s):\n", b.title, b.flags);
-    int deepest = deepestIndent(b);
+    Layout layout = layOut(b);
     for (const Event& e : b.events)
-        printIndented(e.depth, deepest, e.call ? called(e.n) : returns(e), e.call ? frameText(e) : "");
+        printLine(layout, e.depth, e.call ? called(e.n) : returns(e), e.call ? frameText(e) : "");
 
     std::string summary = plural(b.calls, "call");
     if (b.framesMeasured)
