@@ -7,13 +7,14 @@
 #include "closeout.h"
 #include "json.h"
 #include "listings.h"
+#include "numbers.h"
 #include "options.h"
 #include "views.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,27 +65,17 @@ struct Request {
     bool json;
 };
 
-bool isNumber(const char* text)
-{
-    const char* digits = text + (*text == '-' || *text == '+');
-    return *digits && std::strspn(digits, "0123456789") == std::strlen(digits);
-}
-
 int readN(const char* text)
 {
-    // Past 11 digits a number cannot fit; strtoll would still say so, but a
-    // long run of zeros in front is a number all the same.
-    const char* digits = text + (*text == '-' || *text == '+');
-    digits += std::strspn(digits, "0");
-    long long value = std::strlen(digits) > 11 ? (*text == '-' ? -1LL << 40 : 1LL << 40)
-                                               : std::strtoll(text, nullptr, 10);
-    if (!isNumber(text) || value < INT32_MIN || value > maxN)
-        badUsage("N must be a whole number no greater than " + std::to_string(maxN) + ", not " + quoted(text));
-    return static_cast<int>(value);
+    std::optional<long long> n = readWhole(text, INT32_MIN, maxN);
+    if (!n)
+        badUsage("N must be a whole number from " + std::to_string(INT32_MIN) + " to " + std::to_string(maxN) +
+                 ", not " + quoted(text));
+    return static_cast<int>(*n);
 }
 
 // GNU options, through the companions' reader; N may be negative, so a word
-// like -3 is N, not an option.
+// like -3 is N, not an option, but -x is an option, unknown.
 Request readArguments(int argc, char** argv)
 {
     constexpr int codeOption = 'c';

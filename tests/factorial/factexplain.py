@@ -12,8 +12,8 @@ import sys
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 import blackbox  # noqa: E402
 
-CALL = re.compile(r"^( *)fact\((-?\d+)\) called(?: +frame (0x[0-9a-f]+)(?:, (\d+) bytes below|, the same)?)?$")
-RETURN = re.compile(r"^ *fact\((-?\d+)\) returns (?:(-?\d+) \* (-?\d+) = )?(-?\d+)( \(wrapped around\))?$")
+CALL = re.compile(r"^( *(?:\[depth \d+\] )?)fact\((-?\d+)\) called(?: +frame (0x[0-9a-f]+)(?:, (\d+) bytes below|, the same)?)?$")
+RETURN = re.compile(r"^ *(?:\[depth \d+\] )?fact\((-?\d+)\) returns (?:(-?\d+) \* (-?\d+) = )?(-?\d+)( \(wrapped around\))?$")
 SUMMARY = re.compile(r"^(\d+) calls?(?:, (\d+) frames?)?(?:, deepest depth (\d+))?(?:, (\d+) bytes per call)?$")
 
 # N as given (None: not given, 4), and N's value. 12! is the last product to
@@ -23,7 +23,7 @@ RUNS = [(None, 4), ("0", 0), ("-1", -1), ("1", 1), ("12", 12), ("13", 13), ("20"
         ("34", 34), ("1000", 1000), ("-2147483648", -2147483648)]
 
 REFUSED = ["1001", "2147483648", "-2147483649", "99999999999999999999", "4x", "", "1 2", "--bogus"]
-TOO_LARGE = b"factexplain: N must be a whole number no greater than 1000, not '1001'\n"
+TOO_LARGE = b"factexplain: N must be a whole number from -2147483648 to 1000, not '1001'\n"
 TRY = b"Try 'factexplain --help' for more information.\n"
 
 
