@@ -35,13 +35,14 @@ const char usage[] =
     "\n"
     "A frame is shown by the address at which it ends (fact's stack pointer as\n"
     "the trace sees the call) and its distance from the frame of the call before.\n"
-    "Products beyond 32 bits wrap around, as in the programs. In WebAssembly the\n"
-    "frames are out of sight, and only the calls and returns are shown.\n"
+    "Products beyond 32 bits wrap around, as in the programs. In WebAssembly only\n"
+    "the part of a frame on the module's own stack can be seen, and a note says so.\n"
     "\n"
     "Examples:\n"
     "  factexplain          fact(4), call by call, in both builds\n"
     "  factexplain 13       the first product that wraps around\n"
     "  factexplain --code   the self-call and the loop, in machine code\n"
+    "  factexplain --json 5 fact(5) as a JSON document, for scripts\n"
     "\n"
     "Exit status: 0 on success, 1 on a write error, 2 on a usage error,\n"
     "3 if a self-check fails (factexplain disagrees with itself).\n";
@@ -85,7 +86,7 @@ Request readArguments(int argc, char** argv)
                                      helpOption,
                                      versionOption,
                                      {nullptr, 0, nullptr, 0}};
-    const OptionSet set{"factexplain", options, usage, version, true, nullptr};
+    const OptionSet set{"factexplain", options, usage, version, false, nullptr, true};
     Request request{defaultN, false, false};
     std::vector<char*> operands;
     for (int code; (code = readOption(argc, argv, set, operands)) != -1;) {
