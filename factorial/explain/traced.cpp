@@ -6,18 +6,22 @@
 
 #include "trace.h"
 
-#define TRACE_CALL(n) traceCall(n)
+#define TRACE_CALL(n) traceCall(n, __LINE__)
 #include "fact.h"
 #include "wrap.h"
 
 namespace TRACED_NAMESPACE {
 #ifdef TRACE_PRODUCTS
-// Found before the global wrapMul by fact.cpp, which calls it unchanged;
-// always inlined, as the program's is.
-[[gnu::always_inline]] inline int wrapMul(int a, int b)
+// In place of the program's wrapMul, and like it always inlined, with the
+// same two parameters and the same product: at -O0 each inlined function's
+// parameters take room in fact's frame, which is what the trace measures,
+// so this one adds none (the line where fact.cpp calls it is a constant).
+template <int line>
+[[gnu::always_inline]] inline int wrapMulAt(int a, int b)
 {
-    return traceProduct(a, b, ::wrapMul(a, b));
+    return traceProduct(a, b, static_cast<int>(static_cast<unsigned>(a) * static_cast<unsigned>(b)), line);
 }
+#define wrapMul(a, b) wrapMulAt<__LINE__>(a, b)
 #endif
 #include "fact.cpp"
 }  // namespace TRACED_NAMESPACE
