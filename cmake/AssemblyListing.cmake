@@ -21,6 +21,13 @@ if(NOT CXXFILT_EXECUTABLE)
   set(CXXFILT_EXECUTABLE "")
 endif()
 
+# The processor the listings are of, whose family's marks they get.
+if(EMSCRIPTEN)
+  set(ASSEMBLY_PROCESSOR wasm32)
+else()
+  set(ASSEMBLY_PROCESSOR ${CMAKE_SYSTEM_PROCESSOR})
+endif()
+
 function(add_compiled_assembly name target)
   cmake_parse_arguments(PARSE_ARGV 2 arg "SANITIZED" "" "")
   get_target_property(sources ${target} SOURCES)
@@ -76,7 +83,7 @@ function(add_assembly_listing target)
     COMMAND ${CMAKE_COMMAND} "-DOBJECTS=$<TARGET_OBJECTS:${listing}>"
             "-DPARTS=${part_directories}"
             -DDESTINATION=${PROJECT_BINARY_DIR}/asm/${target}
-            -DCXXFILT=${CXXFILT_EXECUTABLE}
+            -DCXXFILT=${CXXFILT_EXECUTABLE} -DPROCESSOR=${ASSEMBLY_PROCESSOR}
             -P ${PROJECT_SOURCE_DIR}/cmake/CopyAssembly.cmake
     DEPENDS ${PROJECT_SOURCE_DIR}/cmake/CopyAssembly.cmake
             ${PROJECT_SOURCE_DIR}/cmake/FormatAssembly.cmake

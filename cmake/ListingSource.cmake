@@ -1,8 +1,14 @@
 # Script mode: writes OUTPUT, a C++ source that defines, for each name in
 # VARIABLES, a string holding the listing of FUNCTION in the compiler's
+<<<<<<< HEAD
 # assembly of the same place in ASSEMBLY (FormatAssembly.cmake), so that a
 # program can print the listings without a compiler or binutils at hand.
 # With SOURCE and SOURCE_VARIABLE, that variable holds the text of SOURCE too.
+=======
+# assembly of the same place in ASSEMBLY (FormatAssembly.cmake, with
+# PROCESSOR's marks), so that a program can print the listings without a
+# compiler or binutils at hand.
+>>>>>>> build
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/FormatAssembly.cmake)
 
@@ -10,7 +16,8 @@ set(source "// Made by cmake/ListingSource.cmake from the compiler's assembly.\n
 string(APPEND source "#include \"${HEADER}\"\n")
 foreach(variable object IN ZIP_LISTS VARIABLES ASSEMBLY)
   file(READ ${object} text)
-  format_assembly("${text}" listing FUNCTION "${FUNCTION}" CXXFILT "${CXXFILT}")
+  format_assembly("${text}" listing FUNCTION "${FUNCTION}" CXXFILT "${CXXFILT}"
+                  PROCESSOR "${PROCESSOR}")
   if(listing STREQUAL "")
     message(FATAL_ERROR "${object}: no function ${FUNCTION} in the assembly")
   endif()

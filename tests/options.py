@@ -34,6 +34,14 @@ CASES = [
     # What the user typed is quoted, a control code by its name, never sent
     # to the terminal as it is.
     ("floatexplain", ["value", "\x1b[2J"], "not a decimal, p/q, 0x3dcccccd, inf or nan: '<U+001B>[2J'"),
+    # Bytes that look like UTF-8 but are none, each byte by its code: an
+    # overlong '/', a surrogate (U+D800), a code point past U+10FFFF.
+    ("calcexplain", ["--tree=\udcc0\udcaf", "7"], "invalid argument '<0xC0><0xAF>' for '--tree'\n"
+                                                  "Valid arguments are 'expr' and 'rules'."),
+    ("calcexplain", ["--tree=e\udced\udca0\udc80", "7"], "invalid argument 'e<0xED><0xA0><0x80>' for '--tree'\n"
+                                                          "Valid arguments are 'expr' and 'rules'."),
+    ("calcexplain", ["--tree=\udcf4\udc90\udc80\udc80", "7"],
+     "invalid argument '<0xF4><0x90><0x80><0x80>' for '--tree'\nValid arguments are 'expr' and 'rules'."),
     ("floatexplain", ["value", "0x3dcccccdd"], "not a bit pattern of 1 to 8 hexadecimal digits: '0x3dcccccdd'"),
     ("floatexplain", ["tenths", "--\u00d7"], "unrecognized option '--\u00d7'"),
     ("floatexplain", ["sum", "--from", "9" * 20], "--from takes a whole number, 1 to 16777216: '" + "9" * 20 + "'"),
@@ -41,9 +49,13 @@ CASES = [
 
 
 def main():
-    args = blackbox.arguments()
+    args = blackbox.arguments(lambda parser: parser.add_argument(
+        "--utf8-arguments-only", action="store_true", help="the host passes only UTF-8 arguments"))
     tally = blackbox.Tally()
     for program, arguments, message in CASES:
+        if args.utf8_arguments_only and any("\udc80" <= c <= "\udcff" for a in arguments for c in a):
+            print(f"not run here: {program} {arguments!r}, whose bytes are not UTF-8")
+            continue
         got = blackbox.run(args.bin, program, arguments=arguments)
         label = f"{program} {arguments!r}"
         if message is None:

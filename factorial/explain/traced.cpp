@@ -7,8 +7,8 @@
 #include "trace.h"
 
 #define TRACE_CALL(n) traceCall(n, __LINE__)
-#include "fact.h"
-#include "wrap.h"
+// fact.cpp's headers, outside the namespace (made by CMakeLists.txt).
+#include "sources.h"
 
 namespace TRACED_NAMESPACE {
 #ifdef TRACE_PRODUCTS

@@ -29,7 +29,6 @@ set key left top
 set format x "10^{%L}"
 set arrow 1 from stall, graph 0 to stall, graph 1 nohead dashtype 2 linecolor "gray40"
 
-set label 1 "i = 2^{22}: from here each term is at most half\na unit in the last place of the increasing sum,\nwhich no longer changes" at stall, graph 0.55 right offset -1,0
 set ylabel "the sum of the terms from i = 2000 up to i,\nor from 10,000,000 down to i"
 set yrange [0:9]
 plot $increasing using 1:3 with lines linewidth 3 linecolor "gray70" title "exact, increasing", \
@@ -37,7 +36,9 @@ plot $increasing using 1:3 with lines linewidth 3 linecolor "gray70" title "exac
      $decreasing using 1:3 with lines linewidth 3 linecolor "gray50" dashtype 3 title "exact, decreasing", \
      $decreasing using 1:2 with lines linewidth 1.5 linecolor "blue" title "single precision, decreasing"
 
-unset label 1
+# The note on the stall goes below, where the errors leave room beside the
+# line; above, the two sums cross at about the same height.
+set label 1 "i = 2^{22}: from here each term is at most half\na unit in the last place of the increasing sum,\nwhich no longer changes" at stall, graph 0.45 right offset -1,0
 set xlabel "i"
 set ylabel "the sum's error, in units in its last place\n(the stored sum minus the exact one)"
 set yrange [*:*]

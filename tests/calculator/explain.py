@@ -161,6 +161,10 @@ REFUSALS = [
     ("2\u00d73\n".encode(), 2, "2\u00d73", "command expected the end of the line, found '\u00d7' U+00D7"),
     ("10\u22123\n".encode(), 3, "10\u22123", "command expected the end of the line, found '\u2212' U+2212"),
     (b"5\x80\n", 2, "5?", "command expected the end of the line, found byte 0x80, not UTF-8"),
+    # Well-formed in shape only: an overlong '/', a surrogate, past U+10FFFF.
+    (b"5\xc0\xaf\n", 2, "5??", "command expected the end of the line, found byte 0xC0, not UTF-8"),
+    (b"5\xed\xa0\x80\n", 2, "5???", "command expected the end of the line, found byte 0xED, not UTF-8"),
+    (b"5\xf4\x90\x80\x80\n", 2, "5????", "command expected the end of the line, found byte 0xF4, not UTF-8"),
     (b"1\v\n", 2, "1?", "command expected the end of the line, found control code U+000B"),
     (b"1+\x00\n", 3, "1+?", "number expected a digit, found a NUL byte"),
     (b"(1+2\n", 5, "(1+2", "factor expected ')', found the end of the line"),
