@@ -1,14 +1,9 @@
 # Script mode: writes OUTPUT, a C++ source that defines, for each name in
 # VARIABLES, a string holding the listing of FUNCTION in the compiler's
-<<<<<<< HEAD
-# assembly of the same place in ASSEMBLY (FormatAssembly.cmake), so that a
-# program can print the listings without a compiler or binutils at hand.
-# With SOURCE and SOURCE_VARIABLE, that variable holds the text of SOURCE too.
-=======
 # assembly of the same place in ASSEMBLY (FormatAssembly.cmake, with
 # PROCESSOR's marks), so that a program can print the listings without a
-# compiler or binutils at hand.
->>>>>>> build
+# compiler or binutils at hand. With SOURCE and SOURCE_VARIABLE, that
+# variable holds the text of SOURCE too.
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/FormatAssembly.cmake)
 
