@@ -1,0 +1,157 @@
+// The text views of an explanation. Everything here was computed before:
+// the grouping, steps and trace are the traced copy's files, copied as they
+// are; the verdict and the column are the program's.
+
+#include "text.h"
+
+#include "echo.h"
+#include "grammars.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr int nameWidth = 14;  // "calcminusrec: "
+constexpr int echoIndent = nameWidth + 2;
+
+// How a deeper trace can be had: in WebAssembly the bound is fixed.
+#ifdef __EMSCRIPTEN__
+const char* const raiseTraceBound = "";
+#else
+const char* const raiseTraceBound = ": ulimit -s raises it";
+#endif
+
+void copy(std::FILE* from)
+{
+    static char buffer[1 << 16];  // not on the stack, which may be small
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, from)) > 0)
+        std::fwrite(buffer, 1, n, stdout);
+}
+
+// The first line of a file, without its newline.
+void copyLine(std::FILE* from)
+{
+    for (int c; (c = std::getc(from)) != EOF && c != '\n';)
+        std::putchar(c);
+}
+
+// What the rule that refused the look-ahead was waiting for: each of these
+// rules calls the error reporter at one place only (factor's match('(') is
+// reached only on a '(').
+const char* expectation(std::string_view rule)
+{
+    if (rule == "command")
+        return "the end of the line";
+    if (rule == "number")
+        return "a digit";
+    if (rule == "factor")
+        return "')'";
+    return nullptr;
+}
+
+void showRefusal(std::string_view line, const Outcome& outcome)
+{
+    std::string found = nameFound(line, outcome.program.column);
+    const char* expected = outcome.traceCut ? nullptr : expectation(outcome.traced.innermostRule);
+    if (expected)
+        std::printf("%*s%s expected %s, found %s\n", echoIndent, "", outcome.traced.innermostRule.c_str(),
+                    expected, found.c_str());
+    else
+        std::printf("%*sfound %s\n", echoIndent, "", found.c_str());
+}
+
+}  // namespace
+
+void showOutcome(int g, std::string_view line, const Outcome& outcome)
+{
+    const Answer& verdict = outcome.program;
+    std::printf("%-*s", nameWidth, (std::string(grammarNames[g]) + ":").c_str());
+    if (verdict.accepted) {
+        if (outcome.traceCut)
+            std::fputs("...", stdout);
+        else
+            copyLine(outcome.traced.grouping);
+        std::printf(" = %d\n", verdict.value);
+    } else if (verdict.message.rfind("parse error", 0) == 0 && verdict.column > 0) {
+        std::string_view detail = std::string_view(verdict.message).substr(std::strlen("parse error"));
+        std::printf("parse error at column %ld%.*s\n", verdict.column, static_cast<int>(detail.size()), detail.data());
+        echoLine(line, verdict.column, echoIndent);
+        if (detail.empty())
+            showRefusal(line, outcome);
+    } else {
+        std::printf("%s\n", verdict.message.c_str());
+    }
+    if (outcome.traceCut)
+        std::printf("  the trace stops at depth %zu, column %ld%s\n", outcome.traced.depth,
+                    outcome.traced.column, raiseTraceBound);
+    if (outcome.traced.steps)
+        copy(outcome.traced.steps);
+    if (outcome.traced.calls)
+        copy(outcome.traced.calls);
+}
+
+namespace {
+
+// Whether two groupings are the same.
+bool sameGrouping(const Answer& a, const Answer& b)
+{
+    std::fseek(a.grouping, a.groupingStart, SEEK_SET);
+    std::fseek(b.grouping, b.groupingStart, SEEK_SET);
+    int c;
+    while ((c = std::fgetc(a.grouping)) == std::fgetc(b.grouping))
+        if (c == EOF)
+            return true;
+    return false;
+}
+
+// Equal values can hide different groupings (1+2+3 in calcrec and calcloop).
+// Where a trace stopped short its grouping is unknown: then no claim.
+bool groupDifferently(const Outcome (&outcomes)[3])
+{
+    for (const Outcome& o : outcomes)
+        if (o.traceCut)
+            return false;
+    return !sameGrouping(outcomes[0].traced, outcomes[1].traced) ||
+           !sameGrouping(outcomes[0].traced, outcomes[2].traced);
+}
+
+}  // namespace
+
+void showSummary(const Outcome (&outcomes)[3])
+{
+    bool agree = true;
+    for (const Outcome& o : outcomes)
+        agree = agree && o.program.accepted == outcomes[0].program.accepted &&
+                (!o.program.accepted || o.program.value == outcomes[0].program.value);
+    if (!agree) {
+        std::string summary = "The grammars disagree:";
+        for (int g = 0; g < 3; ++g) {
+            summary += g ? ", " : " ";
+            summary += grammarNames[g];
+            summary += ' ';
+            summary += outcomes[g].program.accepted ? std::to_string(outcomes[g].program.value) : "rejects it";
+        }
+        std::printf("%s.\n", summary.c_str());
+    } else if (outcomes[0].program.accepted && groupDifferently(outcomes)) {
+        std::puts("The grammars agree on the value but group the line differently.");
+    }
+}
+
+// The numbers typed beyond the range, as the grammar that read furthest
+// found them.
+void showWrapped(const Outcome (&outcomes)[3])
+{
+    const Outcome* furthest = nullptr;
+    for (const Outcome& o : outcomes)
+        if (!furthest || o.traced.column > furthest->traced.column)
+            furthest = &o;
+    std::FILE* grouping = furthest->traced.grouping;
+    std::fseek(grouping, furthest->traced.groupingStart, SEEK_SET);
+    for (int c; (c = std::getc(grouping)) != EOF && c != '\n';) {
+    }
+    copy(grouping);
+}
+
