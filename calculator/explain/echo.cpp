@@ -42,7 +42,8 @@ void echoLine(std::string_view line, long column, int indent)
     std::size_t at = 0;
     for (std::size_t offset = 0; offset < std::min(stop, text.size()); offset += cellAt(text, offset).length)
         ++at;
-    constexpr std::size_t window = 60;
+    // With "..." on either side, under the 16 columns of indent, it fits in 80.
+    constexpr std::size_t window = 58;
     std::size_t from = at > window / 2 ? at - window / 2 : 0;
     std::printf("%*s%s", indent, "", from > 0 ? "..." : "");
     std::size_t offset = 0;

@@ -13,6 +13,7 @@
 
 namespace {
 
+constexpr std::size_t screenWidth = 80;
 constexpr int nameWidth = 14;  // "calcminusrec: "
 constexpr int echoIndent = nameWidth + 2;
 
@@ -31,11 +32,30 @@ void copy(std::FILE* from)
         std::fwrite(buffer, 1, n, stdout);
 }
 
-// The first line of a file, without its newline.
-void copyLine(std::FILE* from)
+// The grouping, then " = VALUE". A grouping too long for the line shows as
+// a window, its start and its end, as a long line is echoed (echo.h); the
+// file may hold millions of characters, so only those are read.
+void showGrouping(const Answer& traced, int value)
 {
-    for (int c; (c = std::getc(from)) != EOF && c != '\n';)
-        std::putchar(c);
+    std::string shown = " = " + std::to_string(value);
+    std::size_t room = screenWidth - nameWidth - shown.size();
+    std::string start;
+    std::size_t length = 0;
+    std::fseek(traced.grouping, traced.groupingStart, SEEK_SET);
+    for (int c; (c = std::getc(traced.grouping)) != EOF && c != '\n'; ++length)
+        if (length < room)
+            start += static_cast<char>(c);
+    if (length > room) {
+        std::size_t head = (room - 3) / 2;
+        std::size_t tail = room - 3 - head;
+        start.resize(head);
+        start += "...";
+        std::fseek(traced.grouping, traced.groupingStart + static_cast<long>(length - tail), SEEK_SET);
+        for (std::size_t i = 0; i < tail; ++i)
+            start += static_cast<char>(std::getc(traced.grouping));
+    }
+    std::fputs((start + shown).c_str(), stdout);
+    std::putchar('\n');
 }
 
 // What the rule that refused the look-ahead was waiting for: each of these
@@ -71,10 +91,9 @@ void showOutcome(int g, std::string_view line, const Outcome& outcome)
     std::printf("%-*s", nameWidth, (std::string(grammarNames[g]) + ":").c_str());
     if (verdict.accepted) {
         if (outcome.traceCut)
-            std::fputs("...", stdout);
+            std::printf("... = %d\n", verdict.value);
         else
-            copyLine(outcome.traced.grouping);
-        std::printf(" = %d\n", verdict.value);
+            showGrouping(outcome.traced, verdict.value);
     } else if (verdict.message.rfind("parse error", 0) == 0 && verdict.column > 0) {
         std::string_view detail = std::string_view(verdict.message).substr(std::strlen("parse error"));
         std::printf("parse error at column %ld%.*s\n", verdict.column, static_cast<int>(detail.size()), detail.data());
@@ -127,14 +146,25 @@ void showSummary(const Outcome (&outcomes)[3])
         agree = agree && o.program.accepted == outcomes[0].program.accepted &&
                 (!o.program.accepted || o.program.value == outcomes[0].program.value);
     if (!agree) {
-        std::string summary = "The grammars disagree:";
+        // Three values of up to 11 characters do not fit on one line: the
+        // line then breaks after a grammar, and goes on under the first.
+        const std::string head = "The grammars disagree: ";
+        std::string summary = head;
+        std::size_t lineStart = 0;
         for (int g = 0; g < 3; ++g) {
-            summary += g ? ", " : " ";
-            summary += grammarNames[g];
-            summary += ' ';
-            summary += outcomes[g].program.accepted ? std::to_string(outcomes[g].program.value) : "rejects it";
+            std::string part = grammarNames[g];
+            part += ' ';
+            part += outcomes[g].program.accepted ? std::to_string(outcomes[g].program.value) : "rejects it";
+            part += g < 2 ? "," : ".";
+            if (g > 0 && summary.size() - lineStart + 1 + part.size() > screenWidth) {
+                lineStart = summary.size() + 1;
+                summary += '\n' + std::string(head.size(), ' ');
+            } else if (g > 0) {
+                summary += ' ';
+            }
+            summary += part;
         }
-        std::printf("%s.\n", summary.c_str());
+        std::puts(summary.c_str());
     } else if (outcomes[0].program.accepted && groupDifferently(outcomes)) {
         std::puts("The grammars agree on the value but group the line differently.");
     }
