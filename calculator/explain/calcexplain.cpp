@@ -11,10 +11,12 @@
 // processes write is held in files in memory, not on disk.
 //
 // Here the copies are run and their answers gathered into one model per
-// line, which the views show: text.h, picture.h.
+// line, which the views show: text.h, picture.h, json_view.h.
 
 #include "closeout.h"
+#include "echo.h"
 #include "grammars.h"
+#include "json_view.h"
 #include "picture.h"
 #include "run.h"
 #include "spawn.h"
@@ -47,7 +49,7 @@ int linesDrawn;  // with --dot, in the one graph
 
 Outcome runBoth(int g, std::string_view line)
 {
-    Outcome outcome{run(g, false, line, settings), run(g, true, line, settings), false};
+    Outcome outcome{run(g, false, line, settings), run(g, true, line, settings), false, {}};
     if (!(outcome.traced == outcome.program)) {
         // Only the stack the trace takes may set the copies apart, and only
         // by stopping the traced one sooner.
@@ -56,6 +58,9 @@ Outcome runBoth(int g, std::string_view line)
         if (!outcome.traceCut)
             selfCheckFailed(std::string("the traced ") + grammarNames[g] + " and the program disagree");
     }
+    // The rule is known where the trace followed the program to its end.
+    if (outcome.program.message == "parse error" && outcome.program.column > 0)
+        outcome.refusal = refusal(line, outcome.program.column, outcome.traceCut ? "" : outcome.traced.innermostRule);
     return outcome;
 }
 
@@ -85,10 +90,12 @@ void explain(std::string_view line)
     Outcome outcomes[3];
     for (int g = 0; g < 3; ++g) {
         outcomes[g] = runBoth(g, line);
-        if (!settings.dot)
+        if (!settings.dot && !settings.json)
             showOutcome(g, line, outcomes[g]);
     }
-    if (settings.dot) {
+    if (settings.json) {
+        addJsonLine(line, outcomes);
+    } else if (settings.dot) {
         if (linesDrawn++ == 0)
             beginDot(stdout);
         writeDotLine(stdout, linesDrawn, line, treesOf(outcomes));
@@ -106,7 +113,8 @@ void explain(std::string_view line)
     // A line at a time, also into a pipe: the reader need not wait for the next.
     flushStdout();
     for (Outcome& o : outcomes)
-        for (std::FILE* file : {o.traced.grouping, o.traced.steps, o.traced.calls, o.traced.tree, o.traced.rules})
+        for (std::FILE* file :
+             {o.traced.grouping, o.traced.steps, o.traced.calls, o.traced.tree, o.traced.rules, o.traced.model})
             if (file)
                 std::fclose(file);
 }
@@ -115,6 +123,8 @@ int finish()
 {
     if (linesDrawn)
         endDot(stdout);
+    if (settings.json)
+        writeJsonDocument();
     return internalError ? internalFailure : 0;
 }
 
@@ -143,7 +153,7 @@ int calcexplain(int argc, char** argv)
 
     bool separate = false;
     auto next = [&separate](std::string_view line) {
-        if (separate)
+        if (separate && !settings.json)
             std::putchar('\n');
         separate = true;
         explain(line);

@@ -13,6 +13,13 @@
 #include <cstring>
 #include <string>
 
+// In WebAssembly the bound is fixed.
+#ifdef __EMSCRIPTEN__
+const char* const raiseTraceBound = "";
+#else
+const char* const raiseTraceBound = ": ulimit -s raises it";
+#endif
+
 namespace {
 
 // A grammar's main and look-ahead, in one of its two copies.
@@ -70,23 +77,33 @@ bool operator==(const Answer& a, const Answer& b)
     return a.message == b.message && a.column == b.column;
 }
 
+bool grammarsAgree(const Outcome (&outcomes)[3])
+{
+    bool agree = true;
+    for (const Outcome& o : outcomes)
+        agree = agree && o.program.accepted == outcomes[0].program.accepted &&
+                (!o.program.accepted || o.program.value == outcomes[0].program.value);
+    return agree;
+}
+
 Answer run(int g, bool traced, std::string_view line, const Settings& settings)
 {
     std::FILE* input = newMemoryFile("line");
     std::FILE* output = newMemoryFile("output");
     std::FILE* result = newMemoryFile("result");
-    Answer answer{false, 0, {}, 0, {}, 0, nullptr, 0, nullptr, nullptr, nullptr, nullptr};
+    Answer answer{false, 0, {}, 0, {}, 0, nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr};
     if (traced) {
         answer.steps = settings.steps ? newMemoryFile("steps") : nullptr;
         answer.calls = settings.calls ? newMemoryFile("trace") : nullptr;
         answer.tree = settings.tree || settings.dot ? newMemoryFile("tree") : nullptr;
         answer.rules = settings.ruleTree || settings.dot ? newMemoryFile("rules") : nullptr;
+        answer.model = settings.json ? newMemoryFile("model") : nullptr;
     }
     std::fwrite(line.data(), 1, line.size(), input);
     std::fflush(input);
     std::rewind(input);
 
-    int status = spawnRun(g, traced, {input, output, result, {answer.steps, answer.calls, answer.tree, answer.rules}});
+    int status = spawnRun(g, traced, {input, output, result, {answer.steps, answer.calls, answer.tree, answer.rules, answer.model}});
     std::fclose(input);
 
     std::rewind(output);
@@ -118,7 +135,7 @@ Answer run(int g, bool traced, std::string_view line, const Settings& settings)
         answer.grouping = result;
     else
         std::fclose(result);
-    for (std::FILE* file : {answer.steps, answer.calls, answer.tree, answer.rules})
+    for (std::FILE* file : {answer.steps, answer.calls, answer.tree, answer.rules, answer.model})
         if (file)
             std::rewind(file);
     return answer;

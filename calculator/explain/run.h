@@ -29,6 +29,7 @@ struct Answer {
     std::FILE* calls;
     std::FILE* tree;
     std::FILE* rules;
+    std::FILE* model;  // for --json (model.h)
 };
 
 // The same verdict: the same value, or the same error at the same column.
@@ -40,7 +41,18 @@ struct Outcome {
     Answer program;
     Answer traced;
     bool traceCut;  // the traced run met its depth guard before the program's end
+    // Where the program rejected the line: what the rule that refused the
+    // look-ahead expected and what it found ("command expected the end of
+    // the line, found '-'"), or only what it found; else empty.
+    std::string refusal;
 };
+
+// How a deeper trace can be had, after where the trace stops: ": ulimit -s
+// raises it", or nothing where no limit raises it.
+extern const char* const raiseTraceBound;
+
+// Whether the grammars agree: the same value, or all reject the line.
+bool grammarsAgree(const Outcome (&outcomes)[3]);
 
 // The parent's side: runs one copy of grammar `g` on `line` in a process of
 // its own, the traced copy writing the views `settings` asks for.

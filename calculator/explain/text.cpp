@@ -17,13 +17,6 @@ constexpr std::size_t screenWidth = 80;
 constexpr int nameWidth = 14;  // "calcminusrec: "
 constexpr int echoIndent = nameWidth + 2;
 
-// How a deeper trace can be had: in WebAssembly the bound is fixed.
-#ifdef __EMSCRIPTEN__
-const char* const raiseTraceBound = "";
-#else
-const char* const raiseTraceBound = ": ulimit -s raises it";
-#endif
-
 void copy(std::FILE* from)
 {
     static char buffer[1 << 16];  // not on the stack, which may be small
@@ -58,31 +51,6 @@ void showGrouping(const Answer& traced, int value)
     std::putchar('\n');
 }
 
-// What the rule that refused the look-ahead was waiting for: each of these
-// rules calls the error reporter at one place only (factor's match('(') is
-// reached only on a '(').
-const char* expectation(std::string_view rule)
-{
-    if (rule == "command")
-        return "the end of the line";
-    if (rule == "number")
-        return "a digit";
-    if (rule == "factor")
-        return "')'";
-    return nullptr;
-}
-
-void showRefusal(std::string_view line, const Outcome& outcome)
-{
-    std::string found = nameFound(line, outcome.program.column);
-    const char* expected = outcome.traceCut ? nullptr : expectation(outcome.traced.innermostRule);
-    if (expected)
-        std::printf("%*s%s expected %s, found %s\n", echoIndent, "", outcome.traced.innermostRule.c_str(),
-                    expected, found.c_str());
-    else
-        std::printf("%*sfound %s\n", echoIndent, "", found.c_str());
-}
-
 }  // namespace
 
 void showOutcome(int g, std::string_view line, const Outcome& outcome)
@@ -99,7 +67,7 @@ void showOutcome(int g, std::string_view line, const Outcome& outcome)
         std::printf("parse error at column %ld%.*s\n", verdict.column, static_cast<int>(detail.size()), detail.data());
         echoLine(line, verdict.column, echoIndent);
         if (detail.empty())
-            showRefusal(line, outcome);
+            std::printf("%*s%s\n", echoIndent, "", outcome.refusal.c_str());
     } else {
         std::printf("%s\n", verdict.message.c_str());
     }
@@ -141,11 +109,7 @@ bool groupDifferently(const Outcome (&outcomes)[3])
 
 void showSummary(const Outcome (&outcomes)[3])
 {
-    bool agree = true;
-    for (const Outcome& o : outcomes)
-        agree = agree && o.program.accepted == outcomes[0].program.accepted &&
-                (!o.program.accepted || o.program.value == outcomes[0].program.value);
-    if (!agree) {
+    if (!grammarsAgree(outcomes)) {
         // Three values of up to 11 characters do not fit on one line: the
         // line then breaks after a grammar, and goes on under the first.
         const std::string head = "The grammars disagree: ";

@@ -4,6 +4,7 @@
 #include "usage.h"
 
 #include "characters.h"
+#include "json.h"
 #include "options.h"
 
 #include <cstring>
@@ -26,6 +27,9 @@ const char usage[] =
     "                 (a node per rule called, the characters it matched below)\n"
     "      --dot      write both kinds of tree in Graphviz's DOT language instead:\n"
     "                 one graph, the three grammars side by side for each LINE\n"
+    "      --json     write everything as one JSON document instead: for each LINE\n"
+    "                 and grammar the verdict, grouping, both trees and the trace\n"
+    "                 (so not with --steps, --trace, --tree or --dot)\n"
     "  -h, --help     show this help and exit\n"
     "      --version  show the version and exit\n"
     "Options may stand anywhere before '--'; a LINE that begins with '-' goes\n"
@@ -36,6 +40,7 @@ const char usage[] =
     "  calcexplain --tree 1+2+3        the three trees of 1+2+3, side by side\n"
     "  calcexplain --dot 10-3-2 | dot -Tsvg >trees.svg\n"
     "                                  the trees of 10-3-2 as a picture\n"
+    "  calcexplain --json 10-3-2       the same explanation, for a program to read\n"
     "\n"
     "Exit status:\n"
     "  0  every line explained (a line a grammar rejects is not an error)\n"
@@ -57,12 +62,13 @@ std::string lineHint(const char* argument)
 
 std::vector<char*> readOptions(int argc, char** argv, Settings& settings)
 {
-    enum { stepsOption = 256, traceOption, treeOption, dotOption };
+    enum { stepsOption = 256, traceOption, treeOption, dotOption, jsonOption };
     const option options[] = {
         {"steps", no_argument, nullptr, stepsOption},
         {"trace", no_argument, nullptr, traceOption},
         {"tree", optional_argument, nullptr, treeOption},
         {"dot", no_argument, nullptr, dotOption},
+        {"json", no_argument, nullptr, jsonOption},
         helpOption,
         versionOption,
         {},
@@ -89,7 +95,21 @@ std::vector<char*> readOptions(int argc, char** argv, Settings& settings)
         case dotOption:
             settings.dot = true;
             break;
+        case jsonOption:
+            settings.json = true;
+            break;
         }
+    }
+    if (settings.json) {
+        requireJson("calcexplain");
+        // The document holds every view already; another would be lost.
+        const char* other = settings.steps  ? "--steps"
+                            : settings.calls ? "--trace"
+                            : settings.tree || settings.ruleTree ? "--tree"
+                            : settings.dot   ? "--dot"
+                                             : nullptr;
+        if (other)
+            usageError("calcexplain", std::string("--json holds the whole explanation already: not with ") + other);
     }
     if (settings.dot && (settings.steps || settings.calls))
         usageError("calcexplain", std::string("--dot draws the trees and nothing else, not ") +

@@ -12,6 +12,7 @@ struct Settings {
     bool tree;      // the expression trees, drawn
     bool ruleTree;  // the trees of rule calls, drawn
     bool dot;       // both, in DOT, and nothing else
+    bool json;      // everything, as one JSON document, and nothing else
 };
 
 // Reads the options, GNU style: anywhere before "--", which ends them.
