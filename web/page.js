@@ -181,35 +181,48 @@ async function run(event) {
   const output = element("output");
   output.replaceChildren();
   element("copy-note").textContent = "";
+  showSaved(name, null);
   drawViews({ name, args, stdout: "", status: null }, runPattern);
   setState("running", `${name} is running...`);
-  const thisRun = { name, args, stdout: "" };
+  // stdout: the text of standard output as far as the head goes; cut: how
+  // many bytes were left out between the head and the tail, once any were.
+  const thisRun = { name, args, stdout: "", head: [], sentHead: 0, cut: 0, tailStdout: [] };
   running = thisRun;
   try {
     const worker = await runner(name);
     if (running !== thisRun) return;  // stopped while the program loaded
     const decoders = { 1: new TextDecoder(), 2: new TextDecoder() };
-    const show = (fd, text) => {
-      const span = document.createElement("span");
-      span.className = fd === 1 ? "stdout" : "stderr";
-      span.textContent = text;
-      output.append(span);
-    };
+    const tail = document.createElement("span");
     worker.onmessage = (message) => {
-      const { fd, bytes, status, milliseconds } = message.data;
+      const { fd, bytes, status, milliseconds, total, saved, whole } = message.data;
       if (fd) {
+        thisRun.sentHead += bytes.length;
         const text = decoders[fd].decode(bytes, { stream: true });
-        if (fd === 1) thisRun.stdout += text;
-        show(fd, text);
+        if (fd === 1) {
+          thisRun.stdout += text;
+          thisRun.head.push(bytes);
+        }
+        output.append(span(fd, text));
+        return;
+      }
+      if (status === undefined) {
+        showTail(output, tail, thisRun, message.data.tail, total);
         return;
       }
       for (const fd of [1, 2]) {
         const rest = decoders[fd].decode();  // a character cut short at the end
         if (fd === 1) thisRun.stdout += rest;
-        if (rest) show(fd, rest);
+        if (rest) output.insertBefore(span(fd, rest), output.querySelector(".cut"));
       }
-      finish(`exit status ${status}`, status, milliseconds);
-      drawViews({ ...thisRun, status }, runPattern);
+      if (message.data.tail.length) showTail(output, tail, thisRun, message.data.tail, total);
+      let text = `exit status ${status}`;
+      if (thisRun.cut) text += `; ${size(total)} of output, ${size(thisRun.cut)} of it left out of the box`;
+      finish(text, status, milliseconds);
+      showSaved(name, saved || new Blob([...thisRun.head, ...thisRun.tailStdout]), whole, message.data.stdoutSize);
+      // A picture drawn from a cut output would be wrong: say so instead.
+      drawViews({ ...thisRun, status: thisRun.cut ? null : status, cut: thisRun.cut > 0 }, runPattern);
+      element("cut-note").textContent = thisRun.cut
+        ? "The output is too long to show whole: the box holds its beginning and its end, no picture is drawn from it, and Copy output copies what the box holds." : "";
     };
     worker.onerror = (error) => {
       error.preventDefault();
@@ -223,11 +236,67 @@ async function run(event) {
   }
 }
 
+function span(fd, text) {
+  const element = document.createElement("span");
+  element.className = fd === 1 ? "stdout" : "stderr";
+  element.textContent = text;
+  return element;
+}
+
+// showTail: past the head, a line that says how much is left out and the
+// latest output, from its first whole line on, in place of the one before.
+function showTail(output, tail, thisRun, chunks, total) {
+  const shown = chunks.reduce((sum, chunk) => sum + chunk.bytes.length, 0);
+  let skip = 0;
+  if (chunks.length) {
+    const newline = chunks[0].bytes.indexOf(10);
+    skip = newline < 0 ? chunks[0].bytes.length : newline + 1;
+  }
+  thisRun.cut = total - thisRun.sentHead - shown + skip;
+  if (!tail.parentNode) {
+    const cut = document.createElement("span");
+    cut.className = "cut";
+    output.append(cut, tail);
+  }
+  output.querySelector(".cut").textContent = `\n[... ${size(thisRun.cut)} left out: save the output to see it all ...]\n`;
+  thisRun.tailStdout = [];
+  tail.replaceChildren(...chunks.map((chunk, n) => {
+    const bytes = n === 0 ? chunk.bytes.subarray(skip) : chunk.bytes;
+    if (chunk.fd === 1) thisRun.tailStdout.push(bytes);
+    return span(chunk.fd, new TextDecoder().decode(bytes));
+  }));
+}
+
+// size: a count of bytes as a person reads it.
+function size(bytes) {
+  if (bytes < 1024) return `${bytes} bytes`;
+  const [unit, scale] = bytes < 1 << 20 ? ["KB", 1024] : ["MB", 1 << 20];
+  return `${(bytes / scale).toFixed(1)} ${unit}`;
+}
+
+// showSaved: the run's standard output offered as a file, or nothing.
+let savedAddress = null;
+let savedBlob = null;  // what the link saves, also for the page's test
+function showSaved(name, blob, whole, stdoutSize) {
+  const link = element("save-output");
+  savedBlob = blob;
+  if (savedAddress) URL.revokeObjectURL(savedAddress);
+  savedAddress = blob ? URL.createObjectURL(blob) : null;
+  link.hidden = !blob;
+  if (!blob) return link.removeAttribute("href");
+  link.href = savedAddress;
+  link.download = `${name}.txt`;
+  link.textContent = whole ? `Save the output (${size(blob.size)})`
+    : `Save what was kept (${size(blob.size)} of ${size(stdoutSize)}: too much to keep whole)`;
+}
+
 // stop: ends the run at once; the program's next run gets a new worker.
 function stop() {
   if (!running) return;
-  forget(running.name);
+  const name = running.name;
+  forget(name);
   finish("stopped", "", 0);
+  runner(name).catch(() => {});  // ready for the next run
 }
 
 function forget(name) {
@@ -351,10 +420,10 @@ function opened() {
 }
 
 // copy: text to the clipboard, and a word on how it went.
-function copy(text, what) {
+function copy(text, what, more = "") {
   const note = element("copy-note");
   navigator.clipboard.writeText(text).then(
-    () => { note.textContent = `${what} copied.`; },
+    () => { note.textContent = `${what} copied.${more}`; },
     (error) => { note.textContent = `${what} not copied: ${error.message}`; });
 }
 
@@ -372,7 +441,8 @@ element("help").addEventListener("click", () => {
   run();
 });
 element("copy-link").addEventListener("click", () => copy(location.href, "The link"));
-element("copy-output").addEventListener("click", () => copy(element("output").textContent, "The output"));
+element("copy-output").addEventListener("click", () => copy(element("output").textContent,
+  "The output", element("output").querySelector(".cut") ? " It is cut: only its beginning and its end." : ""));
 element("full-size").addEventListener("change", () =>
   element("tree-picture").classList.toggle("full", element("full-size").checked));
 element("dot-text").addEventListener("click", () =>
