@@ -323,6 +323,32 @@ function setState(state, text) {
   element("stop").disabled = state !== "running";
 }
 
+// keepFocus: a control disabled while it has the focus (Stop at the end of
+// a run, Next at the end of the steps) hands it to a neighbour that can take
+// it, so that the keyboard does not fall back to the top of the page.
+function keepFocus() {
+  let focused = null;
+  document.addEventListener("focusin", (event) => { focused = event.target; });
+  new MutationObserver((changes) => {
+    for (const { target } of changes) {
+      if (target !== focused || !target.disabled) continue;
+      if (document.activeElement !== target && document.activeElement !== document.body) continue;
+      const neighbour = target.id === "stop" ? element("run") : nearest(target);
+      if (neighbour) neighbour.focus();
+    }
+  }).observe(document.body, { subtree: true, attributes: true, attributeFilter: ["disabled"] });
+}
+
+// nearest: the next control of the disabled one's group that can take the
+// focus, else the one before it.
+function nearest(control) {
+  const group = control.closest(".row, fieldset, form, section") || document.body;
+  const controls = [...group.querySelectorAll("button, input, select, textarea, a[href]")]
+    .filter((other) => !other.disabled && !other.hidden && other.offsetParent !== null);
+  const after = controls.find((other) => control.compareDocumentPosition(other) & Node.DOCUMENT_POSITION_FOLLOWING);
+  return after || controls.reverse().find((other) => control.compareDocumentPosition(other) & Node.DOCUMENT_POSITION_PRECEDING);
+}
+
 // runPattern: floatexplain's value of a bit pattern, as a bit toggle asks.
 function runPattern(pattern) {
   element("float-fields").querySelector("[data-operand]").value = pattern;
@@ -456,6 +482,7 @@ element("text-size").addEventListener("change", () => {
   document.documentElement.style.fontSize = element("text-size").value + "%";
 });
 window.addEventListener("popstate", opened);
+keepFocus();
 showFloatCommand();
 showProgram();
 if (!opened()) remember(false);
