@@ -358,6 +358,7 @@ function showTail(output, tail, thisRun, chunks, total) {
     cut.className = "cut";
     output.append(cut, tail);
   }
+  if (running === thisRun) element("status").textContent = `${thisRun.name} is running... (${size(total)} of output so far)`;
   output.querySelector(".cut").textContent = `\n[... ${size(thisRun.cut)} left out: save the output to see it all ...]\n`;
   thisRun.tailStdout = [];
   tail.replaceChildren(...chunks.map((chunk, n) => {
