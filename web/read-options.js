@@ -31,10 +31,22 @@ function readSources(dir) {
     .map((name) => fs.readFileSync(path.join(dir, name), "utf8")).join("\n");
 }
 
+const kinds = { no_argument: "none", required_argument: "required", optional_argument: "optional" };
+
+// namedOptions: {constantName: {name, value}} of the options defined once
+// and named in several tables (`constexpr option jsonOption = {"json", ...}`).
+function namedOptions(text) {
+  const named = {};
+  const pattern = /\boption\s+(\w+)\s*=\s*\{\s*"([\w-]+)"\s*,\s*(no_argument|required_argument|optional_argument)\b/g;
+  for (const match of text.matchAll(pattern)) named[match[1]] = { name: "--" + match[2], value: kinds[match[3]] };
+  return named;
+}
+
 // tablesOf: {tableName: [{name, value}]} of every getopt table with options
-// of its own (help and version are answered alike everywhere).
+// of its own, written out or named (help and version, defined elsewhere,
+// are answered alike everywhere).
 function tablesOf(text) {
-  const kinds = { no_argument: "none", required_argument: "required", optional_argument: "optional" };
+  const named = namedOptions(text);
   const tables = {};
   const start = /\boption\s+(\w+)\s*\[\s*\]\s*=\s*\{/g;
   for (let match; (match = start.exec(text));) {
@@ -42,17 +54,20 @@ function tablesOf(text) {
     let at = start.lastIndex;
     while (depth > 0 && at < text.length) depth += { "{": 1, "}": -1 }[text[at++]] || 0;
     const body = text.slice(start.lastIndex, at);
-    const entries = [...body.matchAll(/\{\s*"([\w-]+)"\s*,\s*(no_argument|required_argument|optional_argument)\b/g)]
-      .map((entry) => ({ name: "--" + entry[1], value: kinds[entry[2]] }));
+    const entries = [...body.matchAll(/\{\s*"([\w-]+)"\s*,\s*(no_argument|required_argument|optional_argument)\b|\b(\w+)\b/g)]
+      .map((entry) => (entry[1] ? { name: "--" + entry[1], value: kinds[entry[2]] }
+                                : Object.hasOwn(named, entry[3]) && { ...named[entry[3]] }))
+      .filter(Boolean);
     if (entries.length) tables[match[1]] = entries;
   }
   return tables;
 }
 
 // commandsOf: [{name, options}] as a table of commands names the option
-// tables, in its order; one nameless command where there is none.
+// tables ({"sum", sumCommand, sumOptions, ...}), in its order; one nameless
+// command where there is none.
 function commandsOf(text, tables) {
-  const commands = [...text.matchAll(/\{\s*"([\w-]+)"\s*,\s*\w+\s*,\s*(\w+)\s*\}/g)]
+  const commands = [...text.matchAll(/\{\s*"([\w-]+)"\s*,\s*\w+\s*,\s*(\w+)\s*[,}]/g)]
     .filter((entry) => Object.hasOwn(tables, entry[2]))
     .map((entry) => ({ name: entry[1], options: tables[entry[2]] }));
   if (commands.length) return commands;
@@ -186,7 +201,10 @@ async function main() {
     "// answers: do not edit.\nvar optionTables = " + JSON.stringify(tables, null, 1) + ";\n");
 }
 
-main().catch((error) => {
-  process.stderr.write(`read-options.js: ${error.stack || error}\n`);
-  process.exit(1);
-});
+if (require.main === module) {
+  main().catch((error) => {
+    process.stderr.write(`read-options.js: ${error.stack || error}\n`);
+    process.exit(1);
+  });
+}
+module.exports = { readSources, tablesOf, commandsOf, placeholder };
