@@ -21,20 +21,25 @@ const programs = {
   factexplain: { takes: "n", companion: true, about: "fact(N) in the plain build and the optimised one: each call and return, and the product each return makes." },
 };
 
-// floatexplain's commands: their operands and options, as its --help lists
-// them. An option with a placeholder takes a value and is left out when the
-// field is empty.
-const floatCommands = {
-  sum: {
-    operands: [],
-    options: [["--from", "L"], ["--to", "H"], ["--decreasing"], ["--extended"],
-              ["--every", "N"], ["--summary"], ["--data"], ["--wide"]],
-  },
-  tenths: { operands: [], options: [["--extended"], ["--wide"]] },
-  distributive: { operands: [], options: [["--wide"]] },
-  value: { operands: [["X...", "0.1 1/3 16777217"]], options: [["--extended"]] },
-  op: { operands: [["A", "0.1"], ["OP", "*", ["+", "-", "*", "/"]], ["B", "10"]], options: [["--extended"]] },
+// The companions' options come from their own tables (options.js, which the
+// build reads from their sources and their answers): a tool's command, or
+// the tool itself, has options {name, value: "none" | "required" |
+// "optional", placeholder, values}, the pairs it refuses and the options it
+// refuses with an operand, each with the tool's own reason.
+function optionsOf(tool, command = "") {
+  const table = typeof optionTables === "object" && optionTables[tool];
+  return (table && table.commands.find((found) => found.name === command)) ||
+    { name: command, options: [], refused: [], noOperand: [] };
+}
+
+// floatexplain's operands, which no option table holds: a name, an example
+// and, for an operator, the choices.
+const floatOperands = {
+  value: [["X...", "0.1 1/3 16777217"]],
+  op: [["A", "0.1"], ["OP", "*", ["+", "-", "*", "/"]], ["B", "10"]],
 };
+// The options that each draw calcexplain's trees are one choice, "tree".
+const treeChoice = ["--tree", "--dot"];
 
 const element = (id) => document.getElementById(id);
 const runners = {};  // a worker per program (a promise of it), made when picked
@@ -49,6 +54,8 @@ function showProgram() {
   element("calcexplain-options").hidden = program.takes !== "calcexplain";
   element("floatexplain-options").hidden = program.takes !== "floatexplain";
   element("n-field").hidden = program.takes !== "n";
+  element("factexplain-options").hidden = program.takes !== "n";
+  showRefusals();
   element("help").hidden = !program.companion;
   showCommand();
   // The worker is made now, while the student types: a run starts at once.
@@ -57,19 +64,47 @@ function showProgram() {
 
 // showFloatCommand: one field per operand and per option of the command.
 function showFloatCommand() {
-  const command = floatCommands[element("float-command").value];
+  const command = element("float-command").value;
   const fields = element("float-fields");
   fields.replaceChildren();
-  for (const [name, example, choices] of command.operands) {
+  for (const [name, example, choices] of floatOperands[command] || []) {
     fields.append(choices ? choice(name, example, choices)
                           : field(name, { type: "text", value: example, dataset: { operand: name } }));
   }
-  for (const [option, placeholder] of command.options) {
-    fields.append(placeholder
-      ? field(option, { type: "text", placeholder: placeholder, dataset: { option: option } })
-      : field(option, { type: "checkbox", dataset: { option: option } }));
-  }
+  for (const option of optionsOf("floatexplain", command).options) fields.append(optionField(option));
+  showRefusals();
   showCommand();
+}
+
+// optionField: a box to tick, or a field for the option's value.
+function optionField(option) {
+  return option.value === "none"
+    ? field(option.name, { type: "checkbox", dataset: { option: option.name } })
+    : field(option.name, { type: "text", placeholder: option.placeholder || "",
+                           dataset: option.value === "optional" ? { option: option.name, optional: "" } : { option: option.name } });
+}
+
+// buildOptions: a companion's own options as controls in its fieldset; those
+// of treeChoice as one choice of radio buttons, "--tree=rules" for each
+// value that the bare option does not mean.
+function buildOptions(container, tool) {
+  const options = optionsOf(tool).options;
+  const fieldset = element(container);
+  fieldset.querySelectorAll("label").forEach((label) => label.remove());
+  const radio = (value, text, checked) => {
+    const label = document.createElement("label");
+    const input = Object.assign(document.createElement("input"), { type: "radio", name: "tree", value, checked });
+    input.dataset.option = value.split("=")[0];
+    label.append(input, " " + text);
+    return label;
+  };
+  const trees = options.filter((option) => treeChoice.includes(option.name));
+  for (const option of options.filter((option) => !treeChoice.includes(option.name))) fieldset.append(optionField(option));
+  if (trees.length) fieldset.append(radio("", "no tree", true));
+  for (const option of trees) {
+    fieldset.append(radio(option.name, option.name, false));
+    for (const value of option.values || []) fieldset.append(radio(`${option.name}=${value}`, `${option.name}=${value}`, false));
+  }
 }
 
 function choice(text, chosen, choices) {
@@ -101,8 +136,8 @@ function commandLine() {
     case "stdin":
       return { name, args: [], stdin: line + "\n" };
     case "calcexplain": {
-      const options = checkedOptions(element("calcexplain-options"));
-      const tree = document.querySelector("input[name=tree]:checked").value;
+      const options = optionWords(element("calcexplain-options"));
+      const tree = treeChosen();
       if (tree) options.push(tree);
       // A line that begins with '-' would be read as an option.
       if (line.startsWith("-")) options.push("--");
@@ -112,28 +147,87 @@ function commandLine() {
       const fields = element("float-fields");
       const operands = [...fields.querySelectorAll("[data-operand]")].flatMap((input) =>
         input.dataset.operand.endsWith("...") ? input.value.split(/\s+/).filter(Boolean) : [input.value]);
-      const options = [...fields.querySelectorAll("input[type=text][data-option]")]
-        .filter((input) => input.value.trim() !== "")
-        .flatMap((input) => [input.dataset.option, input.value.trim()]);
-      return { name, args: [element("float-command").value, ...operands, ...options,
-                            ...checkedOptions(fields)], stdin: "" };
+      return { name, args: [element("float-command").value, ...operands, ...optionWords(fields)], stdin: "" };
     }
     case "n": {
-      const n = element("n").value.trim();
-      return { name, args: n ? [n] : [], stdin: "" };
+      const n = element("n").disabled ? "" : element("n").value.trim();
+      return { name, args: [...optionWords(element("factexplain-options")), ...(n ? [n] : [])], stdin: "" };
     }
     default:
       return { name, args: [], stdin: "" };
   }
 }
 
-function checkedOptions(container) {
-  return [...container.querySelectorAll("input[type=checkbox]:checked")].map((box) => box.dataset.option);
+// optionWords: the options ticked or filled in, in the order shown, as
+// arguments: "--every 10", or "--name=value" where the value is optional.
+function optionWords(container) {
+  return [...container.querySelectorAll("input[data-option]:not([type=radio])")].flatMap((input) => {
+    if (input.type === "checkbox") return input.checked ? [input.dataset.option] : [];
+    const value = input.value.trim();
+    if (!value) return [];
+    return "optional" in input.dataset ? [`${input.dataset.option}=${value}`] : [input.dataset.option, value];
+  });
+}
+
+function treeChosen() {
+  const radio = document.querySelector("input[name=tree]:checked");
+  return radio ? radio.value : "";
+}
+
+// The tool and command whose options are on the screen, and their controls.
+function shownOptions() {
+  const takes = programs[element("program").value].takes;
+  if (takes === "calcexplain") return { table: optionsOf("calcexplain"), box: element("calcexplain-options") };
+  if (takes === "floatexplain")
+    return { table: optionsOf("floatexplain", element("float-command").value), box: element("float-fields") };
+  if (takes === "n") return { table: optionsOf("factexplain"), box: element("factexplain-options") };
+  return { table: optionsOf(""), box: null };
+}
+
+// chosenOf: the options a control chooses (a text field only when filled in).
+function chosenOf(input) {
+  if (input.type === "radio") return input.checked && input.value ? [input.dataset.option] : [];
+  if (input.type === "checkbox") return input.checked ? [input.dataset.option] : [];
+  return input.value.trim() !== "" ? [input.dataset.option] : [];
+}
+
+// refusal: why the tool would refuse these options, or "".
+function refusal(table, chosen) {
+  const found = table.refused.find((pair) => pair.options.every((option) => chosen.includes(option)));
+  return found ? found.message : "";
+}
+
+// showRefusals: a control that would make a pair the tool refuses cannot be
+// chosen, nor an operand beside an option that takes none; the note below
+// the controls gives the tool's reasons.
+function showRefusals() {
+  const { table, box } = shownOptions();
+  const reasons = new Set();
+  const inputs = box ? [...box.querySelectorAll("input[data-option]")] : [];
+  const chosen = inputs.flatMap(chosenOf);
+  for (const input of inputs) {
+    let why = "";
+    if (!chosenOf(input).length) {
+      const others = input.type === "radio" ? inputs.filter((other) => other.name !== "tree").flatMap(chosenOf) : chosen;
+      why = refusal(table, [...others, input.dataset.option]);
+    }
+    input.disabled = why !== "";
+    input.title = why;
+    if (why) reasons.add(why);
+  }
+  const now = refusal(table, chosen);
+  if (now) reasons.add(now);
+  const alone = table.noOperand.find((rule) => chosen.includes(rule.option));
+  element("n").disabled = Boolean(alone) && programs[element("program").value].takes === "n";
+  if (alone && programs[element("program").value].takes === "n") reasons.add(alone.message);
+  element("refused-note").textContent = [...reasons].map((why) => why.charAt(0).toUpperCase() + why.slice(1) + ".").join(" ");
+  return now;
 }
 
 // showCommand: the same run typed in a terminal. Some shells' echo reads
 // backslashes and a leading '-' as its own; printf gives any line as it is.
 function showCommand() {
+  showRefusals();
   const { name, args, stdin } = commandLine();
   // The plot of the harmonic sums, beside the runs that print them.
   element("picture").hidden = !programs[name].picture || askingHelp ||
@@ -175,41 +269,60 @@ function runner(name) {
 async function run(event) {
   if (event) event.preventDefault();
   if (running) return;
+  const refused = askingHelp ? "" : showRefusals();
+  if (refused) {
+    setState("done", `not run: ${element("program").value} refuses these options together`);
+    element("status").dataset.exit = "";
+    return;
+  }
   const { name, args, stdin } = commandLine();
   showCommand();  // what runs, even if a field changed without an input event
   remember(true);
   const output = element("output");
   output.replaceChildren();
   element("copy-note").textContent = "";
+  showSaved(name, null);
   drawViews({ name, args, stdout: "", status: null }, runPattern);
   setState("running", `${name} is running...`);
-  const thisRun = { name, args, stdout: "" };
+  // stdout: the text of standard output as far as the head goes; cut: how
+  // many bytes were left out between the head and the tail, once any were.
+  const thisRun = { name, args, stdout: "", head: [], sentHead: 0, cut: 0, tailStdout: [] };
   running = thisRun;
   try {
     const worker = await runner(name);
     if (running !== thisRun) return;  // stopped while the program loaded
     const decoders = { 1: new TextDecoder(), 2: new TextDecoder() };
-    const show = (fd, text) => {
-      const span = document.createElement("span");
-      span.className = fd === 1 ? "stdout" : "stderr";
-      span.textContent = text;
-      output.append(span);
-    };
+    const tail = document.createElement("span");
     worker.onmessage = (message) => {
-      const { fd, bytes, status, milliseconds } = message.data;
+      const { fd, bytes, status, milliseconds, total, saved, whole } = message.data;
       if (fd) {
+        thisRun.sentHead += bytes.length;
         const text = decoders[fd].decode(bytes, { stream: true });
-        if (fd === 1) thisRun.stdout += text;
-        show(fd, text);
+        if (fd === 1) {
+          thisRun.stdout += text;
+          thisRun.head.push(bytes);
+        }
+        output.append(span(fd, text));
+        return;
+      }
+      if (status === undefined) {
+        showTail(output, tail, thisRun, message.data.tail, total);
         return;
       }
       for (const fd of [1, 2]) {
         const rest = decoders[fd].decode();  // a character cut short at the end
         if (fd === 1) thisRun.stdout += rest;
-        if (rest) show(fd, rest);
+        if (rest) output.insertBefore(span(fd, rest), output.querySelector(".cut"));
       }
-      finish(`exit status ${status}`, status, milliseconds);
-      drawViews({ ...thisRun, status }, runPattern);
+      if (message.data.tail.length) showTail(output, tail, thisRun, message.data.tail, total);
+      let text = `exit status ${status}`;
+      if (thisRun.cut) text += `; ${size(total)} of output, ${size(thisRun.cut)} of it left out of the box`;
+      finish(text, status, milliseconds);
+      showSaved(name, saved || new Blob([...thisRun.head, ...thisRun.tailStdout]), whole, message.data.stdoutSize);
+      // A picture drawn from a cut output would be wrong: say so instead.
+      drawViews({ ...thisRun, status: thisRun.cut ? null : status, cut: thisRun.cut > 0 }, runPattern);
+      element("cut-note").textContent = thisRun.cut
+        ? "The output is too long to show whole: the box holds its beginning and its end, no picture is drawn from it, and Copy output copies what the box holds." : "";
     };
     worker.onerror = (error) => {
       error.preventDefault();
@@ -223,11 +336,68 @@ async function run(event) {
   }
 }
 
+function span(fd, text) {
+  const element = document.createElement("span");
+  element.className = fd === 1 ? "stdout" : "stderr";
+  element.textContent = text;
+  return element;
+}
+
+// showTail: past the head, a line that says how much is left out and the
+// latest output, from its first whole line on, in place of the one before.
+function showTail(output, tail, thisRun, chunks, total) {
+  const shown = chunks.reduce((sum, chunk) => sum + chunk.bytes.length, 0);
+  let skip = 0;
+  if (chunks.length) {
+    const newline = chunks[0].bytes.indexOf(10);
+    skip = newline < 0 ? chunks[0].bytes.length : newline + 1;
+  }
+  thisRun.cut = total - thisRun.sentHead - shown + skip;
+  if (!tail.parentNode) {
+    const cut = document.createElement("span");
+    cut.className = "cut";
+    output.append(cut, tail);
+  }
+  if (running === thisRun) element("status").textContent = `${thisRun.name} is running... (${size(total)} of output so far)`;
+  output.querySelector(".cut").textContent = `\n[... ${size(thisRun.cut)} left out: save the output to see it all ...]\n`;
+  thisRun.tailStdout = [];
+  tail.replaceChildren(...chunks.map((chunk, n) => {
+    const bytes = n === 0 ? chunk.bytes.subarray(skip) : chunk.bytes;
+    if (chunk.fd === 1) thisRun.tailStdout.push(bytes);
+    return span(chunk.fd, new TextDecoder().decode(bytes));
+  }));
+}
+
+// size: a count of bytes as a person reads it.
+function size(bytes) {
+  if (bytes < 1024) return `${bytes} bytes`;
+  const [unit, scale] = bytes < 1 << 20 ? ["KB", 1024] : ["MB", 1 << 20];
+  return `${(bytes / scale).toFixed(1)} ${unit}`;
+}
+
+// showSaved: the run's standard output offered as a file, or nothing.
+let savedAddress = null;
+let savedBlob = null;  // what the link saves, also for the page's test
+function showSaved(name, blob, whole, stdoutSize) {
+  const link = element("save-output");
+  savedBlob = blob;
+  if (savedAddress) URL.revokeObjectURL(savedAddress);
+  savedAddress = blob ? URL.createObjectURL(blob) : null;
+  link.hidden = !blob;
+  if (!blob) return link.removeAttribute("href");
+  link.href = savedAddress;
+  link.download = `${name}.txt`;
+  link.textContent = whole ? `Save the output (${size(blob.size)})`
+    : `Save what was kept (${size(blob.size)} of ${size(stdoutSize)}: too much to keep whole)`;
+}
+
 // stop: ends the run at once; the program's next run gets a new worker.
 function stop() {
   if (!running) return;
-  forget(running.name);
+  const name = running.name;
+  forget(name);
   finish("stopped", "", 0);
+  runner(name).catch(() => {});  // ready for the next run
 }
 
 function forget(name) {
@@ -254,6 +424,32 @@ function setState(state, text) {
   element("stop").disabled = state !== "running";
 }
 
+// keepFocus: a control disabled while it has the focus (Stop at the end of
+// a run, Next at the end of the steps) hands it to a neighbour that can take
+// it, so that the keyboard does not fall back to the top of the page.
+function keepFocus() {
+  let focused = null;
+  document.addEventListener("focusin", (event) => { focused = event.target; });
+  new MutationObserver((changes) => {
+    for (const { target } of changes) {
+      if (target !== focused || !target.disabled) continue;
+      if (document.activeElement !== target && document.activeElement !== document.body) continue;
+      const neighbour = target.id === "stop" ? element("run") : nearest(target);
+      if (neighbour) neighbour.focus();
+    }
+  }).observe(document.body, { subtree: true, attributes: true, attributeFilter: ["disabled"] });
+}
+
+// nearest: the next control of the disabled one's group that can take the
+// focus, else the one before it.
+function nearest(control) {
+  const group = control.closest(".row, fieldset, form, section") || document.body;
+  const controls = [...group.querySelectorAll("button, input, select, textarea, a[href]")]
+    .filter((other) => !other.disabled && !other.hidden && other.offsetParent !== null);
+  const after = controls.find((other) => control.compareDocumentPosition(other) & Node.DOCUMENT_POSITION_FOLLOWING);
+  return after || controls.reverse().find((other) => control.compareDocumentPosition(other) & Node.DOCUMENT_POSITION_PRECEDING);
+}
+
 // runPattern: floatexplain's value of a bit pattern, as a bit toggle asks.
 function runPattern(pattern) {
   element("float-fields").querySelector("[data-operand]").value = pattern;
@@ -271,22 +467,37 @@ function controlsState() {
   if (takes === "stdin" || takes === "calcexplain") state.set("line", element("line").value);
   if (takes === "n") state.set("n", element("n").value);
   if (takes === "calcexplain") {
-    for (const option of checkedOptions(element("calcexplain-options"))) state.set(option.slice(2), "");
-    const tree = document.querySelector("input[name=tree]:checked").value;
+    setOptions(state, element("calcexplain-options"));
+    const tree = treeChosen();
     if (tree) state.set("tree", tree.slice(2));
   }
+  if (takes === "n") setOptions(state, element("factexplain-options"));
   if (takes === "floatexplain") {
     const fields = element("float-fields");
     state.set("command", element("float-command").value);
     for (const input of fields.querySelectorAll("[data-operand]"))
       state.set(input.dataset.operand.replace("...", ""), input.value);
-    for (const input of fields.querySelectorAll("input[data-option]")) {
-      if (input.type === "checkbox" ? input.checked : input.value.trim() !== "")
-        state.set(input.dataset.option.slice(2), input.type === "checkbox" ? "" : input.value);
-    }
+    setOptions(state, fields);
   }
   if (askingHelp) state.set("help", "");
   return state;
+}
+
+// setOptions: each option ticked or filled in, into the address's state.
+function setOptions(state, container) {
+  for (const input of container.querySelectorAll("input[data-option]:not([type=radio])")) {
+    if (input.type === "checkbox" ? input.checked : input.value.trim() !== "")
+      state.set(input.dataset.option.slice(2), input.type === "checkbox" ? "" : input.value);
+  }
+}
+
+// getOptions: the options' controls as the address's state says.
+function getOptions(state, container) {
+  for (const input of container.querySelectorAll("input[data-option]:not([type=radio])")) {
+    const value = state.get(input.dataset.option.slice(2));
+    if (input.type === "checkbox") input.checked = value !== null;
+    else input.value = value === null ? "" : value;
+  }
 }
 
 // restore: the controls as an address's state says; false if it names no
@@ -297,12 +508,13 @@ function restore(state) {
   element("program").value = name;
   if (state.has("line")) element("line").value = state.get("line");
   if (state.has("n")) element("n").value = state.get("n");
-  for (const box of element("calcexplain-options").querySelectorAll("input[type=checkbox]"))
-    box.checked = state.has(box.dataset.option.slice(2));
+  getOptions(state, element("calcexplain-options"));
+  getOptions(state, element("factexplain-options"));
   const tree = state.has("tree") ? "--" + state.get("tree") : "";
   const radio = [...document.querySelectorAll("input[name=tree]")].find((input) => input.value === tree);
   if (radio) radio.checked = true;
-  if (programs[name].takes === "floatexplain" && Object.hasOwn(floatCommands, state.get("command"))) {
+  if (programs[name].takes === "floatexplain" &&
+      optionTables.floatexplain.commands.some((command) => command.name === state.get("command"))) {
     element("float-command").value = state.get("command");
     showFloatCommand();
     const fields = element("float-fields");
@@ -310,11 +522,7 @@ function restore(state) {
       const value = state.get(input.dataset.operand.replace("...", ""));
       if (value !== null) input.value = value;
     }
-    for (const input of fields.querySelectorAll("input[data-option]")) {
-      const value = state.get(input.dataset.option.slice(2));
-      if (input.type === "checkbox") input.checked = value !== null;
-      else input.value = value === null ? "" : value;
-    }
+    getOptions(state, fields);
   }
   askingHelp = state.has("help");
   showProgram();
@@ -351,10 +559,10 @@ function opened() {
 }
 
 // copy: text to the clipboard, and a word on how it went.
-function copy(text, what) {
+function copy(text, what, more = "") {
   const note = element("copy-note");
   navigator.clipboard.writeText(text).then(
-    () => { note.textContent = `${what} copied.`; },
+    () => { note.textContent = `${what} copied.${more}`; },
     (error) => { note.textContent = `${what} not copied: ${error.message}`; });
 }
 
@@ -372,7 +580,8 @@ element("help").addEventListener("click", () => {
   run();
 });
 element("copy-link").addEventListener("click", () => copy(location.href, "The link"));
-element("copy-output").addEventListener("click", () => copy(element("output").textContent, "The output"));
+element("copy-output").addEventListener("click", () => copy(element("output").textContent,
+  "The output", element("output").querySelector(".cut") ? " It is cut: only its beginning and its end." : ""));
 element("full-size").addEventListener("change", () =>
   element("tree-picture").classList.toggle("full", element("full-size").checked));
 element("dot-text").addEventListener("click", () =>
@@ -386,6 +595,13 @@ element("text-size").addEventListener("change", () => {
   document.documentElement.style.fontSize = element("text-size").value + "%";
 });
 window.addEventListener("popstate", opened);
+keepFocus();
+for (const command of typeof optionTables === "object" ? optionTables.floatexplain.commands : []) {
+  const operands = (floatOperands[command.name] || []).map(([name]) => name).join(" ");
+  element("float-command").append(new Option(operands ? `${command.name} ${operands}` : command.name, command.name));
+}
+buildOptions("calcexplain-options", "calcexplain");
+buildOptions("factexplain-options", "factexplain");
 showFloatCommand();
 showProgram();
 if (!opened()) remember(false);
