@@ -6,3 +6,6 @@
 // from the compiler's assembly of fact.cpp with each build's own options.
 extern const char factListingPlain[];
 extern const char factListingOpt[];
+
+// fact.cpp itself, as the listings' source lines number it.
+extern const char factSource[];

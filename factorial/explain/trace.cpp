@@ -1,5 +1,9 @@
 #include "trace.h"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten/stack.h>
+#endif
+
 namespace {
 
 Trace* gathering;
@@ -22,22 +26,23 @@ int runTraced(int (*fact)(int), int n, std::size_t calls, Trace& trace)
 // Kept a call of its own, so that it always runs one frame below fact's:
 // the distance between two calls' hooks is then the distance between their
 // frames, whatever this hook costs.
-[[gnu::noinline]] void traceCall(int n)
+[[gnu::noinline]] void traceCall(int n, int line)
 {
 #ifdef __EMSCRIPTEN__
-    // fact's frames are the engine's, out of the program's reach.
-    std::uintptr_t frame = 0;
+    // The module's own stack pointer, as fact left it: the part of fact's
+    // frame in linear memory. The rest of the frame is the engine's.
+    std::uintptr_t frame = emscripten_stack_get_current();
 #else
     // Where the caller's stack pointer stood as it called this hook.
     auto frame = reinterpret_cast<std::uintptr_t>(__builtin_dwarf_cfa());
 #endif
     if (gathering && gathering->calls.size() < gathering->calls.capacity())
-        gathering->calls.push_back({n, frame});
+        gathering->calls.push_back({n, frame, line});
 }
 
-[[gnu::noinline]] int traceProduct(int n, int right, int product)
+[[gnu::noinline]] int traceProduct(int n, int right, int product, int line)
 {
     if (gathering && gathering->products.size() < gathering->products.capacity())
-        gathering->products.push_back({n, right, product});
+        gathering->products.push_back({n, right, product, line});
     return product;
 }

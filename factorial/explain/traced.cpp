@@ -6,18 +6,21 @@
 
 #include "trace.h"
 
-#define TRACE_CALL(n) traceCall(n)
+#define TRACE_CALL(n) traceCall(n, __LINE__)
 #include "fact.h"
 #include "wrap.h"
 
 namespace TRACED_NAMESPACE {
 #ifdef TRACE_PRODUCTS
-// Found before the global wrapMul by fact.cpp, which calls it unchanged;
-// always inlined, as the program's is.
-[[gnu::always_inline]] inline int wrapMul(int a, int b)
+// Always inlined, as the program's wrapMul is. The line where fact.cpp
+// calls it comes as a constant, not an argument: at -O0 an argument more
+// would take room in fact's frame, which is what the trace measures.
+template <int line>
+[[gnu::always_inline]] inline int wrapMulAt(int a, int b)
 {
-    return traceProduct(a, b, ::wrapMul(a, b));
+    return traceProduct(a, b, ::wrapMul(a, b), line);
 }
+#define wrapMul(a, b) wrapMulAt<__LINE__>(a, b)
 #endif
 #include "fact.cpp"
 }  // namespace TRACED_NAMESPACE

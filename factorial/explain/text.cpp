@@ -1,0 +1,173 @@
+#include "views.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int width = 80;
+
+std::string called(int n)
+{
+    return "fact(" + std::to_string(n) + ") called";
+}
+
+std::string returns(const Event& e)
+{
+    std::string text = "fact(" + std::to_string(e.n) + ") returns ";
+    if (!e.product)
+        return text + std::to_string(e.value);
+    text += std::to_string(e.product->n) + " * " + std::to_string(e.product->right) + " = " +
+            std::to_string(e.product->product);
+    return e.wrapped ? text + " (wrapped around)" : text;
+}
+
+std::string address(std::uintptr_t frame)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%" PRIxPTR, frame);
+    return text;
+}
+
+std::string frameText(const Event& e)
+{
+    if (!e.frame)
+        return "";
+    std::string text = "frame " + address(e.frame);
+    if (!e.frameSize)
+        return text;
+    std::ptrdiff_t distance = *e.frameSize;
+    if (distance == 0)
+        return text + ", the same";
+    return text + ", " + std::to_string(distance > 0 ? distance : -distance) +
+           (distance > 0 ? " bytes below" : " bytes above");
+}
+
+// How a build's lines show depth: two columns a level down to `levels`;
+// deeper, the indent stops there and the line says its depth in numbers,
+// so that no line's indent ever understates it. A return stands at its
+// call's indent. Frames stand in a column of their own.
+struct Layout {
+    int levels;
+    int frameColumn;
+};
+
+std::string marker(int depth, int levels)
+{
+    return depth > levels ? "[depth " + std::to_string(depth) + "] " : "";
+}
+
+int indent(int depth, int levels)
+{
+    return 2 * std::min(depth, levels);
+}
+
+// The deepest levels that keep every line within the width, the frames
+// no further left than they stand when the calls are shallow.
+Layout layOut(const Build& b)
+{
+    constexpr int firstFrameColumn = 40;
+    std::vector<int> depths, lefts, rights;
+    for (const Event& e : b.events) {
+        depths.push_back(std::max(e.depth, 0));
+        lefts.push_back(static_cast<int>((e.call ? called(e.n) : returns(e)).size()));
+        rights.push_back(e.call ? static_cast<int>(frameText(e).size()) : 0);
+    }
+    int deepest = *std::max_element(depths.begin(), depths.end());
+    std::vector<int> markers;  // each depth's marker, as shown past the levels
+    for (int depth = 0; depth <= deepest; ++depth)
+        markers.push_back(static_cast<int>(marker(depth, -1).size()));
+    for (int levels = deepest; levels >= 0; --levels) {
+        int column = firstFrameColumn;
+        bool fits = true;
+        for (std::size_t k = 0; k < depths.size(); ++k) {
+            int d = depths[k];
+            int left = indent(d, levels) + (d > levels ? markers[static_cast<std::size_t>(d)] : 0) + lefts[k];
+            fits = fits && left <= width;
+            if (rights[k])
+                column = std::max(column, left + 2);
+        }
+        for (std::size_t k = 0; k < depths.size(); ++k)
+            fits = fits && column + rights[k] <= width;
+        if (fits || levels == 0)
+            return {levels, column};
+    }
+    return {0, firstFrameColumn};
+}
+
+void printLine(const Layout& layout, int depth, const std::string& text, const std::string& right = "")
+{
+    depth = std::max(depth, 0);
+    std::string line = std::string(static_cast<std::size_t>(indent(depth, layout.levels)), ' ') +
+                       marker(depth, layout.levels) + text;
+    if (!right.empty())
+        line += std::string(static_cast<std::size_t>(layout.frameColumn) - line.size(), ' ') + right;
+    std::printf("%s\n", line.c_str());
+}
+
+std::string plural(std::size_t count, const char* noun)
+{
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+std::string bytesPerCall(const Build& b)
+{
+    std::string bytes = std::to_string(*b.distances.begin());
+    if (b.distances.size() > 1)
+        bytes += " to " + std::to_string(*b.distances.rbegin());
+    return bytes + " bytes";
+}
+
+void printBuild(const Build& b)
+{
+    std::printf("%s (%s):\n", b.title, b.flags);
+    Layout layout = layOut(b);
+    for (const Event& e : b.events)
+        printLine(layout, e.depth, e.call ? called(e.n) : returns(e), e.call ? frameText(e) : "");
+
+    std::string summary = plural(b.calls, "call");
+    if (b.framesMeasured)
+        summary += ", " + plural(b.frames, "frame");
+    if (b.deepest >= 0)
+        summary += ", deepest depth " + std::to_string(b.deepest);
+    if (!b.distances.empty())
+        summary += ", " + bytesPerCall(b) + " per call";
+    std::printf("%s\n", summary.c_str());
+    if (b.wrapped > 0)
+        std::printf("%s wrapped around: beyond 32 bits, only the low 32 are kept\n",
+                    plural(static_cast<std::size_t>(b.wrapped), "product").c_str());
+    if (!b.seesProducts)
+        std::fputs("Its one hook is at each call's entry, as one after the recursive call would\n"
+                   "change the code it watches: the products and inner returns go unseen.\n",
+                   stdout);
+}
+
+// One build's frames, for the closing line: "5 frames of 48 bytes".
+std::string framesUsed(const Build& b)
+{
+    std::string text = plural(b.frames, "frame");
+    if (!b.distances.empty())
+        text += " of " + bytesPerCall(b);
+    return text;
+}
+
+}  // namespace
+
+void printText(const Explanation& e)
+{
+    printBuild(e.plain);
+    std::putchar('\n');
+    printBuild(e.opt);
+    std::putchar('\n');
+    if (e.plain.framesMeasured && e.opt.framesMeasured)
+        std::printf("%s: plain, %s; optimised, %s.\n", plural(e.plain.calls, "call").c_str(),
+                    framesUsed(e.plain).c_str(), framesUsed(e.opt).c_str());
+    else
+        std::printf("%s in the plain build, %zu in the optimised one.\n"
+                    "In WebAssembly, the calls' frames live on the engine's stack, out of the\n"
+                    "program's reach: they cannot be measured here.\n",
+                    plural(e.plain.calls, "call").c_str(), e.opt.calls);
+}
