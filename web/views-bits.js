@@ -32,7 +32,7 @@ function bitGroups(value, onBits) {
     if (field === "fraction") {
       // The leading bit that is not stored: 1 for a normal number, 0 below.
       row.append(makeElement("span", { className: "bit hidden-bit", attrs: { title: "the hidden bit, not stored" } },
-        makeElement("span", { className: "place" }, "2", makeElement("sup", { textContent: "0" })),
+        makeElement("span", { className: "place" }, "2", makeElement("sup", { textContent: String(value.hiddenPower ?? value.exponent ?? 0) })),
         makeElement("span", { className: "hidden-value", textContent: `${value.hiddenBit}.`,
                               attrs: { "aria-label": `hidden bit ${value.hiddenBit}` } })));
     }

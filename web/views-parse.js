@@ -10,7 +10,7 @@ const treeFontSize = 14;
 const treeFont = `fontname="Helvetica,Arial,sans-serif", fontsize=${treeFontSize}`;
 const treeZooms = [0.75, 1, 1.25, 1.5, 2, 2.5, 3];  // 0.75 of the page's text is 12 px at 100%
 
-const parse = { grammars: [], line: "", pictures: {}, zoom: 1, stepper: null, drawn: 0 };
+const parse = { grammars: [], line: "", pictures: {}, zoom: 1, stepper: null, steps: 0, drawn: 0 };
 
 function dotString(text) {
   return '"' + String(text).replace(/\\/g, "\\\\").replace(/"/g, '\\"') + '"';
@@ -176,7 +176,7 @@ function revealTree(step) {
     const [node, edge] = picture.parts[i];
     if (node) {
       node.classList.toggle("later", item.step > step);
-      node.classList.toggle("now", item.step === latest && latest > 0 && step < Infinity);
+      node.classList.toggle("now", item.step === latest && latest > 0 && step < parse.steps);
     }
     if (edge) edge.classList.toggle("later", item.step > step);
   });
@@ -257,7 +257,8 @@ async function drawParse(json) {
     viewElement(`tree-grammar-${g}`).nextSibling.textContent = " " + grammar.grammar;
   });
   parse.stepper = parse.stepper || makeStepper(viewElement("parse-steps"), "parse", "Steps of the parse", drawParseStep);
-  parse.stepper.start(Math.max(0, ...line.grammars.map((grammar) => (grammar.events || []).length)), true);
+  parse.steps = Math.max(0, ...line.grammars.map((grammar) => (grammar.events || []).length));
+  parse.stepper.start(parse.steps, true);
   let pictures;
   try {
     pictures = await drawTrees(json);

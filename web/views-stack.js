@@ -42,7 +42,7 @@ function frameItem(frame, current) {
   }
   if (frame.frame) {
     item.append(makeElement("small", { className: "where", textContent: frame.frame +
-      (frame.frameSize !== undefined && frame.frameSize !== null ? `, ${frame.frameSize} bytes` : "") }));
+      (frame.frameSize === 0 ? ", the same" : typeof frame.frameSize === "number" ? `, ${frame.frameSize} bytes below` : "") }));
   }
   if (frame.returned) {
     const back = frame.returned;
@@ -84,7 +84,8 @@ function sourceView(build, line) {
   if (viewElement("stack-code").checked) {
     const instructions = (build.listing || []).filter((entry) => entry.line === line);
     view.append(makeElement("pre", { className: "listing", attrs: { "aria-label": `line ${line}'s instructions` } },
-      instructions.length ? instructions.map((entry) => `${entry.address.padStart(6)}  ${entry.text}`).join("\n")
+      instructions.length ? instructions.map((entry) => (entry.label ? `${entry.label}:\n` : "") +
+                                             `${entry.address === null ? "" : entry.address + "  "}    ${entry.text}`).join("\n")
                           : "(no instructions of its own)"));
   }
   return view;
@@ -96,8 +97,8 @@ function drawStackStep(step) {
     const frames = framesAt(build.events, applied);
     const last = build.events[applied - 1];
     const current = last ? frames[last.depth] : null;
-    const heading = makeElement("h3", { textContent: `${build.build} build: fact(${stack.json.n}) = ${build.result}` +
-                                        (build.wrapped ? ", wrapped around" : "") });
+    const heading = makeElement("h3", { textContent: `${build.build} build` + (build.flags ? ` (${build.flags})` : "") +
+                                        `: fact(${stack.json.n}) = ${build.result}` + (build.wrapped ? ", wrapped around" : "") });
     return makeElement("div", { className: "build", dataset: { build: build.build, step: applied,
                                 line: last && last.line ? last.line : "" } },
       heading,
