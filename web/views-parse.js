@@ -49,27 +49,28 @@ function expressionItems(roots, events) {
   return items;
 }
 
-// ruleItems: the tree of rule calls in preorder: a rule appears with its
-// enter event, a character with its match event, the red '?' with the
-// error. A node with no event of its own (a digit) appears with the node
-// before it.
-function ruleItems(root, events) {
+// ruleItems: the tree of rule calls as the events grow it, in preorder: a
+// rule where it begins, under the rule one level out; a character matched
+// under the rule that matched it (a number's as its digits); the red '?'
+// under the rule that refused the look-ahead. Each appears at its event.
+function ruleItems(events) {
   const items = [];
-  const enters = events.flatMap((event, index) => event.event === "enter" ? [[event, index + 1]] : []);
-  const matches = events.flatMap((event, index) => event.event === "match" ? [[event, index + 1]] : []);
-  const error = events.findIndex((event) => event.event === "error");
-  let step = 0;
-  const visit = (node, parent) => {
-    const label = node.rule || node.char || node.text || "";
-    const queue = node.rule ? enters : matches;
-    if (queue.length && (node.rule ? queue[0][0].rule === label : queue[0][0].char === label))
-      step = queue.shift()[1];
-    const item = { label, parent, node, step };
-    items.push(item);
-    (node.children || []).forEach((child) => visit(child, item));
-    if (node.stopped) items.push({ label: "?", parent: item, red: true, step: error >= 0 ? error + 1 : events.length });
-  };
-  if (root) visit(root, null);
+  const open = [];  // the rule items active, by depth
+  events.forEach((event, index) => {
+    const step = index + 1;
+    const parent = open[event.depth] || open[open.length - 1] || null;
+    if (event.event === "enter") {
+      open.length = event.depth;
+      open.push({ label: event.rule, parent: open[event.depth - 1] || null, step });
+      items.push(open[event.depth]);
+    } else if (event.event === "match" && parent) {
+      const digit = parent.label === "number" ? { label: "digit", parent, step } : null;
+      if (digit) items.push(digit);
+      items.push({ label: event.char, parent: digit || parent, step });
+    } else if (event.event === "error") {
+      items.push({ label: "?", parent, red: true, step });
+    }
+  });
   return items;
 }
 
@@ -106,7 +107,7 @@ async function drawTrees(json) {
   line.grammars.forEach((grammar, g) => {
     const events = grammar.events || [];
     const expression = expressionItems(grammar.tree ? [grammar.tree] : grammar.subtrees || [], events);
-    const rules = ruleItems(grammar.rules, events);
+    const rules = ruleItems(events);
     for (const [kind, items, title] of [["expression", expression, `${grammar.grammar}: ${verdictText(grammar)}`],
                                         ["rules", rules, `${grammar.grammar}: its rules`]]) {
       const prefix = `t${g}${kind[0]}`;
@@ -237,6 +238,9 @@ function drawParseStep(step) {
       makeElement("p", { className: "verdict" + (state.ended && grammar.verdict !== "value" ? " rejected" : ""),
         textContent: verdict }));
   }));
+  // A line too long for its box scrolls, and so takes the focus for the keyboard.
+  for (const pre of viewElement("parse-grammars").querySelectorAll(".cursor-line"))
+    if (pre.scrollWidth > pre.clientWidth) pre.tabIndex = 0;
   revealTree(step);
 }
 
@@ -253,6 +257,9 @@ async function drawParse(json) {
   parse.grammars = line.grammars;
   parse.line = line.line;
   viewElement("parse-line").textContent = line.line;
+  // A trace cut short (a very long line) steps as far as it goes, and says so.
+  viewElement("parse-note").textContent = line.grammars.filter((grammar) => grammar.traceComplete === false)
+    .map((grammar) => `${grammar.grammar}: ${grammar.traceNote || "the trace is incomplete"}`).join(" ");
   line.grammars.forEach((grammar, g) => {
     viewElement(`tree-grammar-${g}`).nextSibling.textContent = " " + grammar.grammar;
   });

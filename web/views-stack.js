@@ -10,9 +10,12 @@ const stack = { json: null, stepper: null };
 // never returned from the call before (the optimised build's loop), the
 // same frame with one more call arrived in it. A return at depth d leaves
 // the frames above it gone and its own showing what it returned.
+// Where a build cannot see its frames (depth null: WebAssembly's optimised
+// build), its calls are shown arriving in one box.
 function framesAt(events, step) {
   const frames = [];
-  for (const event of events.slice(0, step)) {
+  for (const seen of events.slice(0, step)) {
+    const event = seen.depth === null || seen.depth === undefined ? { ...seen, depth: 0, unseen: true } : seen;
     if (event.event === "call") {
       const same = frames[event.depth] && !frames[event.depth].returned ? frames[event.depth] : null;
       frames.length = event.depth;
@@ -34,7 +37,7 @@ function frameItem(frame, current) {
                                    dataset: { depth: frame.depth, n: frame.n } });
   if (current) item.setAttribute("aria-current", "step");
   item.append(makeElement("span", { className: "call", textContent: `fact(${frame.n})` }),
-              makeElement("span", { className: "depth", textContent: ` depth ${frame.depth}` }));
+              makeElement("span", { className: "depth", textContent: frame.unseen ? " (frame not seen)" : ` depth ${frame.depth}` }));
   if (frame.arrived.length > 1) {
     const shown = frame.arrived.length > 6 ? ["...", ...frame.arrived.slice(-5)] : frame.arrived;
     item.append(makeElement("small", { textContent: `${frame.arrived.length} calls arrived here: ` +
@@ -96,7 +99,7 @@ function drawStackStep(step) {
     const applied = Math.min(step, build.events.length);
     const frames = framesAt(build.events, applied);
     const last = build.events[applied - 1];
-    const current = last ? frames[last.depth] : null;
+    const current = last ? frames[last.depth || 0] : null;
     const heading = makeElement("h3", { textContent: `${build.build} build` + (build.flags ? ` (${build.flags})` : "") +
                                         `: fact(${stack.json.n}) = ${build.result}` + (build.wrapped ? ", wrapped around" : "") });
     return makeElement("div", { className: "build", dataset: { build: build.build, step: applied,
