@@ -51,9 +51,9 @@ function programText(name) {
   });
 }
 
-// runJson: the document a companion prints for args (a promise), or null
+// runDocument: the document a companion prints for args (a promise), or null
 // when it prints none (a usage error).
-async function runJson(name, args) {
+async function runDocument(name, args) {
   const text = await programText(name);
   jsonWorkerAddresses[name] = jsonWorkerAddresses[name] || URL.createObjectURL(
     new Blob([webTexts.host, "\n", text, "\n", webTexts.worker], { type: "text/javascript" }));
@@ -97,7 +97,7 @@ async function drawViews(run, onBits) {
   }
   let json = null;
   try {
-    json = await runJson(run.name, args);
+    json = await runDocument(run.name, args);
   } catch {
     json = null;  // the text run shows what went wrong
   }
