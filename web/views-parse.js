@@ -118,7 +118,8 @@ async function drawTrees(json) {
       const svg = viz.renderSVGElement(treeDot(items, title, prefix));
       svg.setAttribute("role", "img");
       svg.setAttribute("aria-label", `The ${kind === "rules" ? "tree of rule calls" : "expression tree"} of ` +
-                       `${line.line} in ${grammar.grammar}: ${verdictText(grammar)}`);
+                       `${line.line.length > 80 ? line.line.slice(0, 80) + "..." : line.line} in ` +
+                       `${grammar.grammar}: ${verdictText(grammar)}`);
       pictures[prefix] = { items, svg, parts: items.map((item, i) =>
         [svg.getElementById(`${prefix}${i}`), svg.getElementById(`${prefix}e${i}`)]) };
     }

@@ -111,6 +111,7 @@ function drawDocument(json, onBits) {
   drawParse(tool === "calcexplain" ? json : null);
   drawStack(tool === "factexplain" ? json : null);
   drawBits(tool === "floatexplain" && json.command === "value" ? json : null, onBits);
+  if (json) linkedStep = null;  // a link's step is for the picture it opened, or none
 }
 
 // The step a link asks for (#...&step=N), taken before page.js rewrites the
