@@ -62,10 +62,15 @@ async function runDocument(name, args) {
   const stdout = await new Promise((resolve, reject) => {
     const parts = [];
     const decoder = new TextDecoder();
+    // The worker's answer ends with {status}; a worker that keeps the whole
+    // standard output gives it there as a Blob (saved), the chunks before
+    // then being only its head.
     worker.onmessage = ({ data }) => {
       if (data.fd === 1) parts.push(data.bytes);
-      else if (!data.fd) resolve(parts.map((part) => decoder.decode(part, { stream: true })).join("") +
-                                 decoder.decode());
+      if (data.status === undefined) return;
+      if (data.saved instanceof Blob) data.saved.text().then(resolve, reject);
+      else if (data.whole === false) reject(new Error("the document is too large to keep"));
+      else resolve(parts.map((part) => decoder.decode(part, { stream: true })).join("") + decoder.decode());
     };
     worker.onerror = (error) => {
       error.preventDefault();
