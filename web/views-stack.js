@@ -84,9 +84,10 @@ function sourceView(build, line) {
     list.append(item);
   });
   const view = makeElement("div", { className: "code" }, list);
-  if (viewElement("stack-code").checked) {
+  if (viewElement("stack-code").checked && line) {
     const instructions = (build.listing || []).filter((entry) => entry.line === line);
-    view.append(makeElement("pre", { className: "listing", attrs: { "aria-label": `line ${line}'s instructions` } },
+    view.append(makeElement("p", { className: "listing-title", textContent: `Line ${line} in this build's machine code:` }),
+                makeElement("pre", { className: "listing", attrs: { "aria-label": `line ${line}'s instructions` } },
       instructions.length ? instructions.map((entry) => (entry.label ? `${entry.label}:\n` : "") +
                                              `${entry.address === null ? "" : entry.address + "  "}    ${entry.text}`).join("\n")
                           : "(no instructions of its own)"));
