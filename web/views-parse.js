@@ -140,6 +140,7 @@ function showTree() {
   if (!picture.svg) return box.replaceChildren(makeElement("p", { textContent: `The tree has ${picture.items.length} nodes: too many to draw here.` }));
   box.replaceChildren(picture.svg);
   scaleTree();
+  box.scrollLeft = (box.scrollWidth - box.clientWidth) / 2;  // the root in view
   revealTree(parse.stepper ? parse.stepper.step : Infinity);
   const text = '<?xml version="1.0" encoding="UTF-8"?>\n' + new XMLSerializer().serializeToString(picture.svg) + "\n";
   save.href = URL.createObjectURL(new Blob([text], { type: "image/svg+xml" }));
