@@ -156,10 +156,10 @@ function makeStepper(box, name, label, draw) {
   const next = button("Next");
   const play = button("Play", true);
   const end = button("End", true);
-  const speed = makeElement("select", { id: `${name}-speed`, attrs: { "aria-label": `${label}: speed of Play` } },
+  const speed = makeElement("select", { id: `${name}-speed` },
     ...playSpeeds.map(([name, rate]) => new Option(name, rate, false, name === "normal")));
   const shown = makeElement("span", { className: "step-number", id: `${name}-step`, attrs: { role: "status" } });
-  box.replaceChildren(back, next, play, speed, end, shown);
+  box.replaceChildren(back, next, play, makeElement("label", {}, "Speed ", speed), end, shown);
   box.setAttribute("role", "group");
   box.setAttribute("aria-label", label);
 
