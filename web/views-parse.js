@@ -137,6 +137,8 @@ function showTree() {
   if (save.href) URL.revokeObjectURL(save.href);
   save.removeAttribute("href");
   if (!picture) return box.replaceChildren();
+  if (!picture.items.length)
+    return box.replaceChildren(makeElement("p", { textContent: "No tree in the document: see the note above the steps." }));
   if (!picture.svg) return box.replaceChildren(makeElement("p", { textContent: `The tree has ${picture.items.length} nodes: too many to draw here.` }));
   box.replaceChildren(picture.svg);
   scaleTree();
@@ -259,9 +261,11 @@ async function drawParse(json) {
   parse.grammars = line.grammars;
   parse.line = line.line;
   viewElement("parse-line").textContent = line.line;
-  // A trace cut short (a very long line) steps as far as it goes, and says so.
-  viewElement("parse-note").textContent = line.grammars.filter((grammar) => grammar.traceComplete === false)
-    .map((grammar) => `${grammar.grammar}: ${grammar.traceNote || "the trace is incomplete"}`).join(" ");
+  // What a long line's document leaves out (a trace cut short steps as far
+  // as it goes; a tree too large is not there), said as the document says it.
+  viewElement("parse-note").textContent = line.grammars
+    .filter((grammar) => grammar.traceNote || grammar.traceComplete === false)
+    .map((grammar) => `${grammar.grammar}: ${grammar.traceNote || "the trace is incomplete."}`).join(" ");
   line.grammars.forEach((grammar, g) => {
     viewElement(`tree-grammar-${g}`).nextSibling.textContent = " " + grammar.grammar;
   });
