@@ -97,8 +97,9 @@ function verdictText(grammar) {
   return grammar.verdict;
 }
 
-// Trees larger than this are not laid out: the steps still show the stack.
-const largestTree = 3000;
+// Trees larger than this are not laid out (Graphviz would hold the page for
+// seconds, for a picture too large to read): the steps still show the stack.
+const largestTree = 1000;
 
 async function drawTrees(json) {
   const pictures = {};
