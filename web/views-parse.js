@@ -184,8 +184,12 @@ function revealTree(step) {
       node.classList.toggle("later", item.step > step);
       node.classList.toggle("now", item.step === latest && latest > 0 && step < parse.steps);
     }
-    if (edge) edge.classList.toggle("later", item.step > step);
+    // An edge shows once both its ends do: an operator comes after its operands.
+    if (edge) edge.classList.toggle("later", Math.max(item.step, item.parent.step) > step);
   });
+  // The verdict in the expression tree's title waits for the end.
+  const title = picture.svg.querySelector("g.graph > text");
+  if (title && kind === "expression") title.classList.toggle("later", step < parse.steps);
 }
 
 // grammarAt: a grammar's state after its first `step` events: the column
