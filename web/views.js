@@ -190,6 +190,14 @@ function makeStepper(box, name, label, draw) {
   end.addEventListener("click", () => go(state.steps));
   play.addEventListener("click", () => playing(state.timer === null));
   speed.addEventListener("change", () => { if (state.timer !== null) playing(true); });
+  // On the step buttons, the arrows and a presenter's page keys step too.
+  box.addEventListener("keydown", (event) => {
+    if (event.target.tagName !== "BUTTON") return;
+    const by = { ArrowRight: 1, PageDown: 1, ArrowLeft: -1, PageUp: -1 }[event.key];
+    if (!by) return;
+    event.preventDefault();
+    go(state.step + by);
+  });
   return {
     // start: a new run of `steps` steps, at the linked step, or else at
     // the end or the beginning.
