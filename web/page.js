@@ -582,10 +582,6 @@ element("help").addEventListener("click", () => {
 element("copy-link").addEventListener("click", () => copy(location.href, "The link"));
 element("copy-output").addEventListener("click", () => copy(element("output").textContent,
   "The output", element("output").querySelector(".cut") ? " It is cut: only its beginning and its end." : ""));
-element("full-size").addEventListener("change", () =>
-  element("tree-picture").classList.toggle("full", element("full-size").checked));
-element("dot-text").addEventListener("click", () =>
-  showDotText(element("dot-text").getAttribute("aria-expanded") !== "true"));
 // Wrapping changes how the output looks, never its bytes; on a narrow
 // screen it starts on.
 element("wrap").checked = matchMedia("(max-width: 40rem)").matches;

@@ -62,12 +62,11 @@ FLOAT = (
 
 REPORTS = ("precision3", "prodshow", "prodshow-opt", "prodquiet")
 
-# calcexplain --dot lines drawn as trees, a rejected one among them.
+# calcexplain lines drawn as trees, a rejected one among them.
 TREES = ("10-3-2", "2*3-4*5", "(1+2")
 # Bits of 1.0 (3f800000) flipped in turn, and the pattern each makes: -1.0,
 # the next single out (the lowest significand bit), its half (an exponent bit).
 BITS = ((31, "bf800000"), (0, "bf800001"), (23, "bf000001"))
-FACT = (4, 13)  # factexplain's N, stepped through
 # A link, and the run it restores: the program and its arguments.
 LINK = ("#run=calcexplain&line=1-2*3-4&steps&tree=tree", "calcexplain", ["--steps", "--tree", "1-2*3-4"])
 # The page with each picture drawn, for axe-core.
@@ -243,23 +242,33 @@ def check_programs(tally, page, args):
         check_run(tally, page, args, program, program, ())
 
 
-def dot_graph(text):
-    """calcexplain's DOT: its nodes (name, label, red?), edges and captions."""
+def dot_trees(text):
+    """calcexplain's DOT: each tree (its cluster's prefix, as l1g0e) as nested
+    (label, red?, children...), the children in the DOT's order."""
     string = r'"((?:[^"\\]|\\.)*)"'
-    nodes = {(m[1], re.sub(r"\\(.)", r"\1", m[2]), bool(m[3]))
+    nodes = {m[1]: (re.sub(r"\\(.)", r"\1", m[2]), bool(m[3]))
              for m in re.finditer(rf"^ *(\w+) \[label={string}(, fontcolor=red)?\];$", text, re.M)}
-    captions = {re.sub(r"\\(.)", r"\1", label) for label in re.findall(rf"^ *label={string};$", text, re.M)}
-    return nodes, set(re.findall(r"^ *(\w+) -> (\w+);$", text, re.M)), captions
+    return nodes, re.findall(r"^ *(\w+) -> (\w+);$", text, re.M)
 
 
-def svg_graph(driver):
-    """The same, read from the SVG drawn in the page."""
-    nodes, edges, captions = driver.execute_script("""const all = (css) => [...document.querySelectorAll(css)];
-        return [all('#tree-picture g.node').map((g) => [g.querySelector('title').textContent,
-                  g.querySelector('text').textContent, g.querySelector('text').getAttribute('fill') === 'red']),
-                all('#tree-picture g.edge title').map((title) => title.textContent.split('->')),
-                all('#tree-picture g.cluster > text, #tree-picture g.graph > text').map((text) => text.textContent)]""")
-    return set(map(tuple, nodes)), set(map(tuple, edges)), set(captions)
+def nested(nodes, edges, prefix):
+    """The tree of the nodes named prefix + number, from its root down."""
+    mine = [edge for edge in edges if re.fullmatch(prefix + r"\d+", edge[0])]
+    children = collections.defaultdict(list)
+    for parent, child in mine:
+        children[parent].append(child)
+    roots = [name for name in nodes if re.fullmatch(prefix + r"\d+", name) and name not in {c for _, c in mine}]
+    build = lambda name: (*nodes[name], *map(build, children[name]))  # noqa: E731
+    return [build(root) for root in roots]
+
+
+def svg_trees(driver):
+    """The tree the page shows, read back from its SVG."""
+    nodes, edges = driver.execute_script("""const all = (css) => [...document.querySelectorAll(css)];
+        return [all('#tree-picture g.node').map((g) => [g.id, g.querySelector('text').textContent,
+                  !['black', '#000000', null].includes(g.querySelector('text').getAttribute('fill'))]),
+                all('#tree-picture g.edge title').map((title) => title.textContent.split('->'))]""")
+    return {name: (label, red) for name, label, red in nodes}, [tuple(edge) for edge in edges]
 
 
 def wait_for(driver, script):
@@ -267,7 +276,8 @@ def wait_for(driver, script):
 
 
 def check_trees(tally, page, args):
-    """Each grammar's tree drawn holds the DOT's nodes ('?' red), edges, captions."""
+    """Each grammar's trees drawn, expression and rules, hold the nodes,
+    labels ('?' red) and edges of the native --dot's, in the same order."""
     page.pick("calcexplain")
     page.tick("calcexplain-options", [])
     page.driver.find_element(By.CSS_SELECTOR, "input[name=tree][value='--dot']").click()
@@ -275,13 +285,14 @@ def check_trees(tally, page, args):
         page.type_line(line)
         page.run()
         wait_for(page.driver, "return document.querySelector('#tree-picture svg')")
-        got, want = svg_graph(page.driver), dot_graph(blackbox.run(
-            args.bin, "calcexplain", b"", arguments=["--dot", line]).stdout.decode())
-        tally.check(f"the trees of {line!r}: the captions", got[2] == want[2], f"{got[2]} against {want[2]}")
-        for g, grammar in enumerate(CALCULATORS):
-            mine = [{part for part in parts if part[0].startswith(f"l1g{g}")} for parts in got[:2] + want[:2]]
-            tally.check(f"the trees of {line!r}, {grammar}: {len(mine[2])} nodes, {len(mine[3])} edges",
-                        mine[:2] == mine[2:] and mine[2], f"drawn {mine[:2]}, printed {mine[2:]}")
+        dot = dot_trees(blackbox.run(args.bin, "calcexplain", b"", arguments=["--dot", line]).stdout.decode())
+        for (g, grammar), kind in itertools.product(enumerate(CALCULATORS), ("expression", "rules")):
+            page.driver.find_element(By.CSS_SELECTOR, f"input[name=tree-grammar][value='{g}']").click()
+            page.driver.find_element(By.CSS_SELECTOR, f"input[name=tree-kind][value='{kind}']").click()
+            got, want = nested(*svg_trees(page.driver), f"t{g}{kind[0]}"), nested(*dot, f"l1g{g}{kind[0]}")
+            tally.check(f"the {kind} tree of {line!r} in {grammar}", got == want and want, f"drawn {got}, printed {want}")
+        page.driver.find_element(By.CSS_SELECTOR, "input[name=tree-grammar][value='0']").click()
+        page.driver.find_element(By.CSS_SELECTOR, "input[name=tree-kind][value='expression']").click()
 
 
 def check_bits(tally, page, args):
@@ -293,33 +304,19 @@ def check_bits(tally, page, args):
 
 
 def check_stack(tally, page, args):
-    """Each step's frame shows the numbers of the native output's calls and
-    returns (not its frames' addresses, unseen in the page), both builds."""
-    numbers = lambda line: re.findall(r"-?\d+", line.split("frame")[0])  # noqa: E731
-    latest = """return [...document.querySelectorAll('#stack-builds .build')].map((build) => [+build.dataset.step,
-                  (build.querySelector('.latest') || {}).textContent, build.querySelectorAll('.frame').length])"""
-    for n in FACT:
-        native = blackbox.run(args.bin, "factexplain", b"", arguments=[str(n)]).stdout.decode()
-        builds = native.split(" build (")[1:]
-        want = [[numbers(line) for line in build.splitlines() if re.match(r" *fact\(", line)] for build in builds]
-        frames = [1 if "ran in one frame" in build else int(re.search(r"(\d+) frames?,", build)[1])
-                  for build in builds]
-        page.open(args.web, f"#run=factexplain&n={n}")
-        got, most = [[], []], [0, 0]
-        page.press("#stack-next", None, wait=False)
-        while page.element("stack-next").is_enabled():
-            page.driver.switch_to.active_element.send_keys(Keys.ENTER)
-            for b, (step, text, count) in enumerate(page.driver.execute_script(latest)):
-                got[b].extend([numbers(text)] if step > len(got[b]) else [])
-                most[b] = max(most[b], count)
-        tally.check(f"factexplain {n}: the frames step through the native numbers, as many frames",
-                    (got, most) == (want, frames), f"{got}, {most}; {want}, {frames}")
+    """Back and Play from the keyboard (views.py steps through the frames)."""
+    page.open(args.web, "#run=factexplain&n=4")
+    wait_for(page.driver, "return !document.getElementById('stack').hidden")
+    step = "return document.getElementById('stack-step').textContent"
+    page.press("#stack-next", Keys.ENTER, wait=False)
+    page.driver.switch_to.active_element.send_keys(Keys.ENTER)
     page.press("#stack-back", Keys.ENTER, wait=False)
-    back = page.driver.execute_script(latest)[0]
+    back = page.driver.execute_script(step)
     page.press("#stack-play", Keys.ENTER, wait=False)
     wait_for(page.driver, "return document.getElementById('stack-play').getAttribute('aria-pressed') === 'false'")
-    end = page.driver.execute_script(latest)[0]
-    tally.check("Back steps back, Play runs to the end", numbers(back[1]) == want[0][-2] and end[0] == len(want[0]))
+    end = page.driver.execute_script(step)
+    tally.check(f"Back steps back ({back}), Play runs to the end ({end})",
+                back.startswith("step 1 of") and end.split()[1] == end.split()[3])
 
 
 def check_link(tally, page, args):
@@ -356,11 +353,11 @@ def check_display(tally, page, args):
     check_run(tally, page, args, "floatexplain --help from its button", "floatexplain", ["--help"], ran=True)
     page.open(args.web, VIEWS[0])
     wait_for(page.driver, "return document.querySelector('#tree-picture svg')")
-    page.press("#full-size", Keys.SPACE, wait=False)
+    page.press("#tree-larger", Keys.ENTER, wait=False)
+    page.driver.switch_to.active_element.send_keys(Keys.ENTER)
     page.press("#save-svg", None, wait=False)
-    page.press("#dot-text", Keys.ENTER, wait=False)
-    tally.check("the trees at full size scroll, the DOT text a key away", script("""const box = document.getElementById(
-        'tree-picture'); return box.scrollWidth > box.clientWidth && !document.getElementById('output').hidden"""))
+    tally.check("the trees zoomed in scroll, the picture saved a key away", script("""const box = document.getElementById(
+        'tree-picture'); return box.scrollWidth > box.clientWidth && document.activeElement.href.startsWith('blob:')"""))
 
 
 def check_axe(tally, page, args):

@@ -1,0 +1,205 @@
+"""The page's pictures, drawn from the companions' --json, in headless
+Chromium, against the native programs' text (the independent side): the
+parse stepped to its end gives each grammar's verdict; factexplain's frames
+hold the calls and products it prints; the place values of 1.0's exponent;
+a tree's labels large enough to read; no WCAG 2.1 A/AA violation; and the
+step controls work from the keyboard alone."""
+
+import itertools
+import os
+import re
+import sys
+import urllib.parse
+
+sys.path.insert(0, os.path.dirname(__file__))
+from browser import AXE_TAGS, Page, blackbox, start_browser, wait_for  # noqa: E402
+from selenium.webdriver.common.keys import Keys  # noqa: E402
+
+FACT_SOURCE = os.path.join(os.path.dirname(__file__), "..", "..", "factorial", "fact.cpp")
+PARSED = ("10-3-2", "(1+2")
+FACT = (4, 13)
+# The pictures for axe-core, each at a step that shows its parts.
+VIEWS = ("#run=calcexplain&line=10-3-2&step=12", "#run=factexplain&n=4&step=7",
+         "#run=floatexplain&command=value&X=0.1")
+
+
+def options(parser):
+    parser.add_argument("--web", required=True, help="the built page's folder")
+    parser.add_argument("--chromium", required=True)
+    parser.add_argument("--chromedriver", required=True)
+    parser.add_argument("--axe", required=True, help="axe-core's script, axe.min.js")
+
+
+def open_view(page, args, address, section):
+    page.open(args.web, address)
+    wait_for(page.driver, f"return !document.getElementById('{section}').hidden")
+
+
+def step_to_end(tally, page, name):
+    """Next pressed from the keyboard until it is disabled: each step's
+    state as state() reads it, and where the focus is at the end."""
+    page.press(f"#{name}-next", None, wait=False)
+    steps = []
+    while page.element(f"{name}-next").is_enabled():
+        page.driver.switch_to.active_element.send_keys(Keys.ENTER)
+        steps.append(page.driver.execute_script(STATES[name]))
+    focus = page.driver.execute_script("return document.activeElement.id || document.activeElement.tagName")
+    tally.check(f"{name}: after the last step the focus is on a control ({focus})", focus == f"{name}-back")
+    return steps
+
+
+STATES = {
+    "parse": """return [...document.querySelectorAll('#parse-grammars .grammar')].map((g) => [g.dataset.grammar,
+                  g.querySelector('.verdict').textContent, g.querySelector('.cursor-line').textContent])""",
+    "stack": """return [...document.querySelectorAll('#stack-builds .build')].map((b) => {
+                  const latest = b.querySelector('.latest');
+                  return [+b.dataset.step, latest && latest.dataset.n, latest && latest.querySelector('.returns')
+                          && latest.querySelector('.returns').textContent, b.dataset.line,
+                          parseInt(b.querySelector('.frames').getAttribute('aria-label')), latest && latest.classList.contains('wrapped')]; })""",
+}
+
+
+def native_verdicts(line):
+    """calcexplain's text: each grammar's verdict, as the page words it."""
+    text = blackbox.run(ARGS.bin, "calcexplain", arguments=[line]).stdout.decode()
+    verdicts = {}
+    for match in re.finditer(r"^(calc\w+): +(.*)\n((?:  .*\n)*)", text, re.M):
+        error = re.match(r"parse error at column (\d+)$", match[2])
+        verdicts[match[1]] = (f"parse error at column {error[1]}: {match[3].splitlines()[2].strip()}", int(error[1])) \
+            if error else (match[2], None)
+    return verdicts
+
+
+def check_parse(tally, page, args):
+    """Stepped to its end from a link's step 0, each grammar shows calcexplain's
+    verdict, and a rejection its red '?' under the column printed."""
+    for line in PARSED:
+        open_view(page, args, "#run=calcexplain&line=" + urllib.parse.quote(line) + "&step=0", "parse")
+        first = page.driver.execute_script("return document.getElementById('parse-step').textContent")
+        last = step_to_end(tally, page, "parse")[-1]
+        got = {grammar: (verdict, cursor.split("\n")[1].index("?") + 1 if "?" in cursor else None)
+               for grammar, verdict, cursor in last}
+        want = native_verdicts(line)
+        tally.check(f"{line!r} stepped from {first!r} to the end: the verdicts and stop columns", got == want,
+                    f"{got} against {want}")
+        steps = page.driver.execute_script("return document.getElementById('parse-step').textContent").split()[1]
+        wait_for(page.driver, f"return location.hash.endsWith('&step={steps}')")
+        tally.check(f"{line!r}: the link's step, then the last in the address ({steps})", first.startswith("step 0 of"))
+
+
+def native_calls(n):
+    """factexplain's text, build by build: each call's n, each return's numbers."""
+    text = blackbox.run(ARGS.bin, "factexplain", arguments=[str(n)]).stdout.decode()
+    builds = []
+    for line in text.splitlines():
+        if re.match(r"\w+ build \(", line):
+            builds.append([])
+        elif builds and (call := re.search(r"fact\((-?\d+)\) called", line)):
+            builds[-1].append(("call", call[1]))
+        elif builds and (back := re.search(r"fact(\(-?\d+\) returns .*)", line)):
+            builds[-1].append(("return", re.findall(r"-?\d+", back[1])))
+    return builds
+
+
+def check_stack(tally, page, args):
+    """Each build's latest frame, step by step, holds the n of each call and
+    the numbers of each return as printed; a frame is marked as wrapped just
+    where the product printed is not the product of its factors; where
+    fact(0) returns the source line shown is fact.cpp's `return 1;`."""
+    with open(FACT_SOURCE, encoding="utf-8") as source:
+        lines = source.read().splitlines()
+    for n in FACT:
+        open_view(page, args, f"#run=factexplain&n={n}", "stack")
+        got, wraps, base, most = [[], []], [[], []], [], [0, 0]
+        for state in step_to_end(tally, page, "stack"):
+            for b, (step, latest, returns, line, frames, wrapped) in enumerate(state):
+                most[b] = max(most[b], frames)
+                if step > len(got[b]):
+                    got[b].append(("return", re.findall(r"-?\d+", returns.split("fact", 1)[1])) if returns
+                                  else ("call", latest))
+                    if returns:
+                        wraps[b].append(wrapped)
+                    if b == 0 and returns and got[b][-1][1][0] == "0":
+                        base.append(lines[int(line) - 1].strip())
+        want = native_calls(n)
+        tally.check(f"factexplain {n}: the calls and returns step by step", got == want, f"{got} against {want}")
+        products = [[len(numbers) == 4 and int(numbers[1]) * int(numbers[2]) != int(numbers[3])
+                     for kind, numbers in build if kind == "return"] for build in want]
+        tally.check(f"factexplain {n}: the wrapped products marked", wraps == products, f"{wraps}")
+        tally.check(f"factexplain {n}: as many frames as calls in the plain build ({most})",
+                    most[0] == sum(kind == "call" for kind, _ in want[0]) and most[1] == 1)
+        tally.check(f"factexplain {n}: fact(0) returns on `return 1;`", base == ["return 1;"], str(base))
+
+
+def check_bits(tally, page, args):
+    """The exponent bits of 1.0 (a single) weigh 128 down to 1."""
+    open_view(page, args, "#run=floatexplain&command=value&X=1.0", "bits")
+    places = page.driver.execute_script(
+        "return [...document.querySelectorAll('#bits .exponent .place')].map((p) => p.textContent)")
+    tally.check("1.0's exponent bits: their place values", places == [str(1 << k) for k in range(7, -1, -1)],
+                str(places))
+
+
+LABEL_SIZE = """const svg = document.querySelector('#tree-picture svg');
+    const scale = svg.getBoundingClientRect().width / svg.viewBox.baseVal.width;
+    return [Math.min(...[...svg.querySelectorAll('g.node text')].map((t) => +t.getAttribute('font-size') * scale)),
+            parseFloat(getComputedStyle(document.body).fontSize)]"""
+
+
+def check_label_size(tally, page, args):
+    """A tree's labels, from the SVG's rendered size: as large as the page's
+    text at 1280 px (and twice as large at a text size of 200%), and at
+    least 12 px on a phone."""
+    for width in (1280, 360):
+        page.driver.set_window_size(width, 900)
+        open_view(page, args, "#run=calcexplain&line=2*3-4*5", "parse")
+        wait_for(page.driver, "return document.querySelector('#tree-picture svg')")
+        label, text = page.driver.execute_script(LABEL_SIZE)
+        tally.check(f"a tree's labels at {width} px: {label:.1f} px, the text {text} px",
+                    label >= (text if width == 1280 else 12) - 0.01)  # rounding of layout, no more
+    page.driver.set_window_size(1280, 900)
+    page.press("#text-size", Keys.END, wait=False)
+    label, text = page.driver.execute_script(LABEL_SIZE)
+    tally.check(f"at a text size of 200%, the labels {label:.1f} px", label >= 31.99 and text >= 32)
+
+
+def check_axe(tally, page, args):
+    with open(args.axe, encoding="utf-8") as script:
+        axe = script.read()
+    page.driver.set_script_timeout(120)
+    for address, width, scheme in itertools.product(VIEWS, (1280, 360), ("light", "dark")):
+        if width == 1280 and scheme == "light":
+            page.driver.set_window_size(width, 900)
+            page.open(args.web, address)
+            wait_for(page.driver, "return [...document.querySelectorAll('#bits, #parse, #stack')].some((s) => !s.hidden)")
+            page.driver.execute_script(axe)
+        page.driver.set_window_size(width, 900)
+        page.driver.execute_cdp_cmd("Emulation.setEmulatedMedia",
+                                    {"features": [{"name": "prefers-color-scheme", "value": scheme}]})
+        found = page.driver.execute_async_script("""const done = arguments[arguments.length - 1];
+            axe.run(document, { runOnly: { type: 'tag', values: arguments[0] }, preload: false }).then((result) =>
+              done(result.violations.map((v) => v.id + ': ' + v.nodes.map((node) => node.target).join(', '))))""",
+            AXE_TAGS)
+        tally.check(f"axe-core, {address} at {width} px, {scheme}: no violation", not found, "\n     ".join(found))
+
+
+def main():
+    global ARGS
+    ARGS = args = blackbox.arguments(options)
+    tally = blackbox.Tally()
+    driver = start_browser(args)
+    try:
+        driver.set_window_size(1280, 900)
+        page = Page(driver)
+        check_parse(tally, page, args)
+        check_stack(tally, page, args)
+        check_bits(tally, page, args)
+        check_label_size(tally, page, args)
+        check_axe(tally, page, args)
+    finally:
+        driver.quit()
+    tally.finish()
+
+
+if __name__ == "__main__":
+    main()
