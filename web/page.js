@@ -26,10 +26,12 @@ const programs = {
 // the tool itself, has options {name, value: "none" | "required" |
 // "optional", placeholder, values}, the pairs it refuses and the options it
 // refuses with an operand, each with the tool's own reason.
+// --json is left out: the page runs it itself for the pictures.
 function optionsOf(tool, command = "") {
   const table = typeof optionTables === "object" && optionTables[tool];
-  return (table && table.commands.find((found) => found.name === command)) ||
+  const found = (table && table.commands.find((found) => found.name === command)) ||
     { name: command, options: [], refused: [], noOperand: [] };
+  return { ...found, options: found.options.filter((option) => option.name !== "--json") };
 }
 
 // floatexplain's operands, which no option table holds: a name, an example
