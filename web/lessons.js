@@ -13,6 +13,9 @@ const addressAtOpen = location.hash;
 const stepKeys = ["question", "run", "from", "ask", "path", "each", "choices", "equals", "contains",
                   "sameAs", "why"];
 const lessonKeys = ["lesson", "title", "intro", "steps"];
+// Keys by which a file would carry its own answers: such a file is refused,
+// since an answer typed into a lesson could disagree with the programs.
+const answerKeys = ["answer", "answers", "expected", "expect", "solution", "correct", "value", "result"];
 // floatexplain's options that change only how its text looks.
 const textOnlyOptions = ["--data", "--wide"];
 const noneWords = /^(none|no value|nothing|error|rejects?|rejected|-)$/i;
@@ -34,6 +37,9 @@ function readLesson(text) {
     if (!object || typeof object !== "object" || Array.isArray(object))
       throw new Error(`${where(at)} is not an object ({...}).`);
     for (const key of Object.keys(object)) {
+      if (answerKeys.includes(key.toLowerCase()))
+        throw new Error(`${where(at)} writes an answer into the file ("${key}"). Answers are never typed in ` +
+                        "a lesson: the page computes each one by running the programs, so this file is refused.");
       if (!allowed.includes(key)) throw new Error(`${where(at)} has "${key}", which a lesson does not know.`);
     }
   };
@@ -353,6 +359,7 @@ function lessonAddress() {
   if (!lesson.holdsAddress || !lesson.doc) return "";
   const state = new URLSearchParams();
   if (lesson.name) state.set("lesson", lesson.name);
+  else state.set("lessontext", JSON.stringify(lesson.doc));
   state.set("step", String(lesson.step + 1));
   return state.toString();
 }
@@ -371,6 +378,8 @@ function openAddress(hash) {
   try {
     if (state.has("lesson") && shippedLessons().includes(state.get("lesson"))) {
       openLesson(readLesson(webTexts["lesson:" + state.get("lesson")]), state.get("lesson"), step, false);
+    } else if (state.has("lessontext")) {
+      openLesson(readLesson(state.get("lessontext")), "", step, false);
     } else {
       return false;
     }
@@ -379,6 +388,17 @@ function openAddress(hash) {
     return false;
   }
   return true;
+}
+
+async function openOwn(text) {
+  const error = lessonElement("lesson-error");
+  try {
+    openLesson(readLesson(text), "", 0, true);
+    error.textContent = "";
+    lessonElement("lesson-load").hidden = true;
+  } catch (problem) {
+    error.textContent = problem.message;
+  }
 }
 
 function startLessons() {
@@ -391,6 +411,16 @@ function startLessons() {
   lessonElement("step").addEventListener("submit", reveal);
   lessonElement("step-next").addEventListener("click", () => { lesson.step += 1; showStep(true); focusPrediction(); });
   lessonElement("step-back").addEventListener("click", () => { lesson.step -= 1; showStep(true); focusPrediction(); });
+  lessonElement("lesson-own").addEventListener("click", () => {
+    const panel = lessonElement("lesson-load");
+    panel.hidden = !panel.hidden;
+    lessonElement("lesson-own").setAttribute("aria-expanded", String(!panel.hidden));
+  });
+  lessonElement("lesson-file").addEventListener("change", (event) => {
+    const file = event.target.files[0];
+    if (file) file.text().then(openOwn);
+  });
+  lessonElement("lesson-open").addEventListener("click", () => openOwn(lessonElement("lesson-text").value));
   // A control changed by hand: the address is the controls' again.
   const release = () => { lesson.holdsAddress = false; };
   element("controls").addEventListener("input", release, true);
