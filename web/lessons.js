@@ -358,6 +358,7 @@ async function reveal(event) {
 function lessonAddress() {
   if (!lesson.holdsAddress || !lesson.doc) return "";
   const state = new URLSearchParams();
+  if (lesson.name.startsWith("ask=")) return lesson.name;
   if (lesson.name) state.set("lesson", lesson.name);
   else state.set("lessontext", JSON.stringify(lesson.doc));
   state.set("step", String(lesson.step + 1));
@@ -380,6 +381,11 @@ function openAddress(hash) {
       openLesson(readLesson(webTexts["lesson:" + state.get("lesson")]), state.get("lesson"), step, false);
     } else if (state.has("lessontext")) {
       openLesson(readLesson(state.get("lessontext")), "", step, false);
+    } else if (state.has("ask")) {
+      const run = new URLSearchParams(state);
+      run.set("run", run.get("ask"));
+      run.delete("ask");
+      return openQuestion(run, false);
     } else {
       return false;
     }
@@ -387,6 +393,53 @@ function openAddress(hash) {
     lessonElement("lesson-error").textContent = error.message;
     return false;
   }
+  return true;
+}
+
+// questionFrom: a step made from a run of the page, or null if the run is
+// not one a question can be asked of.
+function questionFrom(state) {
+  const name = state.get("run");
+  const line = state.get("line");
+  const run = state.toString();
+  const ask = (question, fields) => ({ question, run, ...fields,
+    why: fields.why || "The run shows the answer as the program prints it." });
+  if (name === "calcexplain" && !state.has("help")) {
+    return ask(`What does each grammar print for ${line}? (A number, or "none" if it rejects the line.)`,
+               { ask: "number", each: "lines.0.grammars.*.grammar", path: "lines.0.grammars.*.value",
+                 why: "calcloop groups it as {lines.0.grammars.0.grouping}, calcminusrec as {lines.0.grammars.1.grouping}, calcrec as {lines.0.grammars.2.grouping}." });
+  }
+  const calculator = ["calcloop", "calcminusrec", "calcrec"].indexOf(name);
+  if (calculator >= 0) {
+    return ask(`What does ${name} print for ${line}? (A number, or "none" if it rejects the line.)`,
+               { from: new URLSearchParams({ run: "calcexplain", line }).toString(), ask: "number",
+                 path: `lines.0.grammars.${calculator}.value`, why: `${name} groups it as {lines.0.grammars.${calculator}.grouping}.` });
+  }
+  if (name === "floatexplain" && state.get("command") === "value" && (state.get("X") || "").trim()) {
+    const x = state.get("X").trim().split(/\s+/)[0];
+    return ask(`Is ${x} stored exactly in single precision?`, { ask: "yesno", path: "values.0.rounding.direction",
+      equals: "exact", why: `The single stored for ${x} is {values.0.exact}.` });
+  }
+  if (name === "floatexplain" && state.get("command") === "op") {
+    const [a, op, b] = ["A", "OP", "B"].map((key) => state.get(key) ?? "");
+    return ask(`Does ${a} ${op} ${b} round in single precision?`, { ask: "yesno", path: "flags", contains: "inexact",
+      why: "The exact result is {exact}; the single it gives is {result.exact}." });
+  }
+  if (name === "factexplain" && (state.get("n") || "").trim()) {
+    return ask(`What does fact(${state.get("n").trim()}) return?`, { ask: "number", path: "builds.0.result",
+      why: "{builds.0.frameNote}" });
+  }
+  return null;
+}
+
+// openQuestion: a run made into a one-step lesson, its address "#ask=...".
+function openQuestion(state, push) {
+  const step = questionFrom(state);
+  if (!step) return false;
+  const doc = readLesson(JSON.stringify({ title: "A question from a run", steps: [step] }));
+  const address = new URLSearchParams(state);
+  address.delete("run");
+  openLesson(doc, `ask=${encodeURIComponent(state.get("run"))}${address.toString() ? "&" + address : ""}`, 0, push);
   return true;
 }
 
@@ -411,6 +464,12 @@ function startLessons() {
   lessonElement("step").addEventListener("submit", reveal);
   lessonElement("step-next").addEventListener("click", () => { lesson.step += 1; showStep(true); focusPrediction(); });
   lessonElement("step-back").addEventListener("click", () => { lesson.step -= 1; showStep(true); focusPrediction(); });
+  lessonElement("make-question").addEventListener("click", () => {
+    if (!openQuestion(controlsState(), true))
+      lessonElement("lesson-error").textContent = "Questions are made from a calculator's or calcexplain's line, " +
+        "floatexplain value or op, or factexplain N.";
+    else lessonElement("lesson-error").textContent = "";
+  });
   lessonElement("lesson-own").addEventListener("click", () => {
     const panel = lessonElement("lesson-load");
     panel.hidden = !panel.hidden;
