@@ -236,6 +236,7 @@ function openLesson(doc, name, step, push) {
   own.textContent = own.hidden ? "" : doc.title;
   choice.value = own.hidden ? name : "";
   showStep(push);
+  drawWorksheet();
 }
 
 // showStep: the question and a place for the prediction; the reveal waits
@@ -443,6 +444,54 @@ function openQuestion(state, push) {
   return true;
 }
 
+// drawWorksheet: the lesson on paper (print.css shows only this): the
+// questions with room to answer, then the answers on a page of their own.
+async function drawWorksheet() {
+  const doc = lesson.doc;
+  const sheet = lessonElement("worksheet");
+  sheet.dataset.ready = "false";
+  const title = document.createElement("h2");
+  title.textContent = doc.title;
+  const questions = document.createElement("ol");
+  questions.className = "questions";
+  const answerList = document.createElement("ol");
+  const answerPart = document.createElement("section");
+  answerPart.className = "answers";
+  const answerTitle = document.createElement("h2");
+  answerTitle.textContent = `Answers: ${doc.title}`;
+  answerPart.append(answerTitle, answerList);
+  sheet.replaceChildren(title, lessonText(doc.intro || ""), questions, answerPart);
+  for (const step of doc.steps) {
+    const item = document.createElement("li");
+    const room = lessonText("Your prediction:");
+    room.className = "room";
+    item.append(lessonText(step.question), room);
+    questions.append(item);
+  }
+  for (const step of doc.steps) {
+    const item = document.createElement("li");
+    answerList.append(item);
+    try {
+      const answer = await answerFor(step);
+      if (lesson.doc !== doc) return;
+      const said = lessonText(`${step.question} `);
+      const strong = document.createElement("strong");
+      strong.textContent = answer.text;
+      said.append(strong);
+      item.append(said, lessonText(answer.why));
+    } catch (error) {
+      item.append(lessonText(`${step.question} (not worked out: ${error.message})`));
+    }
+  }
+  if (lesson.doc === doc) sheet.dataset.ready = "true";
+}
+
+async function printWorksheet() {
+  const sheet = lessonElement("worksheet");
+  while (sheet.dataset.ready !== "true") await new Promise((resolve) => setTimeout(resolve, 100));
+  print();
+}
+
 async function openOwn(text) {
   const error = lessonElement("lesson-error");
   try {
@@ -464,6 +513,7 @@ function startLessons() {
   lessonElement("step").addEventListener("submit", reveal);
   lessonElement("step-next").addEventListener("click", () => { lesson.step += 1; showStep(true); focusPrediction(); });
   lessonElement("step-back").addEventListener("click", () => { lesson.step -= 1; showStep(true); focusPrediction(); });
+  lessonElement("lesson-print").addEventListener("click", printWorksheet);
   lessonElement("make-question").addEventListener("click", () => {
     if (!openQuestion(controlsState(), true))
       lessonElement("lesson-error").textContent = "Questions are made from a calculator's or calcexplain's line, " +
