@@ -538,7 +538,9 @@ function startLessons() {
     if (!new URLSearchParams(location.hash.slice(1)).has("run")) openAddress(location.hash);
     else lesson.holdsAddress = false;
   });
-  openAddress(addressAtOpen);
+  // With no address, the page opens on the first lesson's first step.
+  if (!openAddress(addressAtOpen) && !new URLSearchParams(addressAtOpen.slice(1)).has("run") && shippedLessons().length)
+    openLesson(readLesson(webTexts["lesson:" + shippedLessons()[0]]), shippedLessons()[0], 0, false);
 }
 
 // focusPrediction: after Next or Back, the keyboard is where the answer goes.
