@@ -21,6 +21,13 @@ extern const option distributiveOptions[];
 extern const option valueOptions[];
 extern const option opOptions[];
 
+// --json, before the command or among the options of value, op, sum and
+// tenths: the model as one JSON document in place of the text (jsonview.h).
+inline constexpr option jsonOption = {"json", no_argument, nullptr, 'j'};
+extern bool jsonOutput;
+// Whether `code` is --json's; if so, --json is on (or refused: no library).
+bool readJsonOption(int code);
+
 // The next option of the command argv[0], as getopt_long gives it, options
 // and arguments in any order until `--`; -1 after the last (options.h).
 // An option the command does not have is a usage error that names the

@@ -17,7 +17,7 @@
 namespace {
 
 const char usage[] =
-    "Usage: floatexplain COMMAND [OPTION]...\n"
+    "Usage: floatexplain [--json] COMMAND [OPTION]...\n"
     "Show how precision3, precision2 and precisionx round, step by step and exactly.\n"
     "\n"
     "Commands:\n"
@@ -55,6 +55,9 @@ const char usage[] =
     "  --wide         the full table, wider than 80 columns\n"
     "Options of value and op:\n"
     "  --extended     also as precisionx: to a 64-bit significand, then stored\n"
+    "Option of value, op, tenths and sum (with --summary), also before the command:\n"
+    "  --json         the same facts as one JSON document, every exact value in\n"
+    "                 full (docs/schemas/floatexplain.schema.json)\n"
     "\n"
     "  -h, --help     show this help and exit\n"
     "  --version      show the version and exit\n"
@@ -71,15 +74,16 @@ struct Command {
     const char* name;
     int (*run)(int argc, char** argv);
     const option* options;
+    bool json;  // whether it writes --json
 };
 
 // The commands, in the order --help lists them.
 const Command commands[] = {
-    {"sum", sumCommand, sumOptions},
-    {"tenths", tenthsCommand, tenthsOptions},
-    {"distributive", distributiveCommand, distributiveOptions},
-    {"value", valueCommand, valueOptions},
-    {"op", opCommand, opOptions},
+    {"sum", sumCommand, sumOptions, true},
+    {"tenths", tenthsCommand, tenthsOptions, true},
+    {"distributive", distributiveCommand, distributiveOptions, false},
+    {"value", valueCommand, valueOptions, true},
+    {"op", opCommand, opOptions, true},
 };
 
 const char version[] = "floatexplain (teaching programs) " PROJECT_VERSION "\n";
@@ -189,18 +193,28 @@ int main(int argc, char** argv)
     // Before part2 and part3 are run with their output set aside.
     holdStdoutOpen();
     std::atexit(closeStdout);
-    // Before the command only --help, -h, --version and "--" may stand.
-    const option topOptions[] = {helpOption, versionOption, {}};
+    // Before the command only --help, -h, --version, --json and "--" may
+    // stand: read one argument at a time, up to the command.
+    const option topOptions[] = {helpOption, versionOption, jsonOption, {}};
     const OptionSet top{"floatexplain", topOptions, usage, version, false, placeHint};
     std::vector<char*> rest;
-    readOption(argc > 2 ? 2 : argc, argv, top, rest);
+    while (optind < argc && rest.empty()) {
+        int code = readOption(optind + 1, argv, top, rest);
+        if (code != -1)
+            readJsonOption(code);  // the only option left
+        else if (rest.empty())
+            break;  // after "--"
+    }
     int first = optind - static_cast<int>(rest.size());
     if (first >= argc)
         usageError("missing command", nullptr);
     optind = 1;  // the command's options are read from its own name on
     for (const Command& command : commands) {
-        if (std::strcmp(argv[first], command.name) == 0)
-            return command.run(argc - first, argv + first);
+        if (std::strcmp(argv[first], command.name) != 0)
+            continue;
+        if (jsonOutput && !command.json)
+            usageError("--json is not an option of", command.name);
+        return command.run(argc - first, argv + first);
     }
     usageError("unknown command", argv[first]);
 }

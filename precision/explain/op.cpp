@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "flags.h"
+#include "jsonview.h"
 #include "number.h"
 #include "show.h"
 
@@ -216,14 +217,15 @@ void showExtended(char op, float a, float b, const Exact& exact, float strict)
 
 }  // namespace
 
-const option opOptions[] = {{"extended", no_argument, nullptr, 'x'}, helpOption, versionOption, {}};
+const option opOptions[] = {{"extended", no_argument, nullptr, 'x'}, jsonOption, helpOption, versionOption, {}};
 
 int opCommand(int argc, char** argv)
 {
     bool extended = false;
     std::vector<char*> operands;
-    while (nextNumberOption(argc, argv, opOptions, operands) != -1)
-        extended = true;  // the only option it has
+    for (int code; (code = nextNumberOption(argc, argv, opOptions, operands)) != -1;)
+        if (!readJsonOption(code))
+            extended = true;  // the only other option
     if (operands.size() != 3)
         usageError(operands.size() < 3 ? "op takes A OP B: a missing operand or operator" : "op takes A OP B, not more:",
                    operands.size() > 3 ? operands[3] : nullptr);
@@ -235,6 +237,12 @@ int opCommand(int argc, char** argv)
     char op = operation[0];
     unsigned raised = 0;
     float result = operate(op, a.stored, b.stored, raised);
+    if (jsonOutput) {
+        jsonStrictOnly(extended);
+        bool special = isSpecial(op, a.stored, b.stored);
+        writeOpJson(op, a, b, result, raised, special ? Exact{} : exactResult(op, a.stored, b.stored));
+        return 0;
+    }
 
     showOperand("a", a);
     showOperand("b", b);

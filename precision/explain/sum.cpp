@@ -9,6 +9,7 @@
 #include "commands.h"
 #include "exact.h"
 #include "hooks.h"
+#include "jsonview.h"
 #include "rounding.h"
 #include "show.h"
 #include "traced.h"
@@ -423,8 +424,9 @@ void showRows(const Facts& facts)
 // The exact sum's terms are each cut below 2^-64, so it lies less than
 // cut = terms * 2^-64 below the true sum. It is shown to the fewest decimal
 // places whose rounding costs at most as much again, half a unit of the last
-// place <= cut, so that it is off by less than 2 * cut.
-void showExactSum(const Facts& facts)
+// place <= cut, so that it is off by less than 2 * cut: that bound is
+// `errorBound`.
+std::string exactSumText(const Facts& facts, std::string& errorBound)
 {
     double bound = std::ldexp(static_cast<double>(facts.terms), -64) * 2;
     int places = static_cast<int>(std::ceil(-std::log10(bound)));
@@ -435,47 +437,64 @@ void showExactSum(const Facts& facts)
         mantissa /= 10;
         ++exponent;
     }
-    std::printf("exact sum: %s (error below %.1fe%d)\n", decimal(exactCount(facts.exact, -64), places).c_str(), mantissa,
-                exponent);
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1fe%d", mantissa, exponent);
+    errorBound = text;
+    return decimal(exactCount(facts.exact, -64), places);
 }
 
 // Each phase with the error its steps add to the sum: what the sum gained
 // beyond the exact terms it was given, in ulps of the phase's binade.
-void showPhases(const Facts& facts)
+void showPhases(const SumSummary& summary)
 {
     std::printf("\nphases: in each binade of the sum, the terms as added against its ulp:\n"
                 "  1 ulp or more: roundings of either sign; 1/2 to 1 ulp: every step rounds up;\n"
                 "  1/2 ulp or less: absorbed, ties to even. The error a phase adds is the sum\n"
                 "  of its roundings: how far the sum moved beyond its terms.\n\n");
     printRow("%-14s  %-6s  %-15s  %9s  %8s  %s", "binade", "ulp", "terms", "first i", "steps", "error added");
+    for (const SumPhase& phase : summary.phases)
+        printRow("%-14s  %-6s  %-15s  %9d  %8ld  %s", binadeText(phase.binade).c_str(),
+                 powerOfTwo(phase.ulpExponent).c_str(), phase.terms, phase.firstI, phase.steps,
+                 phase.errorAdded.c_str());
+}
+
+// The summary's facts, as the text and --json show them.
+SumSummary summaryOf(const Facts& facts)
+{
+    SumSummary summary{iAt(0), iAt(steps - 1), request.decreasing, request.extended, facts.terms,
+                       facts.firstAbsorbed, facts.lastChange, facts.absorbed, facts.unlikeStrict, facts.sum,
+                       "", "", "", ulpExponent(facts.sum), {}};
+    summary.exactSum = exactSumText(facts, summary.errorBound);
+    Exact error = exactSingle(facts.sum) - exactCount(facts.exact, -64);
+    summary.error = errorText(error, summary.ulpExponent);
     for (const Phase& phase : facts.phases) {
         Exact moved = exactSingle(phase.after) - exactSingle(phase.before);
         Exact added = moved - (exactTerms(phase.termsAfter) - exactTerms(phase.termsBefore));
-        printRow("%-14s  %-6s  %-15s  %9d  %8ld  %s", binadeText(phase.binade).c_str(),
-                 powerOfTwo(ulpExponent(phase.after)).c_str(), sizeText(phase.size), phase.firstI, phase.steps,
-                 errorText(added, ulpExponent(phase.after)).c_str());
+        int ulp = ulpExponent(phase.after);
+        summary.phases.push_back(
+            {phase.binade, ulp, sizeText(phase.size), phase.firstI, phase.steps, errorText(added, ulp)});
     }
+    return summary;
 }
 
-void showSummary(const Facts& facts)
+void showSummary(const SumSummary& summary)
 {
     auto iOrNone = [](int i) { return i ? "i = " + std::to_string(i) : std::string("none"); };
     if (request.summaryOnly)
         showHeading();
     else
         std::printf("\n");
-    std::printf("terms added: %ld\n", facts.terms);
-    std::printf("first term absorbed: %s\n", iOrNone(facts.firstAbsorbed).c_str());
-    std::printf("last step that changes the sum: %s\n", iOrNone(facts.lastChange).c_str());
-    std::printf("terms absorbed: %ld\n", facts.absorbed);
-    if (request.extended)
-        std::printf("steps that strict single precision would end elsewhere: %ld\n", facts.unlikeStrict);
-    std::printf("final sum: %s %e\n", bitsOf(facts.sum).c_str(), static_cast<double>(facts.sum));
-    showExactSum(facts);
-    Exact error = exactSingle(facts.sum) - exactCount(facts.exact, -64);
-    std::printf("error of the final sum: %s (ulp %s)\n", errorText(error, ulpExponent(facts.sum)).c_str(),
-                powerOfTwo(ulpExponent(facts.sum)).c_str());
-    showPhases(facts);
+    std::printf("terms added: %ld\n", summary.terms);
+    std::printf("first term absorbed: %s\n", iOrNone(summary.firstAbsorbed).c_str());
+    std::printf("last step that changes the sum: %s\n", iOrNone(summary.lastChange).c_str());
+    std::printf("terms absorbed: %ld\n", summary.absorbed);
+    if (summary.extended)
+        std::printf("steps that strict single precision would end elsewhere: %ld\n", summary.unlikeStrict);
+    std::printf("final sum: %s %e\n", bitsOf(summary.sum).c_str(), static_cast<double>(summary.sum));
+    std::printf("exact sum: %s (error below %s)\n", summary.exactSum.c_str(), summary.errorBound.c_str());
+    std::printf("error of the final sum: %s (ulp %s)\n", summary.error.c_str(),
+                powerOfTwo(summary.ulpExponent).c_str());
+    showPhases(summary);
 }
 
 int defaultEvery()
@@ -495,6 +514,8 @@ void parse(int argc, char** argv)
 {
     bool lowGiven = false;
     for (int code; (code = nextOption(argc, argv, sumOptions)) != -1;) {
+        if (readJsonOption(code))
+            continue;
         switch (code) {
         case fromCode:
             request.low = numberValue("--from", optarg, 1, highest);
@@ -536,6 +557,8 @@ void parse(int argc, char** argv)
         usageError("--summary shows no steps, --data only steps: give one of them", nullptr);
     if (request.summaryOnly && request.every)
         usageError("--every chooses the steps shown, --summary none: give one of them", nullptr);
+    if (jsonOutput && !request.summaryOnly)
+        usageError("sum's --json is its summary: give --summary too", nullptr);
     if (!request.every)
         request.every = defaultEvery();
 }
@@ -551,6 +574,7 @@ const option sumOptions[] = {
     {"summary", no_argument, nullptr, summaryCode},
     {"data", no_argument, nullptr, dataCode},
     {"wide", no_argument, nullptr, wideCode},
+    jsonOption,
     helpOption,
     versionOption,
     {},
@@ -570,7 +594,9 @@ int sumCommand(int argc, char** argv)
     if (!request.summaryOnly)
         showRows(facts);
     endProgress();
-    if (!request.data)
-        showSummary(facts);
+    if (jsonOutput)
+        writeSumJson(summaryOf(facts));
+    else if (!request.data)
+        showSummary(summaryOf(facts));
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "exact.h"
 #include "hooks.h"
+#include "jsonview.h"
 #include "rounding.h"
 #include "show.h"
 #include "traced.h"
@@ -65,6 +66,7 @@ enum OptionCode { extendedCode = 256, wideCode };
 const option tenthsOptions[] = {
     {"extended", no_argument, nullptr, extendedCode},
     {"wide", no_argument, nullptr, wideCode},
+    jsonOption,
     helpOption,
     versionOption,
     {},
@@ -79,6 +81,8 @@ void traceTenth(float tenth, float sum)
 int tenthsCommand(int argc, char** argv)
 {
     for (int code; (code = nextOption(argc, argv, tenthsOptions)) != -1;) {
+        if (readJsonOption(code))
+            continue;
         if (code == extendedCode)
             extended = true;
         else
@@ -89,6 +93,11 @@ int tenthsCommand(int argc, char** argv)
     runQuietly(traced::part2);
     if (sums.empty())
         disagree("part2 added nothing");
+    if (jsonOutput) {
+        jsonStrictOnly(extended);
+        writeTenthsJson(tenthSeen, sums);
+        return 0;
+    }
 
     std::printf("part2's additions of the tenth %s = %s,\n%s\n\n", bitsOf(tenthSeen).c_str(),
                 decimal(exactSingle(tenthSeen)).c_str(),

@@ -2,6 +2,7 @@
 // stores it, taken apart exactly.
 
 #include "commands.h"
+#include "jsonview.h"
 #include "number.h"
 #include "show.h"
 
@@ -108,18 +109,24 @@ void showValue(const Operand& x)
 
 }  // namespace
 
-const option valueOptions[] = {{"extended", no_argument, nullptr, 'x'}, helpOption, versionOption, {}};
+const option valueOptions[] = {{"extended", no_argument, nullptr, 'x'}, jsonOption, helpOption, versionOption, {}};
 
 int valueCommand(int argc, char** argv)
 {
     std::vector<char*> texts;
-    while (nextNumberOption(argc, argv, valueOptions, texts) != -1)
-        extended = true;  // the only option it has
+    for (int code; (code = nextNumberOption(argc, argv, valueOptions, texts)) != -1;)
+        if (!readJsonOption(code))
+            extended = true;  // the only other option
     std::vector<Operand> numbers;
     for (char* text : texts)
         numbers.push_back(readOperand(text));
     if (numbers.empty())
         usageError("value takes one number or more", nullptr);
+    if (jsonOutput) {
+        jsonStrictOnly(extended);
+        writeValueJson(numbers);
+        return 0;
+    }
     for (std::size_t n = 0; n < numbers.size(); ++n) {
         if (n > 0)
             std::putchar('\n');
