@@ -31,6 +31,20 @@ Cell cellAt(std::string_view text, std::size_t at)
     return {length > 0 ? length : 1, "?"};
 }
 
+// What the rule that refused the look-ahead was waiting for: each of these
+// rules calls the error reporter at one place only (factor's match('(') is
+// reached only on a '(').
+const char* expectation(std::string_view rule)
+{
+    if (rule == "command")
+        return "the end of the line";
+    if (rule == "number")
+        return "a digit";
+    if (rule == "factor")
+        return "')'";
+    return nullptr;
+}
+
 }  // namespace
 
 void echoLine(std::string_view line, long column, int indent)
@@ -42,7 +56,8 @@ void echoLine(std::string_view line, long column, int indent)
     std::size_t at = 0;
     for (std::size_t offset = 0; offset < std::min(stop, text.size()); offset += cellAt(text, offset).length)
         ++at;
-    constexpr std::size_t window = 60;
+    // With "..." on either side, under the 16 columns of indent, it fits in 80.
+    constexpr std::size_t window = 58;
     std::size_t from = at > window / 2 ? at - window / 2 : 0;
     std::printf("%*s%s", indent, "", from > 0 ? "..." : "");
     std::size_t offset = 0;
@@ -65,4 +80,11 @@ std::string nameFound(std::string_view line, long column)
         return "the end of the line";
     std::size_t length = 0;
     return characterName(line, at, length);
+}
+
+std::string refusal(std::string_view line, long column, std::string_view rule)
+{
+    std::string found = "found " + nameFound(line, column);
+    const char* expected = expectation(rule);
+    return expected ? std::string(rule) + " expected " + expected + ", " + found : found;
 }

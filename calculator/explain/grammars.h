@@ -19,3 +19,7 @@ DECLARE_GRAMMAR(untraced::calcminusrec)
 DECLARE_GRAMMAR(untraced::calcrec)
 
 #undef DECLARE_GRAMMAR
+
+// Their names, in the order calcexplain shows them; an index into this is
+// what "grammar g" means throughout.
+constexpr const char* grammarNames[] = {"calcloop", "calcminusrec", "calcrec"};

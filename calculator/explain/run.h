@@ -1,10 +1,62 @@
 #pragma once
 
-// What calcexplain.cpp gives the spawn files (spawn.h) for a run.
+// The exchange between calcexplain and a copy of a grammar it runs (spawn.h):
+// the copy's side reports where the run stopped into the result file; the
+// parent's side reads that, and the program's own output line, back as an
+// Answer.
 
 #include "trace.h"
+#include "usage.h"
 
+#include <cstddef>
 #include <cstdio>
+#include <string>
+#include <string_view>
+
+// What one run of one copy of a grammar made of the line.
+struct Answer {
+    bool accepted;
+    int value;
+    std::string message;  // the program's own error line, without its newline
+    long column;          // 1-based: the character at which it stopped
+    // Traced runs only: where the rules stood when the run ended, and the
+    // grouping, steps and trace, rewound, ready to read (nullptr: none).
+    std::string innermostRule;
+    std::size_t depth;
+    std::FILE* grouping;  // then a line for each number that wrapped
+    long groupingStart;   // in that file
+    std::FILE* steps;
+    std::FILE* calls;
+    std::FILE* tree;
+    std::FILE* rules;
+    std::FILE* model;  // for --json (model.h)
+};
+
+// The same verdict: the same value, or the same error at the same column.
+bool operator==(const Answer& a, const Answer& b);
+
+// What one grammar made of one line: the program's verdict, explained by the
+// traced run where it followed the program all the way.
+struct Outcome {
+    Answer program;
+    Answer traced;
+    bool traceCut;  // the traced run met its depth guard before the program's end
+    // Where the program rejected the line: what the rule that refused the
+    // look-ahead expected and what it found ("command expected the end of
+    // the line, found '-'"), or only what it found; else empty.
+    std::string refusal;
+};
+
+// How a deeper trace can be had, after where the trace stops: ": ulimit -s
+// raises it", or nothing where no limit raises it.
+extern const char* const raiseTraceBound;
+
+// Whether the grammars agree: the same value, or all reject the line.
+bool grammarsAgree(const Outcome (&outcomes)[3]);
+
+// The parent's side: runs one copy of grammar `g` on `line` in a process of
+// its own, the traced copy writing the views `settings` asks for.
+Answer run(int g, bool traced, std::string_view line, const Settings& settings);
 
 // The copy's side of a run: with its standard input and output already the
 // run's, it runs the copy's main and reports where it stopped into `result`.
@@ -12,6 +64,10 @@
 
 // "calcexplain: WHAT: REASON" from errno, and status 1.
 [[noreturn]] void systemFailure(const char* what);
+
+// "calcexplain: internal error: WHAT" on standard error; calcexplain then
+// ends with status 3.
+void selfCheckFailed(const std::string& what);
 
 // Standard input, when the lines come from there; else nullptr.
 extern std::FILE* lineInput;

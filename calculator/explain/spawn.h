@@ -10,7 +10,7 @@
 #include <cstdio>
 
 // The files of one run: the line, which is its standard input; its standard
-// output; where it stopped (calcexplain.cpp, reportResult); and the trace's
+// output; where it stopped (run.cpp, reportResult); and the trace's
 // views, for a traced run.
 struct RunFiles {
     std::FILE* input;

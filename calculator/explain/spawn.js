@@ -5,15 +5,16 @@
 // files of its own, are copied into this instance's files when it ends.
 mergeInto(LibraryManager.library, {
     calcexplainSpawn__deps: ["$FS"],
-    calcexplainSpawn: function (grammar, traced, input, output, result, steps, calls, tree, rules) {
+    calcexplainSpawn: function (grammar, traced, input, output, result, steps, calls, tree, rules, model) {
         if (!Module["runCopy"])
             abort("calcexplain runs its grammars in copies of itself: run it through web/host.js");
         const inputStream = FS.getStream(input);
         const line = new Uint8Array(inputStream.node.usedBytes);
         FS.read(inputStream, line, 0, line.length, 0);
         const into = fd => bytes => FS.write(FS.getStream(fd), bytes, 0, bytes.length);
-        const files = { result: result, steps: steps, calls: calls, tree: tree, rules: rules };
-        const views = (steps >= 0 ? 1 : 0) | (calls >= 0 ? 2 : 0) | (tree >= 0 ? 4 : 0) | (rules >= 0 ? 8 : 0);
+        const files = { result: result, steps: steps, calls: calls, tree: tree, rules: rules, model: model };
+        const views = (steps >= 0 ? 1 : 0) | (calls >= 0 ? 2 : 0) | (tree >= 0 ? 4 : 0) | (rules >= 0 ? 8 : 0) |
+            (model >= 0 ? 16 : 0);
         let copy = null;
         const status = Module["runCopy"]({
             programName: thisProgram,

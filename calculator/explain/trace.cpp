@@ -13,8 +13,10 @@
 
 #include "trace.h"
 
+#include "model.h"
 #include "picture.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdint>
 #include <set>
@@ -43,6 +45,7 @@ struct Activation {
     long position;
     int seen;          // the look-ahead then
     bool digitMatched;  // the last character matched was a digit, drawn already
+    std::uint32_t callNode;  // its node in the model's tree of calls
 };
 
 // A node of the expression tree: a number, or an operator and its left
@@ -73,6 +76,12 @@ std::vector<std::uint32_t> operands;
 std::vector<RuleNode> ruleNodes;
 bool rulesTooLarge;
 
+// For --json: the events, written as they happen up to a bound and counted
+// beyond it, and the tree of calls, kept up to the size worth drawing.
+std::size_t events;
+std::vector<Call> calls;
+bool callsTooLarge;
+
 // An entry line is held back until the next event: if that is the same
 // rule's exit, the two are written as one line.
 bool entryPending;
@@ -100,6 +109,32 @@ std::uint32_t addRuleNode(std::uint32_t parent, std::string label)
     return static_cast<std::uint32_t>(ruleNodes.size() - 1);
 }
 
+bool recording()
+{
+    return views.model != nullptr;
+}
+
+// Whether the characters each rule matches are followed.
+bool followingInput()
+{
+    return keepingRules() || (recording() && events < largestModelTrace);
+}
+
+// The column of the look-ahead, 1-based; the end of the input lies one
+// past the last character read.
+long lookaheadColumn()
+{
+    long consumed = std::ftell(stdin);
+    return lookahead && *lookahead == EOF ? consumed + 1 : consumed;
+}
+
+// Whether the next event of the model is to be written (model.h gives the
+// form): every event is counted, the first ones written as they happen.
+bool recordingEvent()
+{
+    return recording() && events++ < largestModelTrace;
+}
+
 // How a character is labelled in the tree of rule calls.
 std::string characterLabel(int c)
 {
@@ -115,12 +150,16 @@ std::string characterLabel(int c)
 // has moved on.
 void noteMatched(Activation& a)
 {
-    if (!keepingRules())
+    if (!followingInput())
         return;
     long position = std::ftell(stdin);
     if (position != a.position) {
         if (!a.digitMatched && a.ruleNode != none)
             addRuleNode(a.ruleNode, characterLabel(a.seen));
+        // Only what a rule expected is matched: a digit, an operator or a
+        // parenthesis, never a character that would need quoting.
+        if (recordingEvent())
+            std::fprintf(views.model, "match %c %ld %zu\n", a.seen, a.position, active.size() - 1);
         a.digitMatched = false;
         a.position = position;
     }
@@ -304,9 +343,20 @@ RuleTrace::RuleTrace(const char* rule, const int* token)
         parentNode = caller.ruleNode;
     }
     std::uint32_t self = addRuleNode(parentNode, rule);
-    active.push_back({rule, *token, 0, false, false, 0, 0, self, keepingRules() ? std::ftell(stdin) : 0, *token,
-                      false});
+    std::uint32_t call = none;
+    if (recording() && !callsTooLarge) {
+        callsTooLarge = calls.size() == largestPicture;
+        if (!callsTooLarge) {
+            long parent = active.empty() ? noParent : static_cast<long>(active.back().callNode);
+            calls.push_back({parent, rule, lookaheadColumn(), 0, 0, false, false});
+            call = static_cast<std::uint32_t>(calls.size() - 1);
+        }
+    }
+    active.push_back({rule, *token, 0, false, false, 0, 0, self, followingInput() ? std::ftell(stdin) : 0, *token,
+                      false, call});
     entryPending = views.calls != nullptr;
+    if (recordingEvent())
+        std::fprintf(views.model, "enter %s %ld %zu\n", rule, lookaheadColumn(), active.size() - 1);
 }
 
 RuleTrace::~RuleTrace()
@@ -326,12 +376,21 @@ RuleTrace::~RuleTrace()
             std::fprintf(out, " = %d", done.value);
         std::fputc('\n', out);
     }
+    if (done.callNode != none)
+        calls[done.callNode] = {calls[done.callNode].parent, done.rule, calls[done.callNode].from, lookaheadColumn(),
+                                done.value, done.hasValue, false};
+    if (recordingEvent()) {
+        std::fprintf(views.model, "return %s %ld %zu", done.rule, lookaheadColumn(), active.size() - 1);
+        if (done.hasValue)
+            std::fprintf(views.model, " %d", done.value);
+        std::fputc('\n', views.model);
+    }
     active.pop_back();
     if (!active.empty()) {
         Activation& caller = active.back();
         caller.afterCall = *lookahead;
         caller.seen = *lookahead;
-        if (keepingRules())
+        if (followingInput())
             caller.position = std::ftell(stdin);
     }
     if (!done.hasValue)
@@ -382,19 +441,10 @@ int traceStep(char op, int left, int right, int result)
         indent(active.size());
         writeStep(views.calls, op, left, right, result);
     }
+    if (recordingEvent())
+        std::fprintf(views.model, "compute %c %d %d %d %zu\n", op, left, right, result,
+                     active.empty() ? 0 : active.size() - 1);
     return result;
-}
-
-void endTrace()
-{
-    if (views.calls)
-        flushEntry();
-    if (views.steps)
-        writeSteps(views.steps);
-    if (views.tree)
-        writeExpressionPicture(views.tree);
-    if (views.rules)
-        writeRulePicture(views.rules);
 }
 
 namespace {
@@ -456,7 +506,64 @@ void writeWrapped(std::FILE* out)
         std::fprintf(out, "  and %zu more numbers wrap around\n", more);
 }
 
+// The model for --json (model.h). Where the run ended inside rules, an
+// error ended it there: each is marked stopped where the look-ahead stood.
+void writeModel(std::FILE* out)
+{
+    long column = lookaheadColumn();
+    if (!active.empty()) {
+        noteMatched(active.back());
+        if (recordingEvent())
+            std::fprintf(out, "error %s %ld %zu\n", active.back().rule, column, active.size() - 1);
+        for (const Activation& a : active)
+            if (a.callNode != none)
+                calls[a.callNode] = {calls[a.callNode].parent, a.rule, calls[a.callNode].from, column, 0, false,
+                                     true};
+    }
+    std::fprintf(out, "events %zu %zu\n", std::min(events, largestModelTrace), events);
+    if (callsTooLarge) {
+        std::fputs("calls -\n", out);
+    } else {
+        std::fprintf(out, "calls %zu\n", calls.size());
+        for (const Call& c : calls) {
+            std::fprintf(out, "%ld %s %ld %ld %d", c.parent, c.rule, c.from, c.to, c.stopped);
+            if (c.hasValue)
+                std::fprintf(out, " %d", c.value);
+            std::fputc('\n', out);
+        }
+    }
+    if (nodes.size() > largestPicture) {
+        std::fputs("nodes -\n", out);
+    } else {
+        std::fprintf(out, "nodes %zu\n", nodes.size());
+        for (const Node& n : nodes) {
+            if (n.op)
+                std::fprintf(out, "o %c %" PRIu32 " %d\n", n.op, n.left, n.value);
+            else
+                std::fprintf(out, "n %d %d %s\n", n.value, wrapped(n), digitsOf(n));
+        }
+    }
+    std::fprintf(out, "roots %zu", nodes.size() > largestPicture ? 0 : operands.size());
+    for (std::size_t i = 0; nodes.size() <= largestPicture && i < operands.size(); ++i)
+        std::fprintf(out, " %" PRIu32, operands[i]);
+    std::fputc('\n', out);
+}
+
 }  // namespace
+
+void endTrace()
+{
+    if (views.calls)
+        flushEntry();
+    if (views.steps)
+        writeSteps(views.steps);
+    if (views.tree)
+        writeExpressionPicture(views.tree);
+    if (views.rules)
+        writeRulePicture(views.rules);
+    if (views.model)
+        writeModel(views.model);
+}
 
 void writeGrouping(std::FILE* out)
 {

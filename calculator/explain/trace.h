@@ -15,6 +15,7 @@ struct TraceViews {
     std::FILE* calls;
     std::FILE* tree;   // the expression tree, as a picture (picture.h)
     std::FILE* rules;  // the tree of rule calls, as a picture
+    std::FILE* model;  // the events and both trees, for --json (model.h)
 };
 void startTrace(const TraceViews& views);
 

@@ -41,15 +41,48 @@ README_EXAMPLE = (
 # 2989542968 = 2^32 - 1305424328, 77777777777 - 18 * 2^32 = 468366449; the
 # sum, 566666666664 - 131 * 2^32 = 2810198694, is -1484768602.
 WRAPS_LINE = "99999999999+88888888888+77777777777+66666666666+66666666666+66666666666"
+
+
+def summary(grouping, value):
+    """A summary line after its label: a grouping that leaves " = VALUE" no
+    room within 80 columns shows as a window, its start, "..." and its end,
+    the end one character the longer."""
+    room = 80 - 14 - len(f" = {value}")
+    if len(grouping) > room:
+        head = (room - 3) // 2
+        grouping = grouping[:head] + "..." + grouping[len(grouping) - (room - 3 - head):]
+    return f"{grouping} = {value}"
+
+
+LEFT_SUM = "(((((99999999999+88888888888)+77777777777)+66666666666)+66666666666)+66666666666)"
+RIGHT_SUM = "(99999999999+(88888888888+(77777777777+(66666666666+(66666666666+66666666666)))))"
 WRAPS = (
-    "calcloop:     (((((99999999999+88888888888)+77777777777)+66666666666)+66666666666)+66666666666) = -1484768602\n"
-    "calcminusrec: (((((99999999999+88888888888)+77777777777)+66666666666)+66666666666)+66666666666) = -1484768602\n"
-    "calcrec:      (99999999999+(88888888888+(77777777777+(66666666666+(66666666666+66666666666))))) = -1484768602\n"
+    f"calcloop:     {summary(LEFT_SUM, -1484768602)}\n"
+    f"calcminusrec: {summary(LEFT_SUM, -1484768602)}\n"
+    f"calcrec:      {summary(RIGHT_SUM, -1484768602)}\n"
     "The grammars agree on the value but group the line differently.\n"
     "  99999999999 wraps around to 1215752191\n"
     "  88888888888 wraps around to -1305424328\n"
     "  77777777777 wraps around to 468366449\n"
     "  and 1 more number wraps around\n")
+
+# Three values of up to 11 characters make the last line too long for 80
+# columns: it breaks after a grammar. 99999999999 - 23 * 2^32 = 1215752191,
+# whose square is 559034369 modulo 2^32; calcrec multiplies, then stops at
+# the '-' (column 24).
+LONG_DISAGREEMENT = (
+    "calcloop:     ((99999999999*99999999999)-1) = 559034368\n"
+    "  1215752191*1215752191 = 559034369\n  559034369-1 = 559034368\n"
+    "calcminusrec: ((99999999999*99999999999)-1) = 559034368\n"
+    "  1215752191*1215752191 = 559034369\n  559034369-1 = 559034368\n"
+    "calcrec:      parse error at column 24\n"
+    "                99999999999*99999999999-1\n"
+    + " " * 39 + "^\n"
+    "                command expected the end of the line, found '-'\n"
+    "  1215752191*1215752191 = 559034369\n"
+    "The grammars disagree: calcloop 559034368, calcminusrec 559034368,\n"
+    "                       calcrec rejects it.\n"
+    "  99999999999 wraps around to 1215752191\n")
 
 
 def ignore_sigchld():
@@ -59,6 +92,8 @@ def ignore_sigchld():
 FAULTS = [
     ("SIGCHLD ignored", ["10-3-2"], ignore_sigchld, README_EXAMPLE),
     ("a number that wraps, typed again after three named", [WRAPS_LINE], None, WRAPS),
+    ("values too long for one line of disagreement", ["--steps", "99999999999*99999999999-1"], None,
+     LONG_DISAGREEMENT),
 ]
 
 # --steps: '*' binds tighter than '-' in both grammars that have '-', so the
@@ -239,6 +274,7 @@ def check_generated(tally, bin_dir):
     check_steps(tally, bin_dir, complete)
     for batch, got in runs:
         tally.check(f"calcexplain on {len(batch)} lines: status 0", got.status == 0, f"{got}")
+        check_width(tally, f"calcexplain on {len(batch)} lines", got.stdout)
         found = summaries(got.stdout)
         if not tally.check(f"calcexplain on {len(batch)} lines: three summaries each",
                            [program for program, _ in found] == PROGRAMS * len(batch), got.stdout[-300:]):
@@ -311,7 +347,7 @@ def check_line(tally, program, line, text):
                     f"calcexplain {text!r}, evaluator column {rejected.column}")
         return
     tally.check(f"{label}: the evaluator's value, grouped as the evaluator groups it",
-                text == f"{grouping(tree)} = {differential.value(tree)}", f"calcexplain {text!r}")
+                text == summary(grouping(tree), differential.value(tree)), f"calcexplain {text!r}")
 
 
 def check_width(tally, label, stdout):
@@ -407,6 +443,7 @@ def main():
         got = subprocess.run(blackbox.command_line(args.bin, "calcexplain", arguments), stdin=subprocess.DEVNULL,
                              capture_output=True, preexec_fn=setup, timeout=300, check=False)
         tally.expect_run(label, blackbox.Run(got.stdout, got.stderr, got.returncode), want.encode(), 0)
+        check_width(tally, label, got.stdout)
     tally.expect_run("--steps", explain(["--steps", "2*3-4*5"]), STEPS.encode(), 0)
     # calcrec groups the sum to the right, the others to the left: same value.
     tally.expect_run("equal values grouped differently", explain(["1+2+3"]), (
@@ -429,11 +466,11 @@ def main():
     tally.expect_run("parse errors: the line echoed, the caret, the rule and what it found", got,
                      "\n".join(refusal(*row[1:]) for row in REFUSALS).encode(), 0)
     check_width(tally, "parse errors", got.stdout)
-    # A long line is echoed as a window of 60 columns around the caret: 30
-    # before it, marked "..." where the line goes on.
+    # A long line is echoed as a window of 58 columns around the caret: 29
+    # before it, marked "..." where the line goes on: 16 + 3 + 58 + 3 = 80.
     long_line = "1" * 100 + "x" + "2" * 100
     tally.check("a long line: a window around the caret", explain([long_line]).stdout.decode().split("\n")[1:4] == [
-        " " * 16 + "..." + "1" * 30 + "x" + "2" * 29 + "...", " " * (16 + 3 + 30) + "^",
+        " " * 16 + "..." + "1" * 29 + "x" + "2" * 28 + "...", " " * (16 + 3 + 29) + "^",
         " " * 16 + "command expected the end of the line, found 'x'"])
 
     # --trace of a quote shows it escaped, in the trace as in what was found;
