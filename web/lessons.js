@@ -59,7 +59,7 @@ function readLesson(text) {
     for (const key of ["from", "each", "choices"]) needText(step, key, at, true);
     if (!["number", "yesno", "choice"].includes(step.ask))
       throw new Error(`Step ${at + 1} asks "${step.ask}": "ask" is "number", "yesno" or "choice".`);
-    const run = new URLSearchParams(step.run).get("run");
+    const run = runState(step.run).get("run");
     if (!Object.hasOwn(programs, run)) throw new Error(`Step ${at + 1} runs "${run}", which the page does not have.`);
     jsonCommand(step.from || step.run, at);
     const tests = ["equals", "contains", "sameAs"].filter((key) => key in step);
@@ -76,6 +76,12 @@ function readLesson(text) {
   return doc;
 }
 
+// runState: a step's run as the controls take it. A '+' in it is a plus,
+// as a teacher writes "line=2*3+4", not a blank as in an address.
+function runState(text) {
+  return new URLSearchParams(text.replace(/\+/g, "%2B"));
+}
+
 // The lessons built into the page (web/lessons/*.json, packed at build time).
 function shippedLessons() {
   return Object.keys(webTexts).filter((key) => key.startsWith("lesson:")).map((key) => key.slice(7));
@@ -84,7 +90,7 @@ function shippedLessons() {
 // jsonCommand: the companion's --json run that computes a run's answers,
 // from a run as the page's address gives it.
 function jsonCommand(address, at) {
-  const state = new URLSearchParams(address);
+  const state = runState(address);
   const name = state.get("run");
   if (name === "calcexplain") {
     const line = state.get("line") || "";
@@ -254,7 +260,7 @@ function showStep(push) {
   lessonElement("reveal").disabled = true;
   const place = lessonElement("prediction");
   place.replaceChildren(lessonText("Working out the answer..."));
-  restore(new URLSearchParams(step.run));
+  restore(runState(step.run));
   lesson.holdsAddress = true;
   placeAddress(push);
   const shown = lesson.step;
@@ -296,7 +302,7 @@ function predictionFields(step, answer) {
     return boxes;
   }
   const labels = "each" in step ? answer.labels : [""];
-  const fields = labels.map((label) => input("text", "predict", label, label || "Your prediction"));
+  const fields = labels.map((label) => input("text", "predict", "", label || "Your prediction"));
   const hint = lessonText('A number; or "none" where it prints no value.');
   hint.className = "hint";
   return [...fields, hint];
@@ -331,7 +337,7 @@ async function reveal(event) {
   const shown = lesson.step;
   for (const field of lessonElement("prediction").querySelectorAll("input")) field.disabled = true;
   lessonElement("reveal").disabled = true;
-  restore(new URLSearchParams(step.run));
+  restore(runState(step.run));
   lesson.holdsAddress = true;
   if (running) stop();
   run();
@@ -402,7 +408,7 @@ function openAddress(hash) {
 function questionFrom(state) {
   const name = state.get("run");
   const line = state.get("line");
-  const run = state.toString();
+  const run = state.toString().replace(/\+/g, "%20");
   const ask = (question, fields) => ({ question, run, ...fields,
     why: fields.why || "The run shows the answer as the program prints it." });
   if (name === "calcexplain" && !state.has("help")) {
