@@ -151,6 +151,25 @@ def check_walks(tally, page, args):
                     && document.activeElement.matches('#prediction input')""")
 
 
+def check_schema(tally, args):
+    """The shipped lessons hold to docs/schemas/lesson.schema.json, which
+    refuses an answer written in, as the page does."""
+    try:
+        import jsonschema
+    except ImportError:
+        blackbox.not_run("the lessons against their schema", "python3-jsonschema not found")
+        return
+    with open(os.path.join(args.lessons, "..", "..", "docs", "schemas", "lesson.schema.json"), encoding="utf-8") as f:
+        schema = jsonschema.Draft202012Validator(json.load(f))
+    for name in ANSWERS:
+        with open(os.path.join(args.lessons, f"{name}.json"), encoding="utf-8") as f:
+            lesson = json.load(f)
+        errors = [error.message for error in schema.iter_errors(lesson)]
+        lesson["steps"][0]["answer"] = 0
+        tally.check(f"{name}: valid, and not with an answer written in", not errors
+                    and not schema.is_valid(lesson), errors)
+
+
 def check_refused(tally, page, args):
     """A lesson with an answer written into it is not opened, and says why."""
     open_at(page, args.web, "#lesson=recursion")
@@ -234,6 +253,7 @@ def main():
     try:
         driver.set_window_size(1000, 1100)
         page = Page(driver)
+        check_schema(tally, args)
         check_walks(tally, page, args)
         check_refused(tally, page, args)
         check_link(tally, page, args)
