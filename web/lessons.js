@@ -263,6 +263,8 @@ function showStep(push) {
   restore(runState(step.run));
   lesson.holdsAddress = true;
   placeAddress(push);
+  // The run shown before could answer this step: it waits for the reveal.
+  document.body.classList.add("lesson-asking");
   const shown = lesson.step;
   answerFor(step).then((answer) => {
     if (lesson.doc.steps[shown] === step && lesson.step === shown) place.replaceChildren(...predictionFields(step, answer));
@@ -339,6 +341,7 @@ async function reveal(event) {
   lessonElement("reveal").disabled = true;
   restore(runState(step.run));
   lesson.holdsAddress = true;
+  document.body.classList.remove("lesson-asking");
   if (running) stop();
   run();
   const verdict = lessonElement("verdict");
@@ -536,13 +539,16 @@ function startLessons() {
     if (file) file.text().then(openOwn);
   });
   lessonElement("lesson-open").addEventListener("click", () => openOwn(lessonElement("lesson-text").value));
-  // A control changed by hand: the address is the controls' again.
-  const release = () => { lesson.holdsAddress = false; };
-  element("controls").addEventListener("input", release, true);
-  element("controls").addEventListener("change", release, true);
+  // A control used by hand: the address is the controls' again, and the
+  // run is shown.
+  const release = () => {
+    lesson.holdsAddress = false;
+    document.body.classList.remove("lesson-asking");
+  };
+  for (const kind of ["input", "change", "submit", "click"]) element("controls").addEventListener(kind, release, true);
   window.addEventListener("popstate", () => {
     if (!new URLSearchParams(location.hash.slice(1)).has("run")) openAddress(location.hash);
-    else lesson.holdsAddress = false;
+    else release();
   });
   // With no address, the page opens on the first lesson's first step.
   if (!openAddress(addressAtOpen) && !new URLSearchParams(addressAtOpen.slice(1)).has("run") && shippedLessons().length)
