@@ -138,12 +138,13 @@ def check_walks(tally, page, args):
             choices = page.driver.execute_script(
                 "return [...document.querySelectorAll('#prediction input')].map((box) => box.value).filter(Boolean)")
             prediction = wrong(want, step["ask"], choices) if at == WRONG_STEP else want
+            unseen = page.driver.execute_script("return !document.getElementById('result').offsetParent")
             predict(page.driver, step["ask"], prediction, choices)
             wait_for(page.driver, "return document.getElementById('verdict').dataset.answer !== undefined")
             matched, shown, why = page.driver.execute_script(state)
             tally.check(f"{name} step {at + 1}: {prediction!r} against {want!r}, the verdict says so",
-                        (shown, matched) == (want, str(at != WRONG_STEP).lower()) and "{" not in why and why,
-                        f"answer {shown!r}, matched {matched}, why {why!r}")
+                        (shown, matched) == (want, str(at != WRONG_STEP).lower()) and "{" not in why and why and unseen,
+                        f"answer {shown!r}, matched {matched}, why {why!r}, the run unseen before: {unseen}")
             page.wait()
             if at + 1 < len(steps):
                 page.driver.switch_to.active_element.send_keys(Keys.ENTER)  # Next
