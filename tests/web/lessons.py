@@ -184,6 +184,20 @@ def check_refused(tally, page, args):
                 and page.element("lesson-title").text != "Typed", error)
 
 
+def check_question(tally, page, args):
+    """A run made into a question: its link, and the native values predicted."""
+    page.open(args.web, "#run=calcexplain&line=7-2-1")
+    page.press("#make-question", Keys.ENTER, wait=False)
+    wait_for(page.driver, "return document.querySelector('#prediction input')")
+    page.press("#prediction input", None, wait=False)
+    want = ",".join(Native(args.bin).value(g, "7-2-1") for g in CALCULATORS)
+    predict(page.driver, "number", want, [])
+    wait_for(page.driver, "return document.getElementById('verdict').dataset.answer !== undefined")
+    tally.check("a question made of calcexplain 7-2-1, its link, each grammar's value", (
+        page.driver.execute_script("return location.hash"), page.element("verdict").get_attribute("data-matched"),
+        "7-2-1" in page.element("question").text) == ("#ask=calcexplain&line=7-2-1", "true", True))
+
+
 def check_link(tally, page, args):
     """A link opens a lesson at its third step, the question of that step."""
     open_at(page, args.web, "#lesson=recursion&step=3")
@@ -258,6 +272,7 @@ def main():
         check_walks(tally, page, args)
         check_refused(tally, page, args)
         check_link(tally, page, args)
+        check_question(tally, page, args)
         check_print(tally, page, args)
         check_axe(tally, page, args)
     finally:
