@@ -15,11 +15,13 @@ void usageError(const char* program, const std::string& message)
 
 namespace {
 
-bool isOption(const char* argument, bool signedOperands)
+bool isOption(const char* argument, const OptionSet& set)
 {
     if (argument[0] != '-' || argument[1] == '\0')
         return false;
-    return !signedOperands || argument[1] == '-' || std::strcmp(argument, "-h") == 0;
+    if (set.negativeNumbers && argument[1] >= '0' && argument[1] <= '9')
+        return false;
+    return !set.signedOperands || argument[1] == '-' || std::strcmp(argument, "-h") == 0;
 }
 
 // The options a long option as typed names: the one it names in full, or
@@ -80,7 +82,7 @@ int readOption(int argc, char** argv, const OptionSet& set, std::vector<char*>& 
             optind = argc;
             break;
         }
-        if (!isOption(argument, set.signedOperands)) {
+        if (!isOption(argument, set)) {
             operands.push_back(argument);
             ++optind;
             continue;

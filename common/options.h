@@ -37,6 +37,9 @@ struct OptionSet {
     // A line more for an unknown option (argv's text), or "": where it
     // belongs, or how an operand that begins with '-' is given. May be null.
     std::string (*hint)(const char* argument);
+    // Where signedOperands is false: whether an argument of '-' and a digit
+    // (-3, or -3x, to be refused as a number) is an operand, not an option.
+    bool negativeNumbers = false;
 };
 
 // The code of the next option, as the table gives it (optarg holds its

@@ -7,13 +7,14 @@
 #include "closeout.h"
 #include "json.h"
 #include "listings.h"
+#include "numbers.h"
 #include "options.h"
 #include "views.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,13 +35,14 @@ const char usage[] =
     "\n"
     "A frame is shown by the address at which it ends (fact's stack pointer as\n"
     "the trace sees the call) and its distance from the frame of the call before.\n"
-    "Products beyond 32 bits wrap around, as in the programs. In WebAssembly the\n"
-    "frames are out of sight, and only the calls and returns are shown.\n"
+    "Products beyond 32 bits wrap around, as in the programs. In WebAssembly only\n"
+    "the part of a frame on the module's own stack can be seen, and a note says so.\n"
     "\n"
     "Examples:\n"
     "  factexplain          fact(4), call by call, in both builds\n"
     "  factexplain 13       the first product that wraps around\n"
     "  factexplain --code   the self-call and the loop, in machine code\n"
+    "  factexplain --json 5 fact(5) as a JSON document, for scripts\n"
     "\n"
     "Exit status: 0 on success, 1 on a write error, 2 on a usage error,\n"
     "3 if a self-check fails (factexplain disagrees with itself).\n";
@@ -64,27 +66,17 @@ struct Request {
     bool json;
 };
 
-bool isNumber(const char* text)
-{
-    const char* digits = text + (*text == '-' || *text == '+');
-    return *digits && std::strspn(digits, "0123456789") == std::strlen(digits);
-}
-
 int readN(const char* text)
 {
-    // Past 11 digits a number cannot fit; strtoll would still say so, but a
-    // long run of zeros in front is a number all the same.
-    const char* digits = text + (*text == '-' || *text == '+');
-    digits += std::strspn(digits, "0");
-    long long value = std::strlen(digits) > 11 ? (*text == '-' ? -1LL << 40 : 1LL << 40)
-                                               : std::strtoll(text, nullptr, 10);
-    if (!isNumber(text) || value < INT32_MIN || value > maxN)
-        badUsage("N must be a whole number no greater than " + std::to_string(maxN) + ", not " + quoted(text));
-    return static_cast<int>(value);
+    std::optional<long long> n = readWhole(text, INT32_MIN, maxN);
+    if (!n)
+        badUsage("N must be a whole number from " + std::to_string(INT32_MIN) + " to " + std::to_string(maxN) +
+                 ", not " + quoted(text));
+    return static_cast<int>(*n);
 }
 
 // GNU options, through the companions' reader; N may be negative, so a word
-// like -3 is N, not an option.
+// like -3 is N, not an option, but -x is an option, unknown.
 Request readArguments(int argc, char** argv)
 {
     constexpr int codeOption = 'c';
@@ -94,7 +86,7 @@ Request readArguments(int argc, char** argv)
                                      helpOption,
                                      versionOption,
                                      {nullptr, 0, nullptr, 0}};
-    const OptionSet set{"factexplain", options, usage, version, true, nullptr};
+    const OptionSet set{"factexplain", options, usage, version, false, nullptr, true};
     Request request{defaultN, false, false};
     std::vector<char*> operands;
     for (int code; (code = readOption(argc, argv, set, operands)) != -1;) {

@@ -121,8 +121,8 @@ std::string frameNote(const Build& b)
     if (b.framesMeasured)
         return "Measured on the module's own stack in linear memory, where this build keeps each call's "
                "locals; the return address and the rest of each frame stay in the engine, out of reach.";
-    return "This build keeps fact's values in the engine's own locals, not on the module's stack: its "
-           "frames stay in the engine, out of reach, and are not measured.";
+    return "The module's stack did not move between this build's calls: it keeps fact's values in the "
+           "engine's own locals, and its frames, if any, stay in the engine, out of reach.";
 }
 
 Build run(const char* name, const char* title, const char* flags, const char* listing, bool seesProducts,

@@ -121,33 +121,65 @@ std::string bytesPerCall(const Build& b)
     return bytes + " bytes";
 }
 
+// A sentence of the model, in lines within the width.
+void printWrapped(const std::string& text)
+{
+    std::string line;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = std::min(text.find(' ', at), text.size());
+        std::string word = text.substr(at, end - at);
+        if (!line.empty() && line.size() + 1 + word.size() > static_cast<std::size_t>(width)) {
+            std::printf("%s\n", line.c_str());
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+        at = end + 1;
+    }
+    std::printf("%s\n", line.c_str());
+}
+
+std::string summary(const Build& b)
+{
+    if (b.framesMeasured && b.frames == 1 && b.calls > 1)
+        return "All " + std::to_string(b.calls) + " calls ran in one frame: the compiler turned the recursion into a loop";
+    std::string text = plural(b.calls, "call");
+    if (b.framesMeasured)
+        text += ", " + plural(b.frames, "frame");
+    if (b.deepest >= 0)
+        text += ", deepest depth " + std::to_string(b.deepest);
+    if (!b.distances.empty())
+        text += ", " + bytesPerCall(b) + " per call";
+    if (!b.framesMeasured)
+        text += "; their frames are not seen here";
+    return text;
+}
+
 void printBuild(const Build& b)
 {
     std::printf("%s (%s):\n", b.title, b.flags);
     Layout layout = layOut(b);
     for (const Event& e : b.events)
         printLine(layout, e.depth, e.call ? called(e.n) : returns(e), e.call ? frameText(e) : "");
-
-    std::string summary = plural(b.calls, "call");
-    if (b.framesMeasured)
-        summary += ", " + plural(b.frames, "frame");
-    if (b.deepest >= 0)
-        summary += ", deepest depth " + std::to_string(b.deepest);
-    if (!b.distances.empty())
-        summary += ", " + bytesPerCall(b) + " per call";
-    std::printf("%s\n", summary.c_str());
+    std::printf("%s\n", summary(b).c_str());
     if (b.wrapped > 0)
         std::printf("%s wrapped around: beyond 32 bits, only the low 32 are kept\n",
                     plural(static_cast<std::size_t>(b.wrapped), "product").c_str());
     if (!b.seesProducts)
-        std::fputs("Its one hook is at each call's entry, as one after the recursive call would\n"
-                   "change the code it watches: the products and inner returns go unseen.\n",
+        std::fputs("factexplain watches only each call's entry here: a hook after the recursive\n"
+                   "call would change the code it watches, so the products are not seen.\n",
                    stdout);
+    // Natively the frames are whole, as the lines say; in WebAssembly only a
+    // part of each is in sight, and the note says which.
+    if (framesInLinearMemory)
+        printWrapped(b.frameNote);
 }
 
 // One build's frames, for the closing line: "5 frames of 48 bytes".
 std::string framesUsed(const Build& b)
 {
+    if (!b.framesMeasured)
+        return "its frames not seen";
     std::string text = plural(b.frames, "frame");
     if (!b.distances.empty())
         text += " of " + bytesPerCall(b);
@@ -162,12 +194,6 @@ void printText(const Explanation& e)
     std::putchar('\n');
     printBuild(e.opt);
     std::putchar('\n');
-    if (e.plain.framesMeasured && e.opt.framesMeasured)
-        std::printf("%s: plain, %s; optimised, %s.\n", plural(e.plain.calls, "call").c_str(),
-                    framesUsed(e.plain).c_str(), framesUsed(e.opt).c_str());
-    else
-        std::printf("%s in the plain build, %zu in the optimised one.\n"
-                    "In WebAssembly, the calls' frames live on the engine's stack, out of the\n"
-                    "program's reach: they cannot be measured here.\n",
-                    plural(e.plain.calls, "call").c_str(), e.opt.calls);
+    std::printf("%s: plain, %s; optimised, %s.\n", plural(e.plain.calls, "call").c_str(),
+                framesUsed(e.plain).c_str(), framesUsed(e.opt).c_str());
 }

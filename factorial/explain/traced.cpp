@@ -12,13 +12,14 @@
 
 namespace TRACED_NAMESPACE {
 #ifdef TRACE_PRODUCTS
-// Always inlined, as the program's wrapMul is. The line where fact.cpp
-// calls it comes as a constant, not an argument: at -O0 an argument more
-// would take room in fact's frame, which is what the trace measures.
+// In place of the program's wrapMul, and like it always inlined, with the
+// same two parameters and the same product: at -O0 each inlined function's
+// parameters take room in fact's frame, which is what the trace measures,
+// so this one adds none (the line where fact.cpp calls it is a constant).
 template <int line>
 [[gnu::always_inline]] inline int wrapMulAt(int a, int b)
 {
-    return traceProduct(a, b, ::wrapMul(a, b), line);
+    return traceProduct(a, b, static_cast<int>(static_cast<unsigned>(a) * static_cast<unsigned>(b)), line);
 }
 #define wrapMul(a, b) wrapMulAt<__LINE__>(a, b)
 #endif

@@ -5,12 +5,13 @@
 #include "characters.h"
 #include "closeout.h"
 #include "commands.h"
+#include "numbers.h"
 #include "options.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -177,15 +178,13 @@ void noMoreArguments(int, char**)
 
 int numberValue(const char* name, const char* text, long low, long high)
 {
-    char* end = nullptr;
-    errno = 0;
-    long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || errno == ERANGE || value < low || value > high) {
+    std::optional<long long> value = readWhole(text, low, high);
+    if (!value) {
         char what[96];
         std::snprintf(what, sizeof what, "%s takes a whole number, %ld to %ld:", name, low, high);
         usageError(what, text);
     }
-    return static_cast<int>(value);
+    return static_cast<int>(*value);
 }
 
 int main(int argc, char** argv)

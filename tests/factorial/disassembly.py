@@ -24,8 +24,9 @@ def calls(name):
 
 CALLS_FACT = calls("fact(int)")
 
-# factexplain's summary line of each build: "5 calls, 5 frames, ...".
-FRAMES = re.compile(r"^\d+ calls?, (\d+) frames?\b", re.M)
+# factexplain's summary line of each build: "5 calls, 5 frames, ...", or
+# "All 5 calls ran in one frame: ...".
+FRAMES = re.compile(r"^(?:\d+ calls?, (\d+) frames?\b|All \d+ calls ran in (one) frame)", re.M)
 
 
 def function(listing, name):
@@ -55,7 +56,8 @@ def main():
                              check=True, capture_output=True, text=True).stdout
     code = blackbox.run(args.bin, "factexplain", arguments=["--code"]).stdout.decode().split("\nOptimised build")
     tally.check("factexplain --code shows both builds", len(code) == 2)
-    shown = [int(frames) for frames in FRAMES.findall(blackbox.run(args.bin, "factexplain").stdout.decode())]
+    shown = [int(frames) if frames else 1
+             for frames, _ in FRAMES.findall(blackbox.run(args.bin, "factexplain").stdout.decode())]
     tally.check("factexplain 4 shows the frames of both builds", len(shown) == 2, shown)
     for build, program, frames, listing_code in (("plain", "prodshow", shown[:1], code[:1]),
                                                   ("opt", "prodshow-opt", shown[1:], code[1:])):
