@@ -182,6 +182,16 @@ def check_refused(tally, page, args):
     error = page.element("lesson-error").text
     tally.check("a lesson with its answer in it is refused", "refused" in error and "answer" in error
                 and page.element("lesson-title").text != "Typed", error)
+    # Without its answer, the same lesson opens from a file, its link the lesson itself.
+    del lesson["steps"][0]["answer"]
+    with tempfile.NamedTemporaryFile("w", suffix=".json") as file:
+        json.dump(lesson, file)
+        file.flush()
+        page.element("lesson-file").send_keys(file.name)
+        wait_for(page.driver, "return document.getElementById('lesson-title').textContent === 'Typed'")
+    state = page.driver.execute_script("return [...new URLSearchParams(location.hash.slice(1))]")
+    tally.check("a lesson from a file opens, its address holds it", len(state) == 2 and
+                json.loads(state[0][1]) == lesson and state[1] == ["step", "1"], state)
 
 
 def check_question(tally, page, args):
