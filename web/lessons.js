@@ -196,6 +196,13 @@ function canonical(value) {
 async function answerOf(step) {
   const doc = await runJson(step.from || step.run);
   const found = pick(doc, step.path);
+  // A value may be absent (a grammar that rejects the line has none), but
+  // not what holds it: that is a mistake in the path.
+  const holder = step.path.split(".").slice(0, -1).join(".");
+  if (found === undefined && (!holder || pick(doc, holder) === undefined))
+    throw new Error(`"${step.path}" names nothing in ${jsonCommand(step.from || step.run, 0).name}'s answer`);
+  for (const key of ["each", "choices"])
+    if (key in step && !Array.isArray(pick(doc, step[key]))) throw new Error(`"${step[key]}" is no list`);
   let value;
   if (step.ask === "yesno") {
     if ("equals" in step) value = canonical(found) === canonical(step.equals);
