@@ -131,10 +131,11 @@ async function runOnce(name, args) {
   const worker = await jsonWorkers[name];
   return new Promise((resolve, reject) => {
     const chunks = [];
+    const decoder = new TextDecoder();
     worker.onmessage = ({ data }) => {
       if (data.fd === 1) chunks.push(data.bytes);
       if (data.fd) return;
-      const text = new TextDecoder().decode(new Uint8Array(chunks.flatMap((chunk) => [...chunk])));
+      const text = chunks.map((chunk) => decoder.decode(chunk, { stream: true })).join("") + decoder.decode();
       try {
         resolve(JSON.parse(text));
       } catch (error) {
