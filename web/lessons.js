@@ -242,6 +242,7 @@ function answerFor(step) {
 function openLesson(doc, name, step, push) {
   if (lesson.doc !== doc) answers.clear();
   Object.assign(lesson, { doc, name, step: Math.max(0, Math.min(step, doc.steps.length - 1)) });
+  document.body.classList.add("lesson-open");
   lessonElement("lesson-title").textContent = doc.title;
   lessonElement("lesson-intro").textContent = doc.intro || "";
   const choice = lessonElement("lesson-choice");
