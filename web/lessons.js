@@ -16,8 +16,10 @@ const lessonKeys = ["lesson", "title", "intro", "steps"];
 // Keys by which a file would carry its own answers: such a file is refused,
 // since an answer typed into a lesson could disagree with the programs.
 const answerKeys = ["answer", "answers", "expected", "expect", "solution", "correct", "value", "result"];
-// floatexplain's options that change only how its text looks.
-const textOnlyOptions = ["--data", "--wide"];
+// floatexplain's commands that --json answers, with their operands as the
+// address names them, and its options that change only how its text looks.
+const floatOperands = { value: ["X"], op: ["A", "OP", "B"], tenths: [], distributive: [], sum: [] };
+const textOnlyOptions = ["data", "wide"];
 const noneWords = /^(none|no value|nothing|error|rejects?|rejected|-)$/i;
 
 const lesson = { doc: null, name: "", step: 0, holdsAddress: false, answered: false };
@@ -88,27 +90,32 @@ function shippedLessons() {
 }
 
 // jsonCommand: the companion's --json run that computes a run's answers,
-// from a run as the page's address gives it.
+// from a run as the page's address gives it: its operands by name, each
+// other key an option ("from=2000" is --from 2000, "decreasing=" is
+// --decreasing). It reads the address alone, not the page's controls.
 function jsonCommand(address, at) {
   const state = runState(address);
   const name = state.get("run");
+  const where = `Step ${at + 1}`;
   if (name === "calcexplain") {
     const line = state.get("line") || "";
     return { name, args: ["--json", ...(line.startsWith("-") ? ["--"] : []), line] };
   }
   if (name === "factexplain") return { name, args: ["--json", (state.get("n") || "").trim()] };
-  if (name === "floatexplain" && Object.hasOwn(floatCommands, state.get("command"))) {
-    const command = floatCommands[state.get("command")];
-    const operands = command.operands.flatMap(([operand, example]) => {
-      const value = state.get(operand.replace("...", "")) ?? example;
-      return operand.endsWith("...") ? value.split(/\s+/).filter(Boolean) : [value];
+  if (name === "floatexplain" && Object.hasOwn(floatOperands, state.get("command"))) {
+    const command = state.get("command");
+    const operands = floatOperands[command].flatMap((operand) => {
+      if (!state.get(operand)?.trim()) throw new Error(`${where}: floatexplain ${command} needs ${operand}=.`);
+      return operand === "X" ? state.get(operand).trim().split(/\s+/) : [state.get(operand)];
     });
-    const options = command.options
-      .filter(([option]) => !textOnlyOptions.includes(option) && state.has(option.slice(2)))
-      .flatMap(([option, placeholder]) => (placeholder ? [option, state.get(option.slice(2))] : [option]));
-    return { name, args: ["--json", state.get("command"), ...operands, ...options] };
+    const options = [...state].filter(([key]) => !["run", "command", "help", ...floatOperands[command]].includes(key) &&
+                                                 !textOnlyOptions.includes(key))
+      .flatMap(([key, value]) => (value ? ["--" + key, value] : ["--" + key]));
+    // sum's document is its summary, whether or not the run shows only that.
+    if (command === "sum" && !state.has("summary")) options.push("--summary");
+    return { name, args: ["--json", command, ...operands, ...options] };
   }
-  throw new Error(`Step ${at + 1}: its answer needs a run of calcexplain, floatexplain or factexplain ` +
+  throw new Error(`${where}: its answer needs a run of calcexplain, floatexplain or factexplain ` +
                   `(give the step a "from"), not "${address}".`);
 }
 
