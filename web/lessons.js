@@ -528,6 +528,21 @@ async function openOwn(text) {
   }
 }
 
+// release: a control used by hand, or an address with a run: the address
+// is the controls' again, and the run is shown.
+function release() {
+  lesson.holdsAddress = false;
+  document.body.classList.remove("lesson-asking");
+}
+
+// Back, Forward or a link in the same tab. This runs before page.js's own
+// listener (this file is loaded first), so that a run's address is not
+// taken for the lesson's while page.js runs it.
+window.addEventListener("popstate", () => {
+  if (new URLSearchParams(location.hash.slice(1)).has("run")) release();
+  else openAddress(location.hash);
+});
+
 function startLessons() {
   const choice = lessonElement("lesson-choice");
   for (const name of shippedLessons()) choice.append(new Option(readLesson(webTexts["lesson:" + name]).title, name));
@@ -555,17 +570,7 @@ function startLessons() {
     if (file) file.text().then(openOwn);
   });
   lessonElement("lesson-open").addEventListener("click", () => openOwn(lessonElement("lesson-text").value));
-  // A control used by hand: the address is the controls' again, and the
-  // run is shown.
-  const release = () => {
-    lesson.holdsAddress = false;
-    document.body.classList.remove("lesson-asking");
-  };
   for (const kind of ["input", "change", "submit", "click"]) element("controls").addEventListener(kind, release, true);
-  window.addEventListener("popstate", () => {
-    if (!new URLSearchParams(location.hash.slice(1)).has("run")) openAddress(location.hash);
-    else release();
-  });
   // With no address, the page opens on the first lesson's first step.
   if (!openAddress(addressAtOpen) && !new URLSearchParams(addressAtOpen.slice(1)).has("run") && shippedLessons().length)
     openLesson(readLesson(webTexts["lesson:" + shippedLessons()[0]]), shippedLessons()[0], 0, false);

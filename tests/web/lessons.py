@@ -215,6 +215,11 @@ def check_link(tally, page, args):
         question = json.load(f)["steps"][2]["question"]
     tally.check("#lesson=recursion&step=3 opens at step 3", (page.element("lesson-where").text,
                 page.element("question").text) == ("Step 3 of 6", question))
+    # A run's link followed in the same tab leaves the lesson: its run is shown.
+    page.driver.execute_script("location.hash = '#run=factexplain&n=5'")
+    page.wait()
+    tally.check("a run's link after the lesson runs and shows that run", page.driver.execute_script(
+        "return [location.hash, !!document.getElementById('result').offsetParent]") == ["#run=factexplain&n=5", True])
 
 
 def check_print(tally, page, args):
