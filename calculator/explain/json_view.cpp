@@ -195,7 +195,8 @@ Json grammarJson(int g, const Outcome& outcome)
         say("only the first " + std::to_string(model.kept) + " of its " + std::to_string(model.total) +
             " events are kept");
     if (!model.nodesKept || grammar["rules"].is_null())
-        say("a tree of more than " + std::to_string(largestPicture) + " nodes is left out");
+        say("a tree of more than " + std::to_string(largestPicture) + " nodes or " +
+            std::to_string(deepestModelTree) + " levels is left out");
     grammar["traceComplete"] = !outcome.traceCut && model.kept == model.total;
     if (!note.empty())
         grammar["traceNote"] = note + ".";

@@ -14,9 +14,10 @@
 // at 0), then "events KEPT TOTAL"; then "calls N" and N lines
 //   PARENT RULE FROM TO STOPPED [VALUE]
 // (PARENT an index, or -1), or "calls -" if there were more than
-// largestPicture; then "nodes N" and N lines, in the order computed,
+// largestPicture or they nested deeper than deepestModelTree; then "nodes N" and N lines, in the order computed,
 //   n VALUE WRAPPED DIGITS           o OP LEFT VALUE
-// (an operator's right operand is the node just before it), or "nodes -";
+// (an operator's right operand is the node just before it), or "nodes -"
+// beyond the same bounds;
 // then "roots K" and the K complete subtrees' indices, left to right.
 
 #include <cstddef>
@@ -24,6 +25,11 @@
 // The events kept of one run: enough for any line worth stepping through,
 // and a document that stays small whatever the line.
 constexpr std::size_t largestModelTrace = 10000;
+
+// The trees kept have at most largestPicture nodes and at most this many
+// levels: nesting them into the document, and writing it, recurses once or
+// twice a level, on a stack that may be as small as the stack limit.
+constexpr std::size_t deepestModelTree = 100;
 
 // One rule call in the tree of calls.
 struct Call {

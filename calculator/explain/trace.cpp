@@ -345,7 +345,7 @@ RuleTrace::RuleTrace(const char* rule, const int* token)
     std::uint32_t self = addRuleNode(parentNode, rule);
     std::uint32_t call = none;
     if (recording() && !callsTooLarge) {
-        callsTooLarge = calls.size() == largestPicture;
+        callsTooLarge = calls.size() == largestPicture || active.size() == deepestModelTree;
         if (!callsTooLarge) {
             long parent = active.empty() ? noParent : static_cast<long>(active.back().callNode);
             calls.push_back({parent, rule, lookaheadColumn(), 0, 0, false, false});
@@ -532,7 +532,15 @@ void writeModel(std::FILE* out)
             std::fputc('\n', out);
         }
     }
-    if (nodes.size() > largestPicture) {
+    // Each node's level, from its operands': they come before it.
+    std::vector<std::size_t> levels;
+    std::size_t deepest = 0;
+    for (std::size_t i = 0; i < nodes.size() && nodes.size() <= largestPicture; ++i) {
+        levels.push_back(nodes[i].op ? 1 + std::max(levels[nodes[i].left], levels[i - 1]) : 1);
+        deepest = std::max(deepest, levels.back());
+    }
+    bool keepNodes = nodes.size() <= largestPicture && deepest <= deepestModelTree;
+    if (!keepNodes) {
         std::fputs("nodes -\n", out);
     } else {
         std::fprintf(out, "nodes %zu\n", nodes.size());
@@ -543,8 +551,8 @@ void writeModel(std::FILE* out)
                 std::fprintf(out, "n %d %d %s\n", n.value, wrapped(n), digitsOf(n));
         }
     }
-    std::fprintf(out, "roots %zu", nodes.size() > largestPicture ? 0 : operands.size());
-    for (std::size_t i = 0; nodes.size() <= largestPicture && i < operands.size(); ++i)
+    std::fprintf(out, "roots %zu", keepNodes ? operands.size() : 0);
+    for (std::size_t i = 0; keepNodes && i < operands.size(); ++i)
         std::fprintf(out, " %" PRIu32, operands[i]);
     std::fputc('\n', out);
 }
