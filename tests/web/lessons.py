@@ -13,7 +13,7 @@ import subprocess
 import tempfile
 
 import browser
-from browser import blackbox, By, Keys, Page, wait_for
+from browser import blackbox, Keys, Page, wait_for
 
 CALCULATORS = browser.CALCULATORS
 
@@ -74,6 +74,11 @@ ANSWERS = {
 WRONG_STEP = 1  # the step of each lesson predicted wrong; the others right
 
 
+def lesson_file(args, name):
+    with open(os.path.join(args.lessons, f"{name}.json"), encoding="utf-8") as f:
+        return json.load(f)
+
+
 def options(parser):
     parser.add_argument("--web", required=True, help="the built page's folder")
     parser.add_argument("--chromium", required=True)
@@ -128,8 +133,7 @@ def check_walks(tally, page, args):
     state = """const verdict = document.getElementById('verdict');
         return [verdict.dataset.matched, verdict.dataset.answer, document.getElementById('why').textContent]"""
     for name, answers in ANSWERS.items():
-        with open(os.path.join(args.lessons, f"{name}.json"), encoding="utf-8") as f:
-            steps = json.load(f)["steps"]
+        steps = lesson_file(args, name)["steps"]
         tally.check(f"{name}: {len(steps)} steps, each with its answer read here", len(steps) == len(answers))
         open_at(page, args.web, f"#lesson={name}")
         page.press("#prediction input", None, wait=False)
@@ -163,8 +167,7 @@ def check_schema(tally, args):
     with open(os.path.join(args.lessons, "..", "..", "docs", "schemas", "lesson.schema.json"), encoding="utf-8") as f:
         schema = jsonschema.Draft202012Validator(json.load(f))
     for name in ANSWERS:
-        with open(os.path.join(args.lessons, f"{name}.json"), encoding="utf-8") as f:
-            lesson = json.load(f)
+        lesson = lesson_file(args, name)
         errors = [error.message for error in schema.iter_errors(lesson)]
         lesson["steps"][0]["answer"] = 0
         tally.check(f"{name}: valid, and not with an answer written in", not errors
@@ -211,8 +214,7 @@ def check_question(tally, page, args):
 def check_link(tally, page, args):
     """A link opens a lesson at its third step, the question of that step."""
     open_at(page, args.web, "#lesson=recursion&step=3")
-    with open(os.path.join(args.lessons, "recursion.json"), encoding="utf-8") as f:
-        question = json.load(f)["steps"][2]["question"]
+    question = lesson_file(args, "recursion")["steps"][2]["question"]
     tally.check("#lesson=recursion&step=3 opens at step 3", (page.element("lesson-where").text,
                 page.element("question").text) == ("Step 3 of 6", question))
     # A run's link followed in the same tab leaves the lesson: its run is shown.
@@ -229,8 +231,7 @@ def check_print(tally, page, args):
     wait_for(page.driver, "return document.getElementById('worksheet').dataset.ready === 'true'")
     questions = page.driver.execute_script("return [...document.querySelectorAll('#worksheet .questions li > p:first-child')]"
                                            ".map((p) => p.textContent)")
-    with open(os.path.join(args.lessons, "grammars.json"), encoding="utf-8") as f:
-        steps = json.load(f)["steps"]
+    steps = lesson_file(args, "grammars")["steps"]
     native = Native(args.bin)
     # As the page words them: a list comma-separated, each value after its grammar.
     answers = [", ".join(f"{g} {v}" for g, v in zip(CALCULATORS, answer(native).split(",")))
