@@ -536,7 +536,9 @@ function restore(state) {
 // the run before. A line too long for an address leaves it as it was.
 const longestAddress = 8000;
 function remember(ran) {
-  const address = "#" + controlsState().toString();
+  // While a lesson shows a step, the address is the lesson's (lessons.js).
+  const lesson = typeof lessonAddress === "function" ? lessonAddress() : "";
+  const address = "#" + (lesson || controlsState().toString());
   if (address.length > longestAddress) return;
   const entry = { ran };
   if (address === location.hash && history.state && history.state.ran === ran) return;

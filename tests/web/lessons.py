@@ -1,0 +1,300 @@
+"""The lessons in a real browser: each shipped lesson walked to its end by
+the keyboard alone, every revealed answer against what the native programs
+print for the same input (read here, not from the lesson files), a lesson
+with its answer written in refused, a link to a step, the worksheet printed
+to PDF, and axe-core on a step."""
+
+import base64
+import itertools
+import json
+import os
+import re
+import subprocess
+import tempfile
+
+import browser
+from browser import blackbox, Keys, Page, wait_for
+
+CALCULATORS = browser.CALCULATORS
+
+
+class Native:
+    """What the native programs say, read from their output or their --json."""
+
+    def __init__(self, bin_dir):
+        self.bin = bin_dir
+
+    def value(self, program, line):
+        out = blackbox.run(self.bin, program, line.encode() + b"\n").stdout.decode()
+        found = re.fullmatch(r"The result is: (-?\d+)\n", out)
+        return found[1] if found else "none"
+
+    def json(self, program, *arguments):
+        return json.loads(blackbox.run(self.bin, program, b"", arguments=["--json", *arguments]).stdout)
+
+    def exact(self, x):
+        return self.json("floatexplain", "value", x)["values"][0]
+
+    def fact(self, n, build=0):
+        return self.json("factexplain", str(n))["builds"][build]
+
+
+yes = lambda ok: "yes" if ok else "no"  # noqa: E731
+
+# Each shipped step's answer, as the test reads it from the native programs:
+# a number, "yes" or "no", or a comma-joined list (each grammar's value, or
+# the grammars chosen).
+ANSWERS = {
+    "grammars": [
+        lambda n: n.value("calcloop", "10-3-2"),
+        lambda n: n.value("calcminusrec", "10-3-2"),
+        lambda n: ",".join(g for g in CALCULATORS if n.value(g, "8-4-2") == "2"),
+        lambda n: ",".join(n.value(g, "2*3-4*5") for g in CALCULATORS),
+        lambda n: yes(len({n.value(g, "2*3+4") for g in CALCULATORS}) == 1),
+        lambda n: str(n.json("calcexplain", "10-3-2")["lines"][0]["grammars"][2]["column"]),
+    ],
+    "rounding": [
+        lambda n: yes(n.exact("0.1")["exact"] == "0.1"),
+        lambda n: n.exact("16777217")["exact"],
+        lambda n: yes(n.json("floatexplain", "tenths")["sum"]["exact"] == "1"),
+        lambda n: yes(n.json("floatexplain", "op", "0.1", "+", "0.2")["result"]["bits"] == n.exact("0.3")["bits"]),
+        lambda n: yes(n.json("floatexplain", "sum", "--summary")["absorbed"] == 0),
+        lambda n: yes(n.json("floatexplain", "sum", "--summary")["sum"] == n.json(
+            "floatexplain", "sum", "--decreasing", "--summary")["sum"]),
+    ],
+    "recursion": [
+        lambda n: str(n.fact(4)["result"]),
+        lambda n: str(n.fact(4)["frames"]),
+        lambda n: ",".join(sorted(str(e["n"]) for e in n.fact(4, 1)["events"] if e["event"] == "return")),
+        lambda n: yes(n.fact(4, 1)["result"] == n.fact(4)["result"]),
+        lambda n: yes(str(n.fact(13)["result"]) == "6227020800"),
+        lambda n: str(n.fact(34)["result"]),
+    ],
+}
+WRONG_STEP = 1  # the step of each lesson predicted wrong; the others right
+
+
+def lesson_file(args, name):
+    with open(os.path.join(args.lessons, f"{name}.json"), encoding="utf-8") as f:
+        return json.load(f)
+
+
+def options(parser):
+    parser.add_argument("--web", required=True, help="the built page's folder")
+    parser.add_argument("--chromium", required=True)
+    parser.add_argument("--chromedriver", required=True)
+    parser.add_argument("--axe", required=True, help="axe-core's script, axe.min.js")
+    parser.add_argument("--lessons", required=True, help="the shipped lessons' folder, web/lessons")
+
+
+def open_at(page, web, address):
+    page.driver.get("about:blank")
+    page.driver.get("file://" + os.path.abspath(os.path.join(web, "index.html")) + address)
+    wait_for(page.driver, "return document.querySelector('#prediction input')")
+
+
+def wrong(answer, kind, choices):
+    """A prediction that differs from the answer."""
+    if kind == "yesno":
+        return yes(answer == "no")
+    if kind == "choice":
+        return "" if answer else choices[0]
+    values = answer.split(",")
+    values[0] = "0" if values[0] == "none" else str(int(values[0]) + 1)
+    return ",".join(values)
+
+
+def predict(driver, kind, prediction, choices):
+    """Types the prediction from the first field on, then Tab to Reveal, Enter."""
+    keys = driver.switch_to.active_element.send_keys
+    if kind == "yesno":
+        keys(Keys.SPACE if prediction == "yes" else Keys.ARROW_RIGHT)
+    elif kind == "choice":
+        ticked = set(prediction.split(",")) if prediction else {""}
+        for at, choice in enumerate(choices + [""]):
+            if choice in ticked:
+                driver.switch_to.active_element.send_keys(Keys.SPACE)
+            if at < len(choices):
+                driver.switch_to.active_element.send_keys(Keys.TAB)
+    else:
+        for at, value in enumerate(prediction.split(",")):
+            if at:
+                driver.switch_to.active_element.send_keys(Keys.TAB)
+            driver.switch_to.active_element.send_keys(value)
+    driver.switch_to.active_element.send_keys(Keys.TAB)
+    if driver.execute_script("return document.activeElement.id") != "reveal":
+        raise AssertionError("Tab after the prediction does not reach Reveal; the fields hold " + driver.execute_script(
+            "return [...document.querySelectorAll('#prediction input')].map((field) => field.value).join(';')"))
+    driver.switch_to.active_element.send_keys(Keys.ENTER)
+
+
+def check_walks(tally, page, args):
+    native = Native(args.bin)
+    state = """const verdict = document.getElementById('verdict');
+        return [verdict.dataset.matched, verdict.dataset.answer, document.getElementById('why').textContent]"""
+    for name, answers in ANSWERS.items():
+        steps = lesson_file(args, name)["steps"]
+        tally.check(f"{name}: {len(steps)} steps, each with its answer read here", len(steps) == len(answers))
+        open_at(page, args.web, f"#lesson={name}")
+        page.press("#prediction input", None, wait=False)
+        for at, (step, answer_of) in enumerate(zip(steps, answers)):
+            want = answer_of(native)
+            choices = page.driver.execute_script(
+                "return [...document.querySelectorAll('#prediction input')].map((box) => box.value).filter(Boolean)")
+            prediction = wrong(want, step["ask"], choices) if at == WRONG_STEP else want
+            unseen = page.driver.execute_script("return !document.getElementById('result').offsetParent")
+            predict(page.driver, step["ask"], prediction, choices)
+            wait_for(page.driver, "return document.getElementById('verdict').dataset.answer !== undefined")
+            matched, shown, why = page.driver.execute_script(state)
+            tally.check(f"{name} step {at + 1}: {prediction!r} against {want!r}, the verdict says so",
+                        (shown, matched) == (want, str(at != WRONG_STEP).lower()) and "{" not in why and why and unseen,
+                        f"answer {shown!r}, matched {matched}, why {why!r}, the run unseen before: {unseen}")
+            page.wait()
+            if at + 1 < len(steps):
+                page.driver.switch_to.active_element.send_keys(Keys.ENTER)  # Next
+                wait_for(page.driver, f"""return document.getElementById('lesson-where').textContent === 'Step {at + 2} of {len(steps)}'
+                    && document.activeElement.matches('#prediction input')""")
+
+
+def check_schema(tally, args):
+    """The shipped lessons hold to docs/schemas/lesson.schema.json, which
+    refuses an answer written in, as the page does."""
+    try:
+        import jsonschema
+    except ImportError:
+        blackbox.not_run("the lessons against their schema", "python3-jsonschema not found")
+        return
+    with open(os.path.join(args.lessons, "..", "..", "docs", "schemas", "lesson.schema.json"), encoding="utf-8") as f:
+        schema = jsonschema.Draft202012Validator(json.load(f))
+    for name in ANSWERS:
+        lesson = lesson_file(args, name)
+        errors = [error.message for error in schema.iter_errors(lesson)]
+        lesson["steps"][0]["answer"] = 0
+        tally.check(f"{name}: valid, and not with an answer written in", not errors
+                    and not schema.is_valid(lesson), errors)
+
+
+def check_refused(tally, page, args):
+    """A lesson with an answer written into it is not opened, and says why."""
+    open_at(page, args.web, "#lesson=recursion")
+    lesson = {"title": "Typed", "steps": [{"question": "fact(4)?", "run": "run=factexplain&n=4", "ask": "number",
+                                           "path": "builds.0.result", "why": "-", "answer": 24}]}
+    page.press("#lesson-own", Keys.ENTER, wait=False)
+    page.element("lesson-text").send_keys(json.dumps(lesson))
+    page.press("#lesson-open", Keys.ENTER, wait=False)
+    error = page.element("lesson-error").text
+    tally.check("a lesson with its answer in it is refused", "refused" in error and "answer" in error
+                and page.element("lesson-title").text != "Typed", error)
+    # Without its answer, the same lesson opens from a file, its link the lesson itself.
+    del lesson["steps"][0]["answer"]
+    with tempfile.NamedTemporaryFile("w", suffix=".json") as file:
+        json.dump(lesson, file)
+        file.flush()
+        page.element("lesson-file").send_keys(file.name)
+        wait_for(page.driver, "return document.getElementById('lesson-title').textContent === 'Typed'")
+    state = page.driver.execute_script("return [...new URLSearchParams(location.hash.slice(1))]")
+    tally.check("a lesson from a file opens, its address holds it", len(state) == 2 and
+                json.loads(state[0][1]) == lesson and state[1] == ["step", "1"], state)
+
+
+def check_question(tally, page, args):
+    """A run made into a question: its link, and the native values predicted."""
+    page.open(args.web, "#run=calcexplain&line=7-2-1")
+    page.press("#make-question", Keys.ENTER, wait=False)
+    wait_for(page.driver, "return document.querySelector('#prediction input')")
+    page.press("#prediction input", None, wait=False)
+    want = ",".join(Native(args.bin).value(g, "7-2-1") for g in CALCULATORS)
+    predict(page.driver, "number", want, [])
+    wait_for(page.driver, "return document.getElementById('verdict').dataset.answer !== undefined")
+    tally.check("a question made of calcexplain 7-2-1, its link, each grammar's value", (
+        page.driver.execute_script("return location.hash"), page.element("verdict").get_attribute("data-matched"),
+        "7-2-1" in page.element("question").text) == ("#ask=calcexplain&line=7-2-1", "true", True))
+
+
+def check_link(tally, page, args):
+    """A link opens a lesson at its third step, the question of that step."""
+    open_at(page, args.web, "#lesson=recursion&step=3")
+    question = lesson_file(args, "recursion")["steps"][2]["question"]
+    tally.check("#lesson=recursion&step=3 opens at step 3", (page.element("lesson-where").text,
+                page.element("question").text) == ("Step 3 of 6", question))
+    # A run's link followed in the same tab leaves the lesson: its run is shown.
+    page.driver.execute_script("location.hash = '#run=factexplain&n=5'")
+    page.wait()
+    tally.check("a run's link after the lesson runs and shows that run", page.driver.execute_script(
+        "return [location.hash, !!document.getElementById('result').offsetParent]") == ["#run=factexplain&n=5", True])
+
+
+def check_print(tally, page, args):
+    """Printed to PDF (A4 and Letter): every question, and on the last page,
+    every answer; none of the controls."""
+    open_at(page, args.web, "#lesson=grammars")
+    wait_for(page.driver, "return document.getElementById('worksheet').dataset.ready === 'true'")
+    questions = page.driver.execute_script("return [...document.querySelectorAll('#worksheet .questions li > p:first-child')]"
+                                           ".map((p) => p.textContent)")
+    steps = lesson_file(args, "grammars")["steps"]
+    native = Native(args.bin)
+    # As the page words them: a list comma-separated, each value after its grammar.
+    answers = [", ".join(f"{g} {v}" for g, v in zip(CALCULATORS, answer(native).split(",")))
+               if "each" in step else answer(native).replace(",", ", ")
+               for step, answer in zip(steps, ANSWERS["grammars"])]
+    flat = lambda text: " ".join(text.split())  # noqa: E731
+    for paper, width, height in (("A4", 8.27, 11.69), ("Letter", 8.5, 11)):
+        pdf = page.driver.execute_cdp_cmd("Page.printToPDF", {"paperWidth": width, "paperHeight": height})
+        with tempfile.NamedTemporaryFile(suffix=".pdf") as file:
+            file.write(base64.b64decode(pdf["data"]))
+            file.flush()
+            pages = subprocess.run(["pdftotext", "-layout", file.name, "-"], capture_output=True, text=True,
+                                   check=True).stdout.rstrip("\f").split("\f")
+        before, last = flat(" ".join(pages[:-1])), flat(pages[-1])
+        tally.check(f"{paper}: {len(pages)} pages, every question before the last, no controls",
+                    len(pages) >= 2 and all(flat(q) in before for q in questions) and "Reveal" not in before + last,
+                    f"{pages}")
+        missing = [a for q, a in zip(questions, answers) if f"{flat(q)} {a}" not in last]
+        tally.check(f"{paper}: every answer on the last page", len(questions) == len(answers) and not missing,
+                    f"missing {missing} in {last!r}")
+
+
+def check_axe(tally, page, args):
+    """No WCAG 2.1 A or AA violation on a revealed step, wide and narrow,
+    light and dark."""
+    with open(args.axe, encoding="utf-8") as script:
+        axe = script.read()
+    page.driver.set_script_timeout(120)
+    open_at(page, args.web, "#lesson=grammars&step=3")
+    page.press("#prediction input", Keys.SPACE, wait=False)
+    page.element("reveal").click()
+    wait_for(page.driver, "return document.getElementById('verdict').dataset.answer !== undefined")
+    page.wait()
+    page.driver.execute_script(axe)
+    for width, scheme in itertools.product((1280, 360), ("light", "dark")):
+        page.driver.set_window_size(width, 900)
+        page.driver.execute_cdp_cmd("Emulation.setEmulatedMedia",
+                                    {"features": [{"name": "prefers-color-scheme", "value": scheme}]})
+        found = page.driver.execute_async_script("""const done = arguments[arguments.length - 1];
+            axe.run(document, { runOnly: { type: 'tag', values: arguments[0] }, preload: false }).then((result) =>
+              done(result.violations.map((v) => v.id + ': ' + v.nodes.map((node) => node.target).join(', '))))""",
+            browser.AXE_TAGS)
+        tally.check(f"axe-core, a lesson step at {width} px, {scheme}: no violation", not found, "\n     ".join(found))
+
+
+def main():
+    args = blackbox.arguments(options)
+    tally = blackbox.Tally()
+    driver = browser.start_browser(args)
+    try:
+        driver.set_window_size(1000, 1100)
+        page = Page(driver)
+        check_schema(tally, args)
+        check_walks(tally, page, args)
+        check_refused(tally, page, args)
+        check_link(tally, page, args)
+        check_question(tally, page, args)
+        check_print(tally, page, args)
+        check_axe(tally, page, args)
+    finally:
+        driver.quit()
+    tally.finish()
+
+
+if __name__ == "__main__":
+    main()
