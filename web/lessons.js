@@ -574,6 +574,12 @@ function startLessons() {
   // With no address, the page opens on the first lesson's first step.
   if (!openAddress(addressAtOpen) && !new URLSearchParams(addressAtOpen.slice(1)).has("run") && shippedLessons().length)
     openLesson(readLesson(webTexts["lesson:" + shippedLessons()[0]]), shippedLessons()[0], 0, false);
+  // Opened on a run: no step is shown until a lesson is picked.
+  if (!lesson.doc) {
+    const none = choice.querySelector("option[value='']");
+    none.textContent = "none: pick one";
+    choice.value = "";
+  }
 }
 
 // focusPrediction: after Next or Back, the keyboard is where the answer goes.
