@@ -1,5 +1,7 @@
 #include "trace.h"
 
+#include "wrap.h"
+
 #ifdef __EMSCRIPTEN__
 #include <emscripten/stack.h>
 #endif
@@ -40,8 +42,9 @@ int runTraced(int (*fact)(int), int n, std::size_t calls, Trace& trace)
         gathering->calls.push_back({n, frame, line});
 }
 
-[[gnu::noinline]] int traceProduct(int n, int right, int product, int line)
+[[gnu::noinline]] int traceProduct(int n, int right, int line)
 {
+    int product = wrapMul(n, right);
     if (gathering && gathering->products.size() < gathering->products.capacity())
         gathering->products.push_back({n, right, product, line});
     return product;

@@ -44,6 +44,7 @@ struct Trace {
 // returns what fact returned. At most `calls` calls are expected.
 int runTraced(int (*fact)(int), int n, std::size_t calls, Trace& trace);
 
-// The hooks: TRACE_CALL(n), and every wrapMul of the plain copy.
+// The hooks: TRACE_CALL(n), and every wrapMul of the plain copy, which
+// traceProduct makes with the program's own wrapMul and returns.
 void traceCall(int n, int line);
-int traceProduct(int n, int right, int product, int line);
+int traceProduct(int n, int right, int line);

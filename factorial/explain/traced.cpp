@@ -13,13 +13,14 @@
 namespace TRACED_NAMESPACE {
 #ifdef TRACE_PRODUCTS
 // In place of the program's wrapMul, and like it always inlined, with the
-// same two parameters and the same product: at -O0 each inlined function's
-// parameters take room in fact's frame, which is what the trace measures,
-// so this one adds none (the line where fact.cpp calls it is a constant).
+// same two parameters: at -O0 each inlined function's parameters take room
+// in fact's frame, which is what the trace measures, so this one adds none.
+// The hook multiplies with the program's own wrapMul (the line where
+// fact.cpp calls it is a constant).
 template <int line>
 [[gnu::always_inline]] inline int wrapMulAt(int a, int b)
 {
-    return traceProduct(a, b, static_cast<int>(static_cast<unsigned>(a) * static_cast<unsigned>(b)), line);
+    return traceProduct(a, b, line);
 }
 #define wrapMul(a, b) wrapMulAt<__LINE__>(a, b)
 #endif
