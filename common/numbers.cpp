@@ -1,5 +1,12 @@
 #include "numbers.h"
 
+bool isWhole(std::string_view text)
+{
+    if (!text.empty() && (text[0] == '-' || text[0] == '+'))
+        text.remove_prefix(1);
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 std::optional<long long> readWhole(std::string_view text, long long low, long long high)
 {
     bool negative = !text.empty() && text[0] == '-';

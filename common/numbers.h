@@ -11,3 +11,7 @@
 // nothing if it is not one, or lies outside (however far: any number of
 // digits is read without overflow).
 std::optional<long long> readWhole(std::string_view text, long long low, long long high);
+
+// Whether `text` spells a whole number at all, whatever its size: so that a
+// message can say which bound a number is beyond, or that it is none.
+bool isWhole(std::string_view text);

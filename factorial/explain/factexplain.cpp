@@ -70,8 +70,9 @@ int readN(const char* text)
 {
     std::optional<long long> n = readWhole(text, INT32_MIN, maxN);
     if (!n)
-        badUsage("N must be a whole number from " + std::to_string(INT32_MIN) + " to " + std::to_string(maxN) +
-                 ", not " + quoted(text));
+        badUsage(!isWhole(text) ? "N must be a whole number, not " + quoted(text)
+                 : text[0] == '-' ? "N must be at least " + std::to_string(INT32_MIN) + ", not " + quoted(text)
+                                  : "N must be at most " + std::to_string(maxN) + ", not " + quoted(text));
     return static_cast<int>(*n);
 }
 

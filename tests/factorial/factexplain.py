@@ -120,16 +120,18 @@ def check_indents(tally, label, lines, events):
 
 
 TRY = b"\nTry 'factexplain --help' for more information.\n"
-RANGE = b"factexplain: N must be a whole number from -2147483648 to 1000, not '%s'"
+ABOVE = b"factexplain: N must be at most 1000, not '%s'"
+BELOW = b"factexplain: N must be at least -2147483648, not '%s'"
+NOT_WHOLE = b"factexplain: N must be a whole number, not '%s'"
 REFUSED = [
-    (["1001"], RANGE % b"1001"),
-    (["-2147483649"], RANGE % b"-2147483649"),
-    (["9" * 30], RANGE % (b"9" * 30)),
-    (["18446744073709551620"], RANGE % b"18446744073709551620"),  # 2^64 + 4: 4, if it wrapped
-    (["4x"], RANGE % b"4x"),
-    (["-5x"], RANGE % b"-5x"),
-    ([""], RANGE % b""),
-    (["--", "-x"], RANGE % b"-x"),
+    (["1001"], ABOVE % b"1001"),
+    (["-2147483649"], BELOW % b"-2147483649"),
+    (["9" * 30], ABOVE % (b"9" * 30)),
+    (["18446744073709551620"], ABOVE % b"18446744073709551620"),  # 2^64 + 4: 4, if it wrapped
+    (["4x"], NOT_WHOLE % b"4x"),
+    (["-5x"], NOT_WHOLE % b"-5x"),
+    ([""], NOT_WHOLE % b""),
+    (["--", "-x"], NOT_WHOLE % b"-x"),
     (["-x"], b"factexplain: invalid option -- 'x'"),
     (["--bogus"], b"factexplain: unrecognized option '--bogus'"),
     (["1", "2"], b"factexplain: one N only, not also '2'"),
