@@ -12,7 +12,8 @@ install(FILES calculator/trees/10-3-2.svg calculator/trees/1+2+3.svg calculator/
 install(FILES precision/README.md precision/harmonic-sums.png DESTINATION ${doc_dir}/precision)
 install(FILES factorial/README.md DESTINATION ${doc_dir}/factorial)
 install(FILES docs/platforms.md docs/testing.md docs/benchmarks.md docs/web.md docs/web.png
-  DESTINATION ${doc_dir}/docs)
+  docs/lessons.md DESTINATION ${doc_dir}/docs)
+install(DIRECTORY docs/schemas DESTINATION ${doc_dir}/docs FILES_MATCHING PATTERN "*.json")
 
 # Debian wants the changelog compressed, like the manual pages.
 find_program(GZIP gzip)
