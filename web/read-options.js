@@ -185,14 +185,14 @@ async function readTool(tool, dir, module) {
 }
 
 async function main() {
-  const [output, ...specs] = process.argv.slice(2);
-  if (!output || specs.length === 0 || !specs.every((spec) => spec.split("=").length === 3)) {
+  const [output, ...tools] = process.argv.slice(2);
+  if (!output || tools.length === 0 || !tools.every((tool) => tool.split("=").length === 3)) {
     process.stderr.write("usage: node read-options.js OUTPUT TOOL=SOURCE_DIR=MODULE...\n");
     process.exit(2);
   }
   const tables = {};
-  for (const spec of specs) {
-    const [tool, dir, module] = spec.split("=");
+  for (const named of tools) {
+    const [tool, dir, module] = named.split("=");
     tables[tool] = await readTool(tool, dir, path.resolve(module));
     if (!tables[tool].commands.some((command) => command.options.length))
       throw new Error(`no option table found in ${dir}'s sources for ${tool}`);

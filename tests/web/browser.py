@@ -360,15 +360,13 @@ def check_display(tally, page, args):
         'tree-picture'); return box.scrollWidth > box.clientWidth && document.activeElement.href.startsWith('blob:')"""))
 
 
-def check_axe(tally, page, args):
-    """No WCAG 2.1 A or AA violation by axe-core with each picture drawn."""
+def check_axe_here(tally, page, args, what):
+    """No WCAG 2.1 A or AA violation by axe-core in the page as it stands,
+    at 1280 and 360 pixels, light and dark."""
     with open(args.axe, encoding="utf-8") as script:
-        axe = script.read()
+        page.driver.execute_script(script.read())
     page.driver.set_script_timeout(120)
-    for address, width, scheme in itertools.product(VIEWS, (1280, 360), ("light", "dark")):
-        if width == 1280 and scheme == "light":
-            page.open(args.web, address)
-            page.driver.execute_script(axe)
+    for width, scheme in itertools.product((1280, 360), ("light", "dark")):
         page.driver.set_window_size(width, 900)
         page.driver.execute_cdp_cmd("Emulation.setEmulatedMedia",
                                     {"features": [{"name": "prefers-color-scheme", "value": scheme}]})
@@ -376,7 +374,30 @@ def check_axe(tally, page, args):
             axe.run(document, { runOnly: { type: 'tag', values: arguments[0] }, preload: false }).then((result) =>
               done(result.violations.map((v) => v.id + ': ' + v.nodes.map((node) => node.target).join(', '))))""",
             AXE_TAGS)
-        tally.check(f"axe-core, {address} at {width} px, {scheme}: no violation", not found, "\n     ".join(found))
+        tally.check(f"axe-core, {what} at {width} px, {scheme}: no violation", not found, "\n     ".join(found))
+
+
+def check_axe(tally, page, args):
+    """axe-core with each picture drawn."""
+    for address in VIEWS:
+        page.driver.set_window_size(1280, 900)
+        page.open(args.web, address)
+        check_axe_here(tally, page, args, address)
+
+
+def run_checks(args, checks, width=1000, height=1100):
+    """A test of the page: a browser, and each check in turn, one tally of
+    them all."""
+    tally = blackbox.Tally()
+    driver = start_browser(args)
+    try:
+        driver.set_window_size(width, height)
+        page = Page(driver)
+        for check in checks:
+            check(tally, page, args)
+    finally:
+        driver.quit()
+    tally.finish()
 
 
 def check_long_runs(tally, page, args):

@@ -5,7 +5,6 @@ with its answer written in refused, a link to a step, the worksheet printed
 to PDF, and axe-core on a step."""
 
 import base64
-import itertools
 import json
 import os
 import re
@@ -13,7 +12,7 @@ import subprocess
 import tempfile
 
 import browser
-from browser import blackbox, Keys, Page, wait_for
+from browser import blackbox, Keys, wait_for
 
 CALCULATORS = browser.CALCULATORS
 
@@ -156,7 +155,7 @@ def check_walks(tally, page, args):
                     && document.activeElement.matches('#prediction input')""")
 
 
-def check_schema(tally, args):
+def check_schema(tally, page, args):
     """The shipped lessons hold to docs/schemas/lesson.schema.json, which
     refuses an answer written in, as the page does."""
     try:
@@ -255,45 +254,18 @@ def check_print(tally, page, args):
 
 
 def check_axe(tally, page, args):
-    """No WCAG 2.1 A or AA violation on a revealed step, wide and narrow,
-    light and dark."""
-    with open(args.axe, encoding="utf-8") as script:
-        axe = script.read()
-    page.driver.set_script_timeout(120)
+    """A revealed step: no WCAG 2.1 A or AA violation."""
     open_at(page, args.web, "#lesson=grammars&step=3")
     page.press("#prediction input", Keys.SPACE, wait=False)
     page.element("reveal").click()
     wait_for(page.driver, "return document.getElementById('verdict').dataset.answer !== undefined")
     page.wait()
-    page.driver.execute_script(axe)
-    for width, scheme in itertools.product((1280, 360), ("light", "dark")):
-        page.driver.set_window_size(width, 900)
-        page.driver.execute_cdp_cmd("Emulation.setEmulatedMedia",
-                                    {"features": [{"name": "prefers-color-scheme", "value": scheme}]})
-        found = page.driver.execute_async_script("""const done = arguments[arguments.length - 1];
-            axe.run(document, { runOnly: { type: 'tag', values: arguments[0] }, preload: false }).then((result) =>
-              done(result.violations.map((v) => v.id + ': ' + v.nodes.map((node) => node.target).join(', '))))""",
-            browser.AXE_TAGS)
-        tally.check(f"axe-core, a lesson step at {width} px, {scheme}: no violation", not found, "\n     ".join(found))
+    browser.check_axe_here(tally, page, args, "a lesson step")
 
 
 def main():
-    args = blackbox.arguments(options)
-    tally = blackbox.Tally()
-    driver = browser.start_browser(args)
-    try:
-        driver.set_window_size(1000, 1100)
-        page = Page(driver)
-        check_schema(tally, args)
-        check_walks(tally, page, args)
-        check_refused(tally, page, args)
-        check_link(tally, page, args)
-        check_question(tally, page, args)
-        check_print(tally, page, args)
-        check_axe(tally, page, args)
-    finally:
-        driver.quit()
-    tally.finish()
+    browser.run_checks(blackbox.arguments(options), (check_schema, check_walks, check_refused, check_link,
+                                                      check_question, check_print, check_axe))
 
 
 if __name__ == "__main__":

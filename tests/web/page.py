@@ -17,7 +17,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
-from browser import Page, blackbox, start_browser  # noqa: E402
+from browser import blackbox, run_checks  # noqa: E402
 from selenium.webdriver.common.keys import Keys  # noqa: E402
 from selenium.webdriver.support.ui import Select  # noqa: E402
 
@@ -177,19 +177,7 @@ def check_focus(tally, page, args):
 
 
 def main():
-    args = blackbox.arguments(options)
-    tally = blackbox.Tally()
-    driver = start_browser(args)
-    try:
-        driver.set_window_size(1000, 1100)
-        page = Page(driver)
-        check_refused(tally, page, args)
-        check_focus(tally, page, args)
-        check_stop(tally, page, args)
-        check_cut(tally, page, args)
-    finally:
-        driver.quit()
-    tally.finish()
+    run_checks(blackbox.arguments(options), (check_refused, check_focus, check_stop, check_cut))
 
 
 if __name__ == "__main__":

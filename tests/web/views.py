@@ -5,14 +5,13 @@ hold the calls and products it prints; the place values of 1.0's exponent;
 a tree's labels large enough to read; no WCAG 2.1 A/AA violation; and the
 step controls work from the keyboard alone."""
 
-import itertools
 import os
 import re
 import sys
 import urllib.parse
 
 sys.path.insert(0, os.path.dirname(__file__))
-from browser import AXE_TAGS, Page, blackbox, start_browser, wait_for  # noqa: E402
+from browser import blackbox, check_axe_here, run_checks, wait_for  # noqa: E402
 from selenium.webdriver.common.keys import Keys  # noqa: E402
 
 FACT_SOURCE = os.path.join(os.path.dirname(__file__), "..", "..", "factorial", "fact.cpp")
@@ -164,41 +163,17 @@ def check_label_size(tally, page, args):
 
 
 def check_axe(tally, page, args):
-    with open(args.axe, encoding="utf-8") as script:
-        axe = script.read()
-    page.driver.set_script_timeout(120)
-    for address, width, scheme in itertools.product(VIEWS, (1280, 360), ("light", "dark")):
-        if width == 1280 and scheme == "light":
-            page.driver.set_window_size(width, 900)
-            page.open(args.web, address)
-            wait_for(page.driver, "return [...document.querySelectorAll('#bits, #parse, #stack')].some((s) => !s.hidden)")
-            page.driver.execute_script(axe)
-        page.driver.set_window_size(width, 900)
-        page.driver.execute_cdp_cmd("Emulation.setEmulatedMedia",
-                                    {"features": [{"name": "prefers-color-scheme", "value": scheme}]})
-        found = page.driver.execute_async_script("""const done = arguments[arguments.length - 1];
-            axe.run(document, { runOnly: { type: 'tag', values: arguments[0] }, preload: false }).then((result) =>
-              done(result.violations.map((v) => v.id + ': ' + v.nodes.map((node) => node.target).join(', '))))""",
-            AXE_TAGS)
-        tally.check(f"axe-core, {address} at {width} px, {scheme}: no violation", not found, "\n     ".join(found))
+    for address in VIEWS:
+        page.driver.set_window_size(1280, 900)
+        page.open(args.web, address)
+        wait_for(page.driver, "return [...document.querySelectorAll('#bits, #parse, #stack')].some((s) => !s.hidden)")
+        check_axe_here(tally, page, args, address)
 
 
 def main():
     global ARGS
-    ARGS = args = blackbox.arguments(options)
-    tally = blackbox.Tally()
-    driver = start_browser(args)
-    try:
-        driver.set_window_size(1280, 900)
-        page = Page(driver)
-        check_parse(tally, page, args)
-        check_stack(tally, page, args)
-        check_bits(tally, page, args)
-        check_label_size(tally, page, args)
-        check_axe(tally, page, args)
-    finally:
-        driver.quit()
-    tally.finish()
+    ARGS = blackbox.arguments(options)
+    run_checks(ARGS, (check_parse, check_stack, check_bits, check_label_size, check_axe), 1280, 900)
 
 
 if __name__ == "__main__":
