@@ -9,7 +9,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
-#include <numeric>
 
 namespace {
 
@@ -186,10 +185,22 @@ Limbs divide(const Limbs& a, const Limbs& b, Limbs& remainder)
     return quotient;
 }
 
+// The greatest common divisor of two odd whole numbers, by subtraction:
+// each step halves one of them at least, so it takes as many steps as
+// they have bits.
+Limbs oddCommonDivisor(Limbs a, Limbs b)
+{
+    for (int order; (order = compareLimbs(a, b)) != 0;) {
+        Limbs& larger = order > 0 ? a : b;
+        larger = subtract(larger, order > 0 ? b : a);
+        larger = shiftedRight(larger, trailingZeros(larger));
+    }
+    return a;
+}
+
 // The factors of two of the magnitude move to the exponent; a zero has no
-// sign; a divisor of one limb shares no factor with the magnitude (a
-// quotient of singles shows as 4/3, not 8/6), and a longer one (a power of
-// five, from a decimal) is kept as it is.
+// sign; the divisor shares no factor with the magnitude (a quotient of
+// singles shows as 4/3, not 8/6, and 10^-14 * 10^14 as 1, not 5^14/5^14).
 Exact normal(Exact x)
 {
     trim(x.magnitude);
@@ -198,12 +209,12 @@ Exact normal(Exact x)
     int zeros = trailingZeros(x.magnitude);
     x.magnitude = shiftedRight(x.magnitude, zeros);
     x.exponent += zeros;
-    if (x.divisor.size() == 1 && x.divisor[0] > 1) {
-        Limbs rest = x.magnitude;
-        std::uint32_t common = std::gcd(divideSmall(rest, x.divisor[0]), x.divisor[0]);
-        if (common > 1) {
-            divideSmall(x.magnitude, common);
-            divideSmall(x.divisor, common);
+    if (x.divisor != Limbs{1}) {
+        Limbs common = oddCommonDivisor(x.magnitude, x.divisor);
+        if (common != Limbs{1}) {
+            Limbs rest;
+            x.magnitude = divide(x.magnitude, common, rest);
+            x.divisor = divide(x.divisor, common, rest);
         }
     }
     return x;
