@@ -482,20 +482,24 @@ Exact divisorOf(const Exact& x)
     return normal({false, x.divisor, 0, {1}});
 }
 
-Exact roundedToBits(const Exact& x, int bits)
+Exact roundedAt(const Exact& x, int last)
 {
     if (isZero(x))
         return {};
     // |x| / 2^last is a whole quotient and a remainder below the denominator;
     // the remainder against half the denominator decides.
-    int last = topExponent(x) - bits + 1;
     Limbs numerator, denominator, remainder;
     fractionOf(scaled(magnitudeOf(x), -last), numerator, denominator);
     Limbs kept = divide(numerator, denominator, remainder);
     int half = compareLimbs(shiftedLeft(remainder, 1), denominator);
-    if (half > 0 || (half == 0 && (kept[0] & 1)))
+    if (half > 0 || (half == 0 && !kept.empty() && (kept[0] & 1)))
         kept = add(kept, {1});  // at 2^bits that is still exact, the next power of two
     return normal({x.negative, kept, last, {1}});
+}
+
+Exact roundedToBits(const Exact& x, int bits)
+{
+    return isZero(x) ? x : roundedAt(x, topExponent(x) - bits + 1);
 }
 
 double toDouble(const Exact& x)

@@ -52,9 +52,11 @@ bool isDyadic(const Exact& x);
 bool endsInDecimal(const Exact& x);
 Exact divisorOf(const Exact& x);
 
-// x rounded to `bits` significant bits, to nearest, ties to even, with no
-// bound on the exponent: the 64-bit significand of the extended format, for
-// one.
+// The one rounding rule: x rounded to a multiple of 2^last, to nearest,
+// ties to even (format.h gives the last place of each format).
+Exact roundedAt(const Exact& x, int last);
+// x rounded to `bits` significant bits, with no bound on the exponent: the
+// 64-bit significand of the extended format, for one.
 Exact roundedToBits(const Exact& x, int bits);
 
 // Rounded, for a first guess (0 or infinite beyond a double's range).

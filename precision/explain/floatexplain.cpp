@@ -90,20 +90,14 @@ const char* commandRead;  // the command whose options are read, once known
 // by a prefix: "" if none does, or more than one.
 std::string fullName(const std::string& name)
 {
-    std::string found;
+    std::vector<const char*> names;
     for (const Command& command : commands) {
-        for (const option* o = command.options; o->name; ++o) {
-            std::string full = o->name;
-            if (full.starts_with(name) && o->val != helpOption.val && o->val != versionOption.val) {
-                if (full == name)
-                    return full;
-                if (!found.empty() && found != full)
-                    return "";
-                found = full;
-            }
-        }
+        for (const option* o = command.options; o->name; ++o)
+            if (o->val != helpOption.val && o->val != versionOption.val)
+                names.push_back(o->name);
     }
-    return found;
+    std::vector<std::size_t> found = namedBy(names, name);
+    return found.size() == 1 ? names[found[0]] : "";
 }
 
 // The commands that have the option `--name`: "sum, tenths and op".
@@ -144,7 +138,10 @@ int readCommandOption(int argc, char** argv, const option* options, bool signedO
                       std::vector<char*>& operands)
 {
     commandRead = argv[0];
-    const OptionSet set{"floatexplain", options, usage, version, signedOperands, placeHint};
+    bool format = false;
+    for (const option* o = options; o->name; ++o)
+        format = format || o->val == formatOption.val;
+    const OptionSet set{"floatexplain", options, usage, version, signedOperands, placeHint, format ? "f:" : ""};
     return readOption(argc, argv, set, operands);
 }
 
@@ -182,6 +179,14 @@ int numberValue(const char* name, const char* text, long low, long high)
         usageError(what, text);
     }
     return static_cast<int>(value);
+}
+
+const Format& formatValue(const char* text)
+{
+    const Format* format = formatNamed(text);
+    if (!format)
+        usageError("--format is half, bfloat16, single or double, not", text);
+    return *format;
 }
 
 int main(int argc, char** argv)

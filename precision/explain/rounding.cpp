@@ -120,11 +120,24 @@ const char* wayText(Rounding::Way way)
 
 }  // namespace
 
+Rounding roundingIn(const Exact& exact, Stored stored)
+{
+    const Format& f = *stored.format;
+    if (isInfinite(stored)) {
+        Rounding r{exact, {}, {}, ulpAt(f, f.maxExponent), {}, Rounding::Way::up, false, false, false, true, &f};
+        r.way = signBit(stored) ? Rounding::Way::down : Rounding::Way::up;
+        return r;
+    }
+    // The spacing where the exact value lies, by the format's one rule.
+    int spacing = isZero(exact) ? ulpAt(f, minExponent(f)) : ulpAt(f, topExponent(exact));
+    Rounding r = measured(exact, exactOf(stored), spacing, ulpExponent(stored), true);
+    r.format = &f;
+    return r;
+}
+
 Rounding roundingToSingle(const Exact& exact, float stored)
 {
-    // Subnormal singles share the spacing of the lowest binade.
-    int spacing = isZero(exact) ? -149 : std::max(topExponent(exact), -126) - 23;
-    return measured(exact, exactSingle(stored), spacing, ulpExponent(stored), true);
+    return roundingIn(exact, storedSingle(stored));
 }
 
 Rounding roundingTo64(const Exact& exact, const Exact& stored, int ulpExponent)
@@ -142,6 +155,14 @@ std::string roundingText(const Rounding& rounding, Width width)
 {
     if (rounding.way == Rounding::Way::none)
         return "exact";
+    if (rounding.overflow) {
+        bool up = rounding.way == Rounding::Way::up;
+        std::string name = rounding.format->name;
+        if (width != Width::full)
+            return up ? "up, to infinity" : "down, to -infinity";
+        return up ? "up, to infinity: half an ulp or more past the largest " + name
+                  : "down, to -infinity: half an ulp or more past the lowest " + name;
+    }
     const char* tie = rounding.tie ? ", tie to even" : "";
     std::string ulps = ulpsText(rounding.ulps);
     switch (width) {
