@@ -497,6 +497,31 @@ Exact roundedAt(const Exact& x, int last)
     return normal({x.negative, kept, last, {1}});
 }
 
+bool isWhole(const Exact& x)
+{
+    return isZero(x) || (isDyadic(x) && x.exponent >= 0);
+}
+
+int decimalExponent(const Exact& x)
+{
+    Exact magnitude = magnitudeOf(x);
+    // log10(2) is 0.30103: a first guess within one of it, then exactly.
+    int e = topExponent(x) * 30103 / 100000;
+    while (compare(exactDecimal(false, "1", e), magnitude) > 0)
+        --e;
+    while (compare(exactDecimal(false, "1", e + 1), magnitude) <= 0)
+        ++e;
+    return e;
+}
+
+Exact roundedToPlaces(const Exact& x, int places)
+{
+    Limbs numerator, denominator, remainder;
+    fractionOf(magnitudeOf(x) * exactDecimal(false, "1", places) + exactDyadic(1, -1), numerator, denominator);
+    Exact whole = normal({x.negative, divide(numerator, denominator, remainder), 0, {1}});
+    return whole * exactDecimal(false, "1", -places);
+}
+
 Exact roundedToBits(const Exact& x, int bits)
 {
     return isZero(x) ? x : roundedAt(x, topExponent(x) - bits + 1);
