@@ -426,17 +426,28 @@ void showRows(const Facts& facts)
 // place <= cut, so that it is off by less than 2 * cut.
 void showExactSum(const Facts& facts)
 {
-    double bound = std::ldexp(static_cast<double>(facts.terms), -64) * 2;
-    int places = static_cast<int>(std::ceil(-std::log10(bound)));
-    // The bound, rounded up to two significant digits.
-    int exponent = static_cast<int>(std::floor(std::log10(bound)));
-    double mantissa = std::ceil(bound / std::pow(10.0, exponent) * 10) / 10;
-    if (mantissa >= 10) {  // 9.97 rounded up is 10.0: one more power of ten
-        mantissa /= 10;
+    Exact bound = exactDyadic(static_cast<std::uint64_t>(facts.terms), -63);
+    auto power = [](int exponent) { return exactDecimal(false, "1", exponent); };
+    // The fewest places: the first p with 10^-p <= bound (a binary fraction
+    // is never a power of ten, so 10^-p < bound).
+    int places = 0;
+    while (compare(power(-places), bound) > 0)
+        ++places;
+    while (compare(power(1 - places), bound) <= 0)
+        --places;
+    // The bound, rounded up to two significant digits: tenths from 1.0 to 10.0
+    // of 10^exponent (9.97 rounded up is 10.0: one more power of ten).
+    int exponent = -places;
+    Exact tenths = bound * power(1 - exponent);
+    int rounded = 10;
+    while (compare(tenths, exactDyadic(static_cast<std::uint64_t>(rounded), 0)) > 0)
+        ++rounded;
+    if (rounded == 100) {
+        rounded = 10;
         ++exponent;
     }
-    std::printf("exact sum: %s (error below %.1fe%d)\n", decimal(exactCount(facts.exact, -64), places).c_str(), mantissa,
-                exponent);
+    std::printf("exact sum: %s (error below %d.%de%d)\n", decimal(exactCount(facts.exact, -64), places).c_str(),
+                rounded / 10, rounded % 10, exponent);
 }
 
 // Each phase with the error its steps add to the sum: what the sum gained
