@@ -97,7 +97,8 @@ OPERATIONS = [
 ]
 
 USAGE_ERRORS = [["value", "--format=quad", "1"], ["value", "-f"], ["op", "--format=half", "--extended", "1", "+", "1"],
-                ["value", "--format=half", "0x12345"], ["value", "--format", "s", "--format=x", "1"]]
+                ["value", "--format=half", "0x12345"], ["value", "--format", "s", "--format=x", "1"],
+                ["sum", "--format=half", "--to", "2049"], ["sum", "-fb", "--every", "10"]]
 
 
 def run(args, *arguments):
@@ -327,6 +328,31 @@ def check_tables(tally, args):
     tally.check("-fd is double", run(args, "value", "-fd", "1")[1] == run(args, "value", "--format=double", "1")[1])
 
 
+def check_stalls(tally, args):
+    """The harmonic sum from 1 in half and bfloat16 stalls: the model finds
+    the first term absorbed (every later one is smaller, absorbed too)."""
+    for name in ("half", "bfloat16"):
+        total, i = Fraction(0), 1
+        while True:
+            term, _ = nearest(name, Fraction(1, i))
+            after, _ = nearest(name, total + term)
+            if after == total:
+                break
+            total, i = after, i + 1
+        width = FORMATS[name][0] // 4
+        want = [f"first term absorbed: i = {i}", f"last step that changes the sum: i = {i - 1}",
+                "final sum: %0*x %.6e" % (width, encode(name, total), total)]
+        got, text = run(args, "sum", f"--format={name}")
+        missing = [line for line in want if line not in text.splitlines()]
+        tally.check(f"sum --format={name} stalls at i = {i}", got.status == 0 and not missing, f"{missing}\n{text}")
+    if blackbox.slow():
+        blackbox.not_run("sum --format=double over 2000..10,000,000", "the programs run slowly here")
+        return
+    got, text = run(args, "sum", "--format=double")
+    tally.check("sum --format=double never stalls in ten million terms", got.status == 0
+                and "first term absorbed: none" in text and "last step that changes the sum: i = 10000000" in text, text)
+
+
 def check_usage(tally, args):
     for arguments in USAGE_ERRORS:
         got = blackbox.run(args.bin, "floatexplain", arguments=arguments)
@@ -339,6 +365,7 @@ def main():
     tally = blackbox.Tally()
     check_usage(tally, args)
     check_tables(tally, args)
+    check_stalls(tally, args)
     check_random(tally, args, blackbox.fewer(60, 15, "random operations in each format"))
     tally.finish()
 
