@@ -92,6 +92,17 @@ float operate(char op, float a, float b, unsigned& raised)
     return singleValue(operate(op, storedSingle(a), storedSingle(b), raised));
 }
 
+Stored operateIn(char op, Stored a, Stored b)
+{
+    unsigned raised = 0;
+    if (machineHas(*a.format))
+        return operate(op, a, b, raised);
+    Exact x = exactOf(a), y = exactOf(b);
+    Exact exact = op == '+' ? x + y : op == '-' ? x - y : op == '*' ? x * y : x / y;
+    bool zeroNegative = op == '*' || op == '/' ? signBit(a) != signBit(b) : signBit(a) && signBit(b) != (op == '-');
+    return nearestIn(*a.format, exact, zeroNegative);
+}
+
 #if EXTENDED_IN_HARDWARE
 float operateExtended(char op, float a, float b, Extended& wide, unsigned& raised)
 {

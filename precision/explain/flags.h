@@ -33,6 +33,9 @@ bool machineHas(const Format& f);
 // the flags the environment holds after it (none where it keeps none).
 Stored operate(char op, Stored a, Stored b, unsigned& raised);
 float operate(char op, float a, float b, unsigned& raised);
+// a op b in their format, finite and not a division by zero: the machine's
+// where it has the format, else the exact result rounded by the model.
+Stored operateIn(char op, Stored a, Stored b);
 
 #if EXTENDED_IN_HARDWARE
 // The same as precisionx makes it on the x87 unit: the operation with a

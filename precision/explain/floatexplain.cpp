@@ -54,6 +54,7 @@ const char usage[] =
     "Options of tenths:\n"
     "  --extended     as precisionx adds them\n"
     "  --wide         the full table, wider than 80 columns\n"
+    "  -f, --format=F what if part 2 had added the tenth in half, bfloat16 or double\n"
     "Options of distributive:\n"
     "  --wide         the full table, wider than 80 columns\n"
     "Options of value and op:\n"

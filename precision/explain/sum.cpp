@@ -645,8 +645,7 @@ static void whatIfSum()
             continue;
         }
         Stored term = &f == &doubleFormat ? storedDouble(1.0 / i) : nearestIn(f, exactDyadic(1, 0) / exactDyadic(static_cast<std::uint64_t>(i), 0));
-        unsigned raised = 0;
-        Stored next = machineHas(f) ? operate('+', sum, term, raised) : nearestIn(f, exactOf(sum) + exactOf(term));
+        Stored next = operateIn('+', sum, term);
         if (next.bits != sum.bits) {
             facts.lastChange = i;
         } else if (++facts.absorbed == 1) {

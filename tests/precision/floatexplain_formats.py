@@ -98,7 +98,8 @@ OPERATIONS = [
 
 USAGE_ERRORS = [["value", "--format=quad", "1"], ["value", "-f"], ["op", "--format=half", "--extended", "1", "+", "1"],
                 ["value", "--format=half", "0x12345"], ["value", "--format", "s", "--format=x", "1"],
-                ["sum", "--format=half", "--to", "2049"], ["sum", "-fb", "--every", "10"]]
+                ["sum", "--format=half", "--to", "2049"], ["sum", "-fb", "--every", "10"],
+                ["tenths", "-fh", "--wide"]]
 
 
 def run(args, *arguments):
@@ -328,9 +329,10 @@ def check_tables(tally, args):
     tally.check("-fd is double", run(args, "value", "-fd", "1")[1] == run(args, "value", "--format=double", "1")[1])
 
 
-def check_stalls(tally, args):
+def check_what_ifs(tally, args):
     """The harmonic sum from 1 in half and bfloat16 stalls: the model finds
-    the first term absorbed (every later one is smaller, absorbed too)."""
+    the first term absorbed (every later one is smaller, absorbed too). The
+    tenths end where the model's ten roundings do."""
     for name in ("half", "bfloat16"):
         total, i = Fraction(0), 1
         while True:
@@ -345,6 +347,18 @@ def check_stalls(tally, args):
         got, text = run(args, "sum", f"--format={name}")
         missing = [line for line in want if line not in text.splitlines()]
         tally.check(f"sum --format={name} stalls at i = {i}", got.status == 0 and not missing, f"{missing}\n{text}")
+    # Ten additions of the format's nearest 0.1, each rounded.
+    for name in ("half", "bfloat16", "double"):
+        tenth, _ = nearest(name, Fraction(1, 10))
+        total = Fraction(0)
+        for _ in range(10):
+            total, _ = nearest(name, total + tenth)
+        width = FORMATS[name][0] // 4
+        want = ["the sum: %0*x" % (width, encode(name, total)), f"sum == 1: {'true' if total == 1 else 'false'}"]
+        got, text = run(args, "tenths", f"--format={name}")
+        missing = [line for line in want if line not in text.splitlines()]
+        tally.check(f"tenths --format={name}", got.status == 0 and not missing
+                    and all(len(line) <= 80 for line in text.splitlines()), f"{missing}\n{text}")
     if blackbox.slow():
         blackbox.not_run("sum --format=double over 2000..10,000,000", "the programs run slowly here")
         return
@@ -365,7 +379,7 @@ def main():
     tally = blackbox.Tally()
     check_usage(tally, args)
     check_tables(tally, args)
-    check_stalls(tally, args)
+    check_what_ifs(tally, args)
     check_random(tally, args, blackbox.fewer(60, 15, "random operations in each format"))
     tally.finish()
 
