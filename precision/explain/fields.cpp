@@ -4,8 +4,6 @@
 
 #include "show.h"
 
-#include <bit>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 

@@ -7,10 +7,7 @@
 #include "show.h"
 
 #include <algorithm>
-#include <bit>
 #include <cctype>
-#include <cfloat>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -59,12 +56,6 @@ bool readWhole(const char*& text, std::uint32_t& value)
 }
 
 }  // namespace
-
-float nearestSingle(const Exact& x)
-{
-    float nearest = singleOf(x);
-    return std::isinf(nearest) ? std::copysign(FLT_MAX, nearest) : nearest;
-}
 
 float singleOf(const Exact& x)
 {

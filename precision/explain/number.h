@@ -27,12 +27,9 @@ struct Operand {
 // (status 2) on anything else.
 Operand readOperand(const char* text, const Format& format = singleFormat);
 
-// The single nearest x (ties to even), or the largest one toward x where x
-// lies beyond them. The double nearest x is within a unit of it; exact
-// comparisons pick it among that and its two neighbours.
-float nearestSingle(const Exact& x);
-// x stored in single precision: the nearest single, or infinite from half
-// an ulp past the largest on (a tie there goes to the even 2^128).
+// x stored in single precision by the one rounding rule (nearestIn): the
+// nearest single, or infinite from half an ulp past the largest on (a tie
+// there goes to the even 2^128).
 float singleOf(const Exact& x);
 
 // Whether the 64-bit significand tells more than the single: a finite

@@ -5,6 +5,7 @@
 #include "number.h"
 #include "show.h"
 
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdio>
