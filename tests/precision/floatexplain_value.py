@@ -3,18 +3,16 @@ independent model: exact rational arithmetic (fractions) rounded to single
 precision by the rule itself (nearest, ties to even, subnormals, overflow),
 on a few hundred random operations."""
 
-import math
 import os
-import platform
 import random
 import re
-import shlex
 import struct
 import sys
 from fractions import Fraction
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 import blackbox  # noqa: E402
+import floatexplain_formats as formats  # noqa: E402  the model of every format
 
 INF = float("inf")
 LARGEST = Fraction(2 ** 24 - 1) * 2 ** 104
@@ -168,21 +166,9 @@ OP_01_TIMES_10 = """\
 FLAGS_DERIVED = "node" in os.environ.get("PROGRAM_EMULATOR", "")
 
 
-def machine_tininess():
-    """Where the platform the programs run on detects a tiny result: after
-    rounding on x86 (SSE) and RISC-V, as their manuals say, and where
-    floatexplain derives the flags; None where this test does not know, and
-    learns it from the one operation that tells (below)."""
-    if FLAGS_DERIVED:
-        return "after"
-    emulator = shlex.split(os.environ.get("PROGRAM_EMULATOR", ""))
-    machine = platform.machine()
-    if emulator:
-        machine = os.path.basename(emulator[0]).removeprefix("qemu-").removesuffix("-static")
-    return "after" if machine in ("x86_64", "i386", "i686", "riscv64") else None
-
-
-TININESS = machine_tininess()
+# Where the platform detects a tiny result: known on some, else learned
+# below from the one operation that tells.
+TININESS = "after" if FLAGS_DERIVED else formats.machine_tininess()
 DERIVED_NOTE = "theexactresult,byIEEE754(WebAssemblykeepsnoflags)"
 
 SMALLEST = Fraction(1, 2 ** 149)
@@ -370,42 +356,12 @@ def random_single(rng):
     return sign | biased << 23 | rng.getrandbits(23)
 
 
-def is_nan(pattern):
-    return pattern & 0x7f800000 == 0x7f800000 and pattern & 0x7fffff != 0
-
-
-def is_inf(pattern):
-    return pattern & 0x7fffffff == 0x7f800000
-
-
 def special_facts(a, op, b):
-    """Where an operand is not finite or a divisor is 0: the result as the
-    double arithmetic of Python computes it on the same values (every such
-    result is a NaN, an infinity or a zero, which single precision holds
-    alike), as bits or "nan", and the flags by their definitions; None for
-    other operations."""
-    x, y = (struct.unpack("<f", struct.pack("<I", p))[0] for p in (a, b))
-    if all(math.isfinite(v) for v in (x, y)) and not (op == "/" and y == 0):
-        return None
-    try:
-        value = {"+": x + y, "-": x - y, "*": x * y, "/": x / y if y else None}[op]
-    except OverflowError:
-        value = None
-    if value is None:  # x / 0: Python refuses what IEEE 754 answers
-        value = math.nan if x == 0 or math.isnan(x) else math.copysign(math.inf, x) * math.copysign(1, y)
-    signaling = any(is_nan(p) and not p & 0x400000 for p in (a, b))
-    quiet_operand = any(is_nan(p) and p & 0x400000 for p in (a, b))
-    # Invalid: a NaN made from numbers, or a signaling NaN met. Division by
-    # zero: an exact infinity from finite numbers.
-    if signaling or (math.isnan(value) and not quiet_operand):
-        flags = "invalidoperation"
-    elif op == "/" and y == 0 and math.isfinite(x) and x != 0:
-        flags = "divisionbyzero"
-    else:
-        flags = "none"
-    return ("nan" if math.isnan(value) else bits(value)), flags
-
-
+    """Where an operand is not finite or a divisor is 0: the result's bits
+    (or "nan") and the flags, as the model of every format has them (from
+    Python's double arithmetic and the flags' definitions); else None."""
+    answer = formats.special("single", a, op, b)
+    return answer and ("nan" if answer[0] == "nan" else "%08x" % answer[0], answer[1].replace(" ", ""))
 
 
 def rounding_flags(exact, stored, wide=None):
