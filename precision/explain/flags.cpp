@@ -70,6 +70,11 @@ bool machineHas(const Format& f)
     return &f == &singleFormat || &f == &doubleFormat;
 }
 
+bool machineComputes(const Format& f)
+{
+    return &f == &singleFormat || &f == &doubleFormat;
+}
+
 Stored operate(char op, Stored a, Stored b, unsigned& raised)
 {
     const Format& f = *a.format;

@@ -27,6 +27,11 @@ inline constexpr bool flagsKept = true;
 // Whether the machine has the format's arithmetic: single and double
 // everywhere, half where the compiler offers _Float16; bfloat16 nowhere.
 bool machineHas(const Format& f);
+// Whether op computes in the format on the machine and shows its flags:
+// single and double. Half and bfloat16 are derived from the exact result on
+// every machine, so that their text is the same bytes wherever it is built
+// (flags_test holds the machine's half to the model where it has one).
+bool machineComputes(const Format& f);
 
 // a op b (+, -, * or /) by the machine's own arithmetic in the operands'
 // format (machineHas it), as the programs compute in single precision, and

@@ -152,8 +152,8 @@ const char* const integerRounding = "the exact results, by IEEE 754 (precisionx 
 // Whence the flags shown come: null for the machine's own.
 std::string derivedFrom(const Format& f)
 {
-    if (!machineHas(f))
-        return std::string("the exact result, by IEEE 754 (no ") + f.name + " arithmetic here)";
+    if (!machineComputes(f))
+        return "the exact result, by IEEE 754, as on every machine";
     return flagsKept ? "" : noFlagsKept;
 }
 
@@ -201,7 +201,7 @@ void showSpecial(const char* name, char op, Stored a, Stored b, Stored strict, u
 {
     Stored value{};
     printField(name, specialText(op, a, b, value));
-    bool machine = machineHas(*a.format);
+    bool machine = machineComputes(*a.format);
     Stored result = machine ? strict : value;
     std::string whence = derivedFrom(*a.format);
 #if EXTENDED_IN_HARDWARE
@@ -311,7 +311,7 @@ int opCommand(int argc, char** argv)
     Operand b = readOperand(operands[2], *format);
     char op = operation[0];
     unsigned raised = 0;
-    bool machine = machineHas(*format);
+    bool machine = machineComputes(*format);
     Stored result = machine ? operate(op, a.stored, b.stored, raised) : Stored{format, 0};
     if (jsonOutput) {
         jsonStrictOnly(extended);
