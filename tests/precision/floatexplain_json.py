@@ -15,6 +15,7 @@ import jsonschema
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 import blackbox  # noqa: E402
+from floatexplain_formats import fields  # noqa: E402  "  label:  text", wrapped lines joined
 
 FLAG_NAMES = {"invalid operation": "invalid", "division by zero": "divisionByZero", "overflow": "overflow",
               "underflow": "underflow", "inexact": "inexact"}
@@ -59,19 +60,6 @@ CASES = [
     (["sum", "--summary", "--to", "3000"], {}),
 ]
 REFUSED = [["distributive"], ["sum", "--to", "3000"], ["value", "--extended", "1"], ["tenths", "-f", "half"]]
-
-
-def fields(text):
-    """The text's "  label:  text" fields, wrapped lines joined."""
-    found, label = {}, None
-    for line in text.splitlines():
-        match = re.match(r"^  (\S[^:]*):\s+(.*)$", line)
-        if match and not line.startswith(" " * 15):
-            label = match.group(1)
-            found[label] = match.group(2)
-        elif label:
-            found[label] += " " + line.strip()
-    return found
 
 
 def text_facts(arguments, text):

@@ -18,9 +18,7 @@ INF = float("inf")
 LARGEST = Fraction(2 ** 24 - 1) * 2 ** 104
 
 
-def run(args, *arguments):
-    got = blackbox.run(args.bin, "floatexplain", arguments=list(arguments))
-    return got, got.stdout.decode(errors="replace")
+run, binade = formats.run, formats.binade
 
 
 def fields(text):
@@ -47,13 +45,6 @@ def ulp_exponent(x):
     if Fraction(2) ** exponent > m:
         exponent -= 1
     return max(exponent, -126) - 23
-
-
-def binade(x):
-    """The exponent of x's power of two (x nonzero)."""
-    m = abs(x)
-    exponent = m.numerator.bit_length() - m.denominator.bit_length()
-    return exponent - 1 if Fraction(2) ** exponent > m else exponent
 
 
 def round_bits(x, bits):
