@@ -61,18 +61,7 @@ def round_bits(x, bits):
 
 def to_single(x):
     """x rounded to single precision: (value or +-INF, whether it was a tie)."""
-    q = ulp_exponent(x)
-    scaled = abs(x) / Fraction(2) ** q
-    whole = scaled.numerator // scaled.denominator
-    rest = scaled - whole
-    if rest > Fraction(1, 2) or (rest == Fraction(1, 2) and whole % 2):
-        whole += 1
-    rounded = whole * Fraction(2) ** q
-    # Rounding up at the top of a binade makes the next power of two, which
-    # is still a multiple of the ulp: no second rounding.
-    if rounded > LARGEST:
-        return (INF if x > 0 else -INF), False
-    return (rounded if x >= 0 else -rounded), rest == Fraction(1, 2)
+    return formats.nearest("single", x)
 
 
 def bits(x):
