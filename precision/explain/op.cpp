@@ -206,8 +206,11 @@ void showSpecial(const char* name, char op, Stored a, Stored b, Stored strict, u
     std::string whence = derivedFrom(*a.format);
 #if EXTENDED_IN_HARDWARE
     Extended wide{};
+    // The bits cast here, not returned by singleValue: a float returned on
+    // the x87 unit is loaded, and a signaling NaN comes back quiet.
     if (extended)
-        result = storedSingle(operateExtended(op, singleValue(a), singleValue(b), wide, raised));
+        result = storedSingle(operateExtended(op, std::bit_cast<float>(static_cast<std::uint32_t>(a.bits)),
+                                              std::bit_cast<float>(static_cast<std::uint32_t>(b.bits)), wide, raised));
 #else
     if (extended)
         whence = integerRounding;
