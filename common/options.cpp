@@ -21,21 +21,20 @@ bool isOption(const char* argument, const OptionSet& set)
         return false;
     if (set.negativeNumbers && argument[1] >= '0' && argument[1] <= '9')
         return false;
-    return !set.signedOperands || argument[1] == '-' || std::strcmp(argument, "-h") == 0;
+    bool letter = argument[1] != ':' && std::strchr(set.shortOptions, argument[1]);
+    return !set.signedOperands || argument[1] == '-' || std::strcmp(argument, "-h") == 0 || letter;
 }
 
 // The options a long option as typed names: the one it names in full, or
 // every one whose name it begins, as getopt_long matches them.
 std::vector<const option*> named(const option* options, std::string_view typed)
 {
+    std::vector<const char*> names;
+    for (const option* o = options; o->name; ++o)
+        names.push_back(o->name);
     std::vector<const option*> found;
-    for (; options->name; ++options) {
-        std::string_view name = options->name;
-        if (name == typed)
-            return {options};
-        if (name.starts_with(typed))
-            found.push_back(options);
-    }
+    for (std::size_t n : namedBy(names, typed))
+        found.push_back(options + n);
     return found;
 }
 
@@ -72,6 +71,22 @@ std::vector<const option*> named(const option* options, std::string_view typed)
 
 }  // namespace
 
+std::vector<std::size_t> namedBy(const std::vector<const char*>& names, std::string_view typed)
+{
+    std::vector<std::size_t> found;
+    for (std::size_t n = 0; n < names.size(); ++n) {
+        std::string_view name = names[n];
+        if (name == typed)
+            return {n};
+        bool again = false;
+        for (std::size_t k : found)
+            again = again || name == names[k];
+        if (name.starts_with(typed) && !again)
+            found.push_back(n);
+    }
+    return found;
+}
+
 int readOption(int argc, char** argv, const OptionSet& set, std::vector<char*>& operands)
 {
     opterr = 0;  // the messages are the program's own, naming it as it is named
@@ -89,7 +104,8 @@ int readOption(int argc, char** argv, const OptionSet& set, std::vector<char*>& 
         }
         // '+': getopt_long reads only the option at optind (and its value);
         // the loop above takes the operands between options.
-        int code = getopt_long(argc, argv, "+:h", set.options, nullptr);
+        std::string letters = std::string("+:h") + set.shortOptions;
+        int code = getopt_long(argc, argv, letters.c_str(), set.options, nullptr);
         if (code == '?' || code == ':')
             refuse(set, argument, code);
         if (code == helpOption.val || code == versionOption.val) {

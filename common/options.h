@@ -20,6 +20,7 @@
 
 #include <getopt.h>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Every table of options ends with these two and an empty entry.
@@ -40,7 +41,16 @@ struct OptionSet {
     // Where signedOperands is false: whether an argument of '-' and a digit
     // (-3, or -3x, to be refused as a number) is an operand, not an option.
     bool negativeNumbers = false;
+    // getopt's letters of the short options besides -h ("f:" for -f VALUE),
+    // options even where operands may begin with '-'.
+    const char* shortOptions = "";
 };
+
+// Which of `names` the text `typed` names, as a long option is named: the
+// one it spells in full, else every one it begins (more than one is
+// ambiguous, unless they are one name listed twice). Their places in
+// `names`.
+std::vector<std::size_t> namedBy(const std::vector<const char*>& names, std::string_view typed);
 
 // The code of the next option, as the table gives it (optarg holds its
 // value), or -1 after the last. Reads argv[1] to argv[argc - 1]; every

@@ -5,6 +5,7 @@
 // its options with nextOption and lists them in its table of options, which
 // floatexplain.cpp also reads to say where a misplaced option belongs.
 
+#include "format.h"
 #include "options.h"
 
 #include <vector>
@@ -46,3 +47,9 @@ void noMoreArguments(int argc, char** argv);
 // The value of an option that takes one (`--every 5` or `--every=5`), as an
 // integer from low to high.
 int numberValue(const char* name, const char* text, long low, long high);
+
+// --format=half|bfloat16|single|double (or -f, or a prefix): value's and
+// op's, and sum's and tenths' what-ifs. The format it names, or a usage
+// error.
+constexpr option formatOption = {"format", required_argument, nullptr, 'f'};
+const Format& formatValue(const char* text);

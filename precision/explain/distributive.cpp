@@ -38,9 +38,10 @@ void showRow(const Operation& operation)
     }
     // Within 80 columns: the rounding on a line of its own.
     printRow("%-16s  %-19s  %s", operation.name, operation.operands.c_str(), decimal(operation.exact).c_str());
+    // An exact operation has no direction to add.
+    bool exact = rounding.way == Rounding::Way::none;
     std::printf("%18srounded to %s %e: %s%s%s\n", "", bitsOf(operation.rounded).c_str(),
-                static_cast<double>(operation.rounded), error.c_str(), error == way ? "" : ", ",
-                error == way ? "" : way.c_str());
+                static_cast<double>(operation.rounded), error.c_str(), exact ? "" : ", ", exact ? "" : way.c_str());
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
-#include <numeric>
 
 namespace {
 
@@ -186,10 +185,22 @@ Limbs divide(const Limbs& a, const Limbs& b, Limbs& remainder)
     return quotient;
 }
 
+// The greatest common divisor of two odd whole numbers, by subtraction:
+// each step halves one of them at least, so it takes as many steps as
+// they have bits.
+Limbs oddCommonDivisor(Limbs a, Limbs b)
+{
+    for (int order; (order = compareLimbs(a, b)) != 0;) {
+        Limbs& larger = order > 0 ? a : b;
+        larger = subtract(larger, order > 0 ? b : a);
+        larger = shiftedRight(larger, trailingZeros(larger));
+    }
+    return a;
+}
+
 // The factors of two of the magnitude move to the exponent; a zero has no
-// sign; a divisor of one limb shares no factor with the magnitude (a
-// quotient of singles shows as 4/3, not 8/6), and a longer one (a power of
-// five, from a decimal) is kept as it is.
+// sign; the divisor shares no factor with the magnitude (a quotient of
+// singles shows as 4/3, not 8/6, and 10^-14 * 10^14 as 1, not 5^14/5^14).
 Exact normal(Exact x)
 {
     trim(x.magnitude);
@@ -198,12 +209,12 @@ Exact normal(Exact x)
     int zeros = trailingZeros(x.magnitude);
     x.magnitude = shiftedRight(x.magnitude, zeros);
     x.exponent += zeros;
-    if (x.divisor.size() == 1 && x.divisor[0] > 1) {
-        Limbs rest = x.magnitude;
-        std::uint32_t common = std::gcd(divideSmall(rest, x.divisor[0]), x.divisor[0]);
-        if (common > 1) {
-            divideSmall(x.magnitude, common);
-            divideSmall(x.divisor, common);
+    if (x.divisor != Limbs{1}) {
+        Limbs common = oddCommonDivisor(x.magnitude, x.divisor);
+        if (common != Limbs{1}) {
+            Limbs rest;
+            x.magnitude = divide(x.magnitude, common, rest);
+            x.divisor = divide(x.divisor, common, rest);
         }
     }
     return x;
@@ -471,20 +482,49 @@ Exact divisorOf(const Exact& x)
     return normal({false, x.divisor, 0, {1}});
 }
 
-Exact roundedToBits(const Exact& x, int bits)
+Exact roundedAt(const Exact& x, int last)
 {
     if (isZero(x))
         return {};
     // |x| / 2^last is a whole quotient and a remainder below the denominator;
     // the remainder against half the denominator decides.
-    int last = topExponent(x) - bits + 1;
     Limbs numerator, denominator, remainder;
     fractionOf(scaled(magnitudeOf(x), -last), numerator, denominator);
     Limbs kept = divide(numerator, denominator, remainder);
     int half = compareLimbs(shiftedLeft(remainder, 1), denominator);
-    if (half > 0 || (half == 0 && (kept[0] & 1)))
+    if (half > 0 || (half == 0 && !kept.empty() && (kept[0] & 1)))
         kept = add(kept, {1});  // at 2^bits that is still exact, the next power of two
     return normal({x.negative, kept, last, {1}});
+}
+
+bool isWhole(const Exact& x)
+{
+    return isZero(x) || (isDyadic(x) && x.exponent >= 0);
+}
+
+int decimalExponent(const Exact& x)
+{
+    Exact magnitude = magnitudeOf(x);
+    // log10(2) is 0.30103: a first guess within one of it, then exactly.
+    int e = topExponent(x) * 30103 / 100000;
+    while (compare(exactDecimal(false, "1", e), magnitude) > 0)
+        --e;
+    while (compare(exactDecimal(false, "1", e + 1), magnitude) <= 0)
+        ++e;
+    return e;
+}
+
+Exact roundedToPlaces(const Exact& x, int places)
+{
+    Limbs numerator, denominator, remainder;
+    fractionOf(magnitudeOf(x) * exactDecimal(false, "1", places) + exactDyadic(1, -1), numerator, denominator);
+    Exact whole = normal({x.negative, divide(numerator, denominator, remainder), 0, {1}});
+    return whole * exactDecimal(false, "1", -places);
+}
+
+Exact roundedToBits(const Exact& x, int bits)
+{
+    return isZero(x) ? x : roundedAt(x, topExponent(x) - bits + 1);
 }
 
 double toDouble(const Exact& x)

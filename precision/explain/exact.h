@@ -52,9 +52,18 @@ bool isDyadic(const Exact& x);
 bool endsInDecimal(const Exact& x);
 Exact divisorOf(const Exact& x);
 
-// x rounded to `bits` significant bits, to nearest, ties to even, with no
-// bound on the exponent: the 64-bit significand of the extended format, for
-// one.
+// The one rounding rule: x rounded to a multiple of 2^last, to nearest,
+// ties to even (format.h gives the last place of each format).
+Exact roundedAt(const Exact& x, int last);
+// Whether x is a whole number; the power of ten of x's leading decimal
+// digit (x nonzero: 2 for 123, -3 for 0.001); x rounded to `places`
+// decimal places, halves away from zero, as decimal(x, places) writes it.
+bool isWhole(const Exact& x);
+int decimalExponent(const Exact& x);
+Exact roundedToPlaces(const Exact& x, int places);
+
+// x rounded to `bits` significant bits, with no bound on the exponent: the
+// 64-bit significand of the extended format, for one.
 Exact roundedToBits(const Exact& x, int bits);
 
 // Rounded, for a first guess (0 or infinite beyond a double's range).

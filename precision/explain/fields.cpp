@@ -1,11 +1,9 @@
-// A single laid out as fields, one to a line, within 80 columns.
+// A value laid out as fields, one to a line, within 80 columns.
 
 #include "number.h"
 
 #include "show.h"
 
-#include <bit>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 
@@ -34,63 +32,69 @@ void printField(const char* label, const std::string& text)
     } while (!rest.empty());
 }
 
-std::string exactText(float x)
+std::string exactText(Stored x)
 {
-    if (!std::isfinite(x))
-        return std::isnan(x) ? "nan" : x < 0 ? "-inf" : "inf";
-    if (x == 0)
-        return std::signbit(x) ? "-0" : "0";
-    return decimal(exactSingle(x));
+    if (!isFinite(x))
+        return isNan(x) ? "nan" : signBit(x) ? "-inf" : "inf";
+    if (isZeroValue(x))
+        return signBit(x) ? "-0" : "0";
+    return decimal(exactOf(x));
 }
 
-void showSingle(float x)
+std::string exactText(float x)
 {
-    auto bits = std::bit_cast<std::uint32_t>(x);
-    std::uint32_t biased = bits >> 23 & 0xff;
-    std::uint32_t fraction = bits & 0x7fffff;
-    std::string exponentBits, fractionBits;
-    for (int k = 7; k >= 0; --k)
-        exponentBits += static_cast<char>('0' + (biased >> k & 1));
-    for (int k = 22; k >= 0; --k)
-        fractionBits += static_cast<char>('0' + (fraction >> k & 1));
-    printField("bits", bitsOf(x) + " = " + std::to_string(bits >> 31) + " " + exponentBits + " " + fractionBits);
-    printField("sign", bits >> 31 ? "1: negative" : "0: positive");
-    std::string exponent = exponentBits + " = " + std::to_string(biased) + ": ";
-    if (biased == 255)
+    return exactText(storedSingle(x));
+}
+
+void showStored(Stored x)
+{
+    const Format& f = *x.format;
+    std::uint64_t biased = exponentField(x), fraction = fractionField(x);
+    bool top = !isFinite(x);
+    std::string exponentDigits, fractionDigits;
+    for (int k = exponentBits(f) - 1; k >= 0; --k)
+        exponentDigits += static_cast<char>('0' + (biased >> k & 1));
+    for (int k = fractionBits(f) - 1; k >= 0; --k)
+        fractionDigits += static_cast<char>('0' + (fraction >> k & 1));
+    printField("bits", bitsText(x) + " = " + (signBit(x) ? "1" : "0") + " " + exponentDigits + " " + fractionDigits);
+    printField("sign", signBit(x) ? "1: negative" : "0: positive");
+    std::string exponent = exponentDigits + " = " + std::to_string(biased) + ": ";
+    if (top)
         exponent += fraction ? "NaN (not a number)" : "infinite";
     else if (biased == 0)
-        exponent += fraction ? "subnormal, 2^-126" : "zero";
+        exponent += fraction ? "subnormal, " + powerOfTwo(minExponent(f)) : "zero";
     else
-        exponent += "2^(" + std::to_string(biased) + " - 127) = " + powerOfTwo(static_cast<int>(biased) - 127) + ", normal";
+        exponent += "2^(" + std::to_string(biased) + " - " + std::to_string(f.maxExponent)
+                    + ") = " + powerOfTwo(static_cast<int>(biased) - f.maxExponent) + ", normal";
     printField("exponent", exponent);
-    if (biased == 255) {
-        printField("significand", fractionBits + (fraction ? ": the NaN's payload" : ""));
+    if (top) {
+        printField("significand", fractionDigits + (fraction ? ": the NaN's payload" : ""));
     } else {
-        printField("significand", (biased ? "1." : "0.") + fractionBits);
+        printField("significand", (biased ? "1." : "0.") + fractionDigits);
         printField("exact value", exactText(x));
     }
     char printed[32];
-    std::snprintf(printed, sizeof printed, "%e", static_cast<double>(x));
+    std::snprintf(printed, sizeof printed, "%e", asDouble(x));
     printField("as printed", printed);
 }
 
-void showNeighbours(float x)
+void showNeighbours(Stored x)
 {
-    if (std::isnan(x))
+    if (isNan(x))
         return;
-    if (std::isfinite(x))
+    if (isFinite(x))
         printField("ulp", powerOfTwo(ulpExponent(x)) + " = " + decimal(exactDyadic(1, ulpExponent(x))));
     for (bool up : {false, true}) {
         const char* label = up ? "next up" : "next down";
-        float next = std::nextafter(x, up ? INFINITY : -INFINITY);
-        if (next == x) {
+        Stored next = up ? nextUp(x) : nextDown(x);
+        if (next.bits == x.bits) {
             printField(label, "none");
-        } else if (!std::isfinite(next) || !std::isfinite(x)) {
-            printField(label, bitsOf(next) + " = " + exactText(next));
+        } else if (!isFinite(next) || !isFinite(x)) {
+            printField(label, bitsText(next) + " = " + exactText(next));
         } else {
-            Exact gap = exactSingle(next) - exactSingle(x);
-            int exponent = std::ilogb(std::fabs(toDouble(gap)));  // a power of two, exact as a double
-            printField(label, bitsOf(next) + " = " + exactText(next) + " (" + powerOfTwo(exponent)
+            // Neighbours lie a power of two apart.
+            Exact gap = exactOf(next) - exactOf(x);
+            printField(label, bitsText(next) + " = " + exactText(next) + " (" + powerOfTwo(topExponent(gap))
                                   + (up ? " above)" : " below)"));
         }
     }

@@ -3,6 +3,8 @@
 
 #include "flags.h"
 
+#include "show.h"
+
 #include <bit>
 #include <cfenv>
 #include <cmath>
@@ -10,7 +12,8 @@
 
 namespace {
 
-float apply(char op, float a, float b)
+template <class T>
+T apply(char op, T a, T b)
 {
     switch (op) {
     case '+':
@@ -43,24 +46,66 @@ unsigned raisedFlags()
     return flags;
 }
 
-bool isSignaling(float x)
+// The operands are read, and the results written, through volatile objects:
+// the compiler can neither fold the operation nor move it past the calls
+// that clear and read the flags (it takes arithmetic to touch no state).
+template <class T, class Bits>
+Bits operateOn(char op, Bits a, Bits b, unsigned& raised)
 {
-    // A NaN whose first significand bit is clear.
-    return std::isnan(x) && (std::bit_cast<std::uint32_t>(x) & 0x400000) == 0;
+    volatile T x = std::bit_cast<T>(a), y = std::bit_cast<T>(b);
+    clearFlags();
+    volatile T result = apply<T>(op, x, y);
+    raised = raisedFlags();
+    return std::bit_cast<Bits>(static_cast<T>(result));
 }
 
 }  // namespace
 
-// The operands are read, and the results written, through volatile objects:
-// the compiler can neither fold the operation nor move it past the calls
-// that clear and read the flags (it takes arithmetic to touch no state).
+bool machineHas(const Format& f)
+{
+#ifdef __FLT16_MANT_DIG__
+    if (&f == &halfFormat)
+        return true;
+#endif
+    return &f == &singleFormat || &f == &doubleFormat;
+}
+
+bool machineComputes(const Format& f)
+{
+    return &f == &singleFormat || &f == &doubleFormat;
+}
+
+Stored operate(char op, Stored a, Stored b, unsigned& raised)
+{
+    const Format& f = *a.format;
+    if (&f == &doubleFormat)
+        return {&f, operateOn<double>(op, a.bits, b.bits, raised)};
+#ifdef __FLT16_MANT_DIG__
+    if (&f == &halfFormat) {
+        auto x = static_cast<std::uint16_t>(a.bits), y = static_cast<std::uint16_t>(b.bits);
+        return {&f, operateOn<_Float16>(op, x, y, raised)};
+    }
+#endif
+    if (&f != &singleFormat)
+        disagree("an operation asked of the machine in a format it has not");
+    auto x = static_cast<std::uint32_t>(a.bits), y = static_cast<std::uint32_t>(b.bits);
+    return {&f, operateOn<float>(op, x, y, raised)};
+}
+
 float operate(char op, float a, float b, unsigned& raised)
 {
-    volatile float x = a, y = b;
-    clearFlags();
-    volatile float result = apply(op, x, y);
-    raised = raisedFlags();
-    return result;
+    return singleValue(operate(op, storedSingle(a), storedSingle(b), raised));
+}
+
+Stored operateIn(char op, Stored a, Stored b)
+{
+    unsigned raised = 0;
+    if (machineHas(*a.format))
+        return operate(op, a, b, raised);
+    Exact x = exactOf(a), y = exactOf(b);
+    Exact exact = op == '+' ? x + y : op == '-' ? x - y : op == '*' ? x * y : x / y;
+    bool zeroNegative = op == '*' || op == '/' ? signBit(a) != signBit(b) : signBit(a) && signBit(b) != (op == '-');
+    return nearestIn(*a.format, exact, zeroNegative);
 }
 
 #if EXTENDED_IN_HARDWARE
@@ -78,49 +123,70 @@ float operateExtended(char op, float a, float b, Extended& wide, unsigned& raise
 }
 #endif
 
-const char* invalidCase(char op, float a, float b)
+const char* invalidCase(char op, Stored a, Stored b)
 {
     if (isSignaling(a) || isSignaling(b))
         return "a signaling NaN";
-    if (std::isnan(a) || std::isnan(b))
+    if (isNan(a) || isNan(b))
         return nullptr;
-    bool infinities = std::isinf(a) && std::isinf(b);
+    bool infinities = isInfinite(a) && isInfinite(b);
     switch (op) {
     case '+':
     case '-':
         // Infinities of opposite signs added, or of one sign subtracted.
-        return infinities && (std::signbit(a) != std::signbit(b)) == (op == '+') ? "inf - inf" : nullptr;
+        return infinities && (signBit(a) != signBit(b)) == (op == '+') ? "inf - inf" : nullptr;
     case '*':
-        return (std::isinf(a) && b == 0) || (a == 0 && std::isinf(b)) ? "0 * inf" : nullptr;
+        return (isInfinite(a) && isZeroValue(b)) || (isZeroValue(a) && isInfinite(b)) ? "0 * inf" : nullptr;
     default:
-        return a == 0 && b == 0 ? "0 / 0" : infinities ? "inf / inf" : nullptr;
+        return isZeroValue(a) && isZeroValue(b) ? "0 / 0" : infinities ? "inf / inf" : nullptr;
     }
+}
+
+const char* invalidCase(char op, float a, float b)
+{
+    return invalidCase(op, storedSingle(a), storedSingle(b));
+}
+
+bool isSpecial(char op, Stored a, Stored b)
+{
+    return !isFinite(a) || !isFinite(b) || (op == '/' && isZeroValue(b));
 }
 
 bool isSpecial(char op, float a, float b)
 {
-    return !std::isfinite(a) || !std::isfinite(b) || (op == '/' && b == 0);
+    return isSpecial(op, storedSingle(a), storedSingle(b));
 }
 
-unsigned specialFlags(char op, float a, float b)
+unsigned specialFlags(char op, Stored a, Stored b)
 {
     if (invalidCase(op, a, b))
         return flagInvalid;
     // An exact infinity from finite operands.
-    return op == '/' && b == 0 && std::isfinite(a) && a != 0 ? flagDivisionByZero : 0;
+    return op == '/' && isZeroValue(b) && isFinite(a) && !isZeroValue(a) ? flagDivisionByZero : 0;
+}
+
+unsigned specialFlags(char op, float a, float b)
+{
+    return specialFlags(op, storedSingle(a), storedSingle(b));
+}
+
+unsigned roundingFlags(const Exact& exact, Stored rounded, Tininess tininess)
+{
+    if (isInfinite(rounded))
+        return flagOverflow | flagInexact;
+    if (exactOf(rounded) == exact)
+        return 0;
+    const Format& f = *rounded.format;
+    Exact magnitude = magnitudeOf(exact);
+    Exact smallestNormal = exactDyadic(1, minExponent(f));
+    bool tiny = compare(tininess == Tininess::beforeRounding ? magnitude : roundedToBits(magnitude, f.precision),
+                        smallestNormal) < 0;
+    return flagInexact | (tiny ? flagUnderflow : 0);
 }
 
 unsigned roundingFlags(const Exact& exact, float rounded, Tininess tininess)
 {
-    if (std::isinf(rounded))
-        return flagOverflow | flagInexact;
-    if (exactSingle(rounded) == exact)
-        return 0;
-    Exact magnitude = magnitudeOf(exact);
-    Exact smallestNormal = exactDyadic(1, -126);
-    bool tiny = compare(tininess == Tininess::beforeRounding ? magnitude : roundedToBits(magnitude, 24),
-                        smallestNormal) < 0;
-    return flagInexact | (tiny ? flagUnderflow : 0);
+    return roundingFlags(exact, storedSingle(rounded), tininess);
 }
 
 std::string flagsText(unsigned flags)

@@ -49,13 +49,20 @@ const char usage[] =
     "                 sum and the sum's error in ulps\n"
     "  --wide         the full table, wider than 80 columns: the term's bits (to\n"
     "                 64 bits with --extended) and the notes beside each step\n"
+    "  -f, --format=F what if the programs had added in half, bfloat16 or double:\n"
+    "                 the summary, each term 1/i rounded once; i from 1 to 2048 in\n"
+    "                 half, 256 in bfloat16, as in single in double\n"
     "Options of tenths:\n"
     "  --extended     as precisionx adds them\n"
     "  --wide         the full table, wider than 80 columns\n"
+    "  -f, --format=F what if part 2 had added the tenth in half, bfloat16 or double\n"
     "Options of distributive:\n"
     "  --wide         the full table, wider than 80 columns\n"
     "Options of value and op:\n"
     "  --extended     also as precisionx: to a 64-bit significand, then stored\n"
+    "  -f, --format=F the format the numbers are stored in: half (16 bits),\n"
+    "                 bfloat16 (16 bits, single's range), single (32 bits, the\n"
+    "                 programs' own and the default) or double (64 bits)\n"
     "Option of value, op, tenths and sum (with --summary), also before the command:\n"
     "  --json         the same facts as one JSON document, every exact value in\n"
     "                 full (docs/schemas/floatexplain.schema.json)\n"
@@ -67,6 +74,10 @@ const char usage[] =
     "  floatexplain sum --summary            where precision3's longest sum stalls\n"
     "  floatexplain value 0.1 1/3 16777217   three numbers as a single stores them\n"
     "  floatexplain op 0.1 '*' 10            one rounding that lands on exactly 1\n"
+    "  floatexplain sum -f half              where the harmonic sum stalls in half\n"
+    "  floatexplain value -f half 65520      past the largest half: infinity\n"
+    "  floatexplain value -f bfloat16 0.1    0.1 with 8 significant bits\n"
+    "  floatexplain op -f double 0.1 + 0.2   why 0.1 + 0.2 is not 0.3 in double\n"
     "\n"
     "Exit status: 0 on success, 1 on a write error, 2 on a usage error,\n"
     "3 if a self-check fails (floatexplain disagrees with the programs).\n";
@@ -95,20 +106,14 @@ const char* commandRead;  // the command whose options are read, once known
 // by a prefix: "" if none does, or more than one.
 std::string fullName(const std::string& name)
 {
-    std::string found;
+    std::vector<const char*> names;
     for (const Command& command : commands) {
-        for (const option* o = command.options; o->name; ++o) {
-            std::string full = o->name;
-            if (full.starts_with(name) && o->val != helpOption.val && o->val != versionOption.val) {
-                if (full == name)
-                    return full;
-                if (!found.empty() && found != full)
-                    return "";
-                found = full;
-            }
-        }
+        for (const option* o = command.options; o->name; ++o)
+            if (o->val != helpOption.val && o->val != versionOption.val)
+                names.push_back(o->name);
     }
-    return found;
+    std::vector<std::size_t> found = namedBy(names, name);
+    return found.size() == 1 ? names[found[0]] : "";
 }
 
 // The commands that have the option `--name`: "sum, tenths and op".
@@ -149,7 +154,10 @@ int readCommandOption(int argc, char** argv, const option* options, bool signedO
                       std::vector<char*>& operands)
 {
     commandRead = argv[0];
-    const OptionSet set{"floatexplain", options, usage, version, signedOperands, placeHint};
+    bool format = false;
+    for (const option* o = options; o->name; ++o)
+        format = format || o->val == formatOption.val;
+    const OptionSet set{"floatexplain", options, usage, version, signedOperands, placeHint, false, format ? "f:" : ""};
     return readOption(argc, argv, set, operands);
 }
 
@@ -185,6 +193,14 @@ int numberValue(const char* name, const char* text, long low, long high)
         usageError(what, text);
     }
     return static_cast<int>(*value);
+}
+
+const Format& formatValue(const char* text)
+{
+    const Format* format = formatNamed(text);
+    if (!format)
+        usageError("--format is half, bfloat16, single or double, not", text);
+    return *format;
 }
 
 int main(int argc, char** argv)

@@ -1,6 +1,6 @@
-// floatexplain's --json: the records the text is written from (a single's
-// fields, its roundings, neighbours and flags; a sum's summary), as one JSON
-// document. Exact values are strings, every digit: a decimal where it ends,
+// floatexplain's --json: the records the text is written from (a value's
+// fields in its format, its roundings, neighbours and flags; a sum's
+// summary), as one JSON document. Exact values are strings, every digit: a decimal where it ends,
 // else a fraction p/q in lowest terms.
 
 #include "jsonview.h"
@@ -37,15 +37,6 @@ void jsonStrictOnly(bool extended)
 #ifdef COMPANION_JSON
 
 namespace {
-
-// The format's facts, from this one place.
-struct FormatFacts {
-    const char* name;
-    int bits, exponentBits, significandBits, bias;
-};
-constexpr FormatFacts format{"single", 32, 8, 24, 127};
-constexpr int fractionBits = format.significandBits - 1;
-constexpr int topField = (1 << format.exponentBits) - 1;  // infinities and NaNs
 
 std::string exactString(const Exact& x)
 {
@@ -95,106 +86,112 @@ Json roundingJson(const Rounding& rounding)
             {"tie", rounding.tie}};
 }
 
-// A finite value past the largest single, stored as an infinity: no error
-// to count in ulps.
-Json overflowJson(const Exact& exact, float infinity)
+// A finite value past the format's largest, stored as an infinity: no
+// error to count in ulps.
+Json overflowJson(const Exact& exact, Stored infinity)
 {
     return {{"exact", exactString(exact)},
-            {"direction", infinity > 0 ? "up" : "down"},
+            {"direction", signBit(infinity) ? "down" : "up"},
             {"error", nullptr},
             {"errorUlps", nullptr},
             {"tie", false}};
 }
 
 // An answer IEEE 754 gives without rounding (inf + 1, 1 / 0).
-Json noRoundingJson(float x)
+Json noRoundingJson(Stored x)
 {
     return {{"exact", exactText(x)}, {"direction", "exact"}, {"error", "0"}, {"errorUlps", "0"}, {"tie", false}};
 }
 
-Json neighbourJson(float x, bool up)
+Json neighbourJson(Stored x, bool up)
 {
-    float next = std::nextafter(x, up ? INFINITY : -INFINITY);
-    if (std::isnan(x) || next == x)
+    Stored next = up ? nextUp(x) : nextDown(x);
+    if (isNan(x) || next.bits == x.bits)
         return nullptr;
-    return {{"bits", bitsOf(next)}, {"exact", exactText(next)}};
+    return {{"bits", bitsText(next)}, {"exact", exactText(next)}};
 }
 
 // The reals that round to x, nearest with ties to even: halfway to each
 // neighbour, the halves included where x is the even one. A zero keeps the
 // reals of its sign, and real zero itself goes to +0.
-Json intervalJson(float x)
+Json intervalJson(Stored x)
 {
-    if (std::isnan(x))
+    if (isNan(x))
         return nullptr;
-    bool even = (std::bit_cast<std::uint32_t>(x) & 1) == 0;
+    const Format& f = *x.format;
+    bool even = (x.bits & 1) == 0;
     Json low = nullptr, high = nullptr;
     bool lowIncluded = even, highIncluded = even;
-    // Halfway past the largest single, where rounding gives an infinity.
-    Exact beyond = exactSingle(FLT_MAX) + exactDyadic(1, ulpExponent(FLT_MAX) - 1);
-    if (std::isinf(x)) {
-        (x > 0 ? low : high) = exactString(x > 0 ? beyond : -beyond);
+    // Halfway past the largest value, where rounding gives an infinity.
+    Stored top = largest(f, false);
+    Exact beyond = exactOf(top) + exactDyadic(1, ulpExponent(top) - 1);
+    bool negative = signBit(x);
+    if (isInfinite(x)) {
+        (negative ? high : low) = exactString(negative ? -beyond : beyond);
         lowIncluded = highIncluded = true;
-    } else if (x == 0) {
-        Exact half = exactDyadic(1, ulpExponent(0) - 1);
-        low = std::signbit(x) ? exactString(-half) : "0";
-        high = std::signbit(x) ? "0" : exactString(half);
-        highIncluded = !std::signbit(x);
+    } else if (isZeroValue(x)) {
+        Exact half = exactDyadic(1, ulpExponent(x) - 1);
+        low = negative ? exactString(-half) : "0";
+        high = negative ? "0" : exactString(half);
+        highIncluded = !negative;
     } else {
-        float below = std::nextafter(x, -INFINITY), above = std::nextafter(x, INFINITY);
-        Exact value = exactSingle(x);
-        low = exactString(std::isinf(below) ? -beyond : scaled(exactSingle(below) + value, -1));
-        high = exactString(std::isinf(above) ? beyond : scaled(value + exactSingle(above), -1));
+        Stored below = nextDown(x), above = nextUp(x);
+        Exact value = exactOf(x);
+        low = exactString(isInfinite(below) ? -beyond : scaled(exactOf(below) + value, -1));
+        high = exactString(isInfinite(above) ? beyond : scaled(value + exactOf(above), -1));
     }
     return {{"low", low}, {"high", high}, {"lowIncluded", lowIncluded}, {"highIncluded", highIncluded}};
 }
 
 // Each bit's place: an exponent bit's weight in the field, a fraction bit's
 // place value 2^power (none for an infinity's or a NaN's).
-Json placesJson(bool finite, int exponent)
+Json placesJson(const Format& f, bool finite, int exponent)
 {
     Json places = Json::array();
-    places.push_back({{"bit", format.bits - 1}, {"field", "sign"}});
-    for (int k = format.exponentBits - 1; k >= 0; --k)
-        places.push_back({{"bit", fractionBits + k}, {"field", "exponent"}, {"weight", std::to_string(1L << k)}});
-    for (int k = fractionBits - 1; k >= 0; --k) {
+    places.push_back({{"bit", f.width - 1}, {"field", "sign"}});
+    for (int k = exponentBits(f) - 1; k >= 0; --k)
+        places.push_back(
+            {{"bit", fractionBits(f) + k}, {"field", "exponent"}, {"weight", std::to_string(std::uint64_t{1} << k)}});
+    for (int k = fractionBits(f) - 1; k >= 0; --k) {
         Json place = {{"bit", k}, {"field", "fraction"}};
         if (finite)
-            place["power"] = exponent - (fractionBits - k);
+            place["power"] = exponent - (fractionBits(f) - k);
         places.push_back(place);
     }
     return places;
 }
 
-// A single taken apart. `rounding` is how it came from its exact value.
-Json valueJson(const Json& input, float x, const Json& rounding, unsigned flags)
+// A value taken apart in its format. `rounding` is how it came from its
+// exact value.
+Json valueJson(const Json& input, Stored x, const Json& rounding, unsigned flags)
 {
-    auto bits = std::bit_cast<std::uint32_t>(x);
-    std::uint32_t fraction = bits & ((std::uint32_t{1} << fractionBits) - 1);
-    auto field = static_cast<int>(bits >> fractionBits & topField);
-    bool finite = field != topField;
-    int exponent = (field == 0 ? 1 : field) - format.bias;
+    const Format& f = *x.format;
+    std::uint64_t fraction = fractionField(x);
+    std::uint64_t field = exponentField(x);
+    bool finite = isFinite(x);
+    int exponent = (field == 0 ? 1 : static_cast<int>(field)) - f.maxExponent;
     const char* kind = !finite ? (fraction ? "nan" : "infinity") : field ? "normal" : fraction ? "subnormal" : "zero";
-    char fractionHex[16];
-    std::snprintf(fractionHex, sizeof fractionHex, "%0*x", (fractionBits + 3) / 4, static_cast<unsigned>(fraction));
+    char fractionHex[24];
+    std::snprintf(fractionHex, sizeof fractionHex, "%0*llx", (fractionBits(f) + 3) / 4,
+                  static_cast<unsigned long long>(fraction));
     char printed[32];
-    std::snprintf(printed, sizeof printed, "%e", static_cast<double>(x));
+    std::snprintf(printed, sizeof printed, "%e", asDouble(x));
     Json value;
     value["input"] = input;
-    value["format"] = {{"name", format.name},
-                       {"bits", format.bits},
-                       {"exponentBits", format.exponentBits},
-                       {"significandBits", format.significandBits},
-                       {"bias", format.bias}};
-    value["bits"] = bitsOf(x);
-    value["sign"] = bits >> (format.bits - 1);
+    value["format"] = {{"name", f.name},
+                       {"bits", f.width},
+                       {"exponentBits", exponentBits(f)},
+                       {"significandBits", f.precision},
+                       {"bias", f.maxExponent}};
+    value["bits"] = bitsText(x);
+    value["sign"] = signBit(x) ? 1 : 0;
     value["exponentField"] = field;
     value["fractionField"] = fractionHex;
     value["class"] = kind;
     value["exponent"] = finite ? Json(exponent) : Json(nullptr);
     value["hiddenBit"] = finite ? Json(field ? 1 : 0) : Json(nullptr);
     value["hiddenPower"] = finite ? Json(exponent) : Json(nullptr);
-    value["places"] = placesJson(finite, exponent);
+    value["places"] = placesJson(f, finite, exponent);
     value["exact"] = exactText(x);
     value["printed"] = printed;
     value["ulp"] = finite ? powerJson(ulpExponent(x)) : Json(nullptr);
@@ -206,17 +203,17 @@ Json valueJson(const Json& input, float x, const Json& rounding, unsigned flags)
     return value;
 }
 
-// A number as read: how its value as written rounded to the stored single.
+// A number as read: how its value as written rounded to the stored value.
 Json operandJson(const Operand& x)
 {
     bool written = x.kind == Operand::Kind::decimal || x.kind == Operand::Kind::fraction;
     Json rounding = nullptr;
     unsigned flags = 0;
-    if (written && std::isinf(x.stored))
+    if (written && isInfinite(x.stored))
         rounding = overflowJson(x.value, x.stored);
-    else if (std::isinf(x.stored))
+    else if (isInfinite(x.stored))
         rounding = noRoundingJson(x.stored);  // taken as it is
-    else if (std::isfinite(x.stored))
+    else if (isFinite(x.stored))
         rounding = roundingJson(readingOf(x));
     if (written)
         flags = roundingFlags(x.value, x.stored);
@@ -245,27 +242,20 @@ void writeValueJson(const std::vector<Operand>& numbers)
     writeJson(out);
 }
 
-void writeOpJson(char op, const Operand& a, const Operand& b, float result, unsigned raised, const Exact& exact)
+void writeOpJson(char op, const Operand& a, const Operand& b, Stored result, unsigned raised, const Exact& exact,
+                 bool machineFlags)
 {
     bool special = isSpecial(op, a.stored, b.stored);
-    if (!flagsKept)
-        raised = special ? specialFlags(op, a.stored, b.stored) : roundingFlags(exact, result);
     Json rounding = nullptr;
     Json exactJson = nullptr;  // a NaN has no value
     if (special) {
-        if (!std::isnan(result)) {
+        if (!isNan(result)) {
             rounding = noRoundingJson(result);
             exactJson = exactText(result);
         }
     } else {
         exactJson = exactString(exact);
-        if (std::isinf(result)) {
-            rounding = overflowJson(exact, result);
-        } else {
-            if (nearestSingle(exact) != result)
-                disagree("the machine's single-precision result is not the single nearest the exact one");
-            rounding = roundingJson(roundingToSingle(exact, result));
-        }
+        rounding = isInfinite(result) ? overflowJson(exact, result) : roundingJson(roundingIn(exact, result));
     }
     Json out = document("op");
     out["op"] = std::string(1, op);
@@ -274,7 +264,7 @@ void writeOpJson(char op, const Operand& a, const Operand& b, float result, unsi
     out["result"] = valueJson(nullptr, result, rounding, raised);
     out["exact"] = exactJson;
     out["flags"] = flagsJson(raised);
-    out["flagsSource"] = flagsKept ? "machine" : "derived";
+    out["flagsSource"] = machineFlags ? "machine" : "derived";
     if (const char* why = invalidCase(op, a.stored, b.stored))
         out["invalid"] = why;
     writeJson(out);
@@ -353,7 +343,7 @@ void writeSumJson(const SumSummary& summary)
 
 // Never called: readJsonOption refused --json.
 void writeValueJson(const std::vector<Operand>&) {}
-void writeOpJson(char, const Operand&, const Operand&, float, unsigned, const Exact&) {}
+void writeOpJson(char, const Operand&, const Operand&, Stored, unsigned, const Exact&, bool) {}
 void writeTenthsJson(float, const std::vector<float>&) {}
 void writeSumJson(const SumSummary&) {}
 

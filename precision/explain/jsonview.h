@@ -10,14 +10,15 @@
 
 #include <vector>
 
-// The documents show strict single precision: with --extended, a usage
-// error.
+// The documents show strict arithmetic: with --extended, a usage error.
 void jsonStrictOnly(bool extended);
 
 void writeValueJson(const std::vector<Operand>& numbers);
-// a op b as the machine made it; `exact` is the exact result unless IEEE 754
-// answers without rounding (isSpecial), where it is unused.
-void writeOpJson(char op, const Operand& a, const Operand& b, float result, unsigned raised, const Exact& exact);
+// a op b: its result and flags (the machine's where `machineFlags`, else
+// derived); `exact` is the exact result unless IEEE 754 answers without
+// rounding (isSpecial), where it is unused.
+void writeOpJson(char op, const Operand& a, const Operand& b, Stored result, unsigned raised, const Exact& exact,
+                 bool machineFlags);
 // part2's additions: the tenth, and the stored sum after each.
 void writeTenthsJson(float tenth, const std::vector<float>& sums);
 void writeSumJson(const SumSummary& summary);

@@ -7,10 +7,7 @@
 #include "show.h"
 
 #include <algorithm>
-#include <bit>
 #include <cctype>
-#include <cfloat>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -60,32 +57,9 @@ bool readWhole(const char*& text, std::uint32_t& value)
 
 }  // namespace
 
-float nearestSingle(const Exact& x)
-{
-    float guess = static_cast<float>(toDouble(x));
-    float best = guess;
-    Exact bestDistance{};
-    bool first = true;
-    for (float candidate : {std::nextafter(guess, -INFINITY), guess, std::nextafter(guess, INFINITY)}) {
-        if (!std::isfinite(candidate))
-            continue;
-        Exact distance = magnitudeOf(exactSingle(candidate) - x);
-        int order = first ? -1 : compare(distance, bestDistance);
-        if (order < 0 || (order == 0 && (std::bit_cast<std::uint32_t>(candidate) & 1) == 0)) {
-            best = candidate;
-            bestDistance = distance;
-        }
-        first = false;
-    }
-    return best;
-}
-
 float singleOf(const Exact& x)
 {
-    Exact limit = exactSingle(FLT_MAX) + exactDyadic(1, 103);
-    if (compare(magnitudeOf(x), limit) >= 0)
-        return isNegative(x) ? -INFINITY : INFINITY;
-    return nearestSingle(x);
+    return singleValue(nearestIn(singleFormat, x));
 }
 
 namespace {
@@ -100,7 +74,7 @@ Operand readFraction(Operand x, bool negative, const char* text)
     Exact quotient = exactDyadic(numerator, 0) / exactDyadic(divisor, 0);
     x.kind = Operand::Kind::fraction;
     x.value = negative ? -quotient : quotient;
-    x.stored = numerator == 0 ? (negative ? -0.0f : 0.0f) : nearestSingle(x.value);
+    x.stored = nearestIn(*x.stored.format, x.value, negative);
     return x;
 }
 
@@ -145,39 +119,51 @@ Operand readDecimal(Operand x, bool negative, const char* text)
         usageError("over 1000 digits, or a power of ten beyond 1000 or -1000:", x.text.c_str());
     x.kind = Operand::Kind::decimal;
     x.value = exactDecimal(negative, digits, digits.empty() ? 0 : static_cast<int>(power));
+    const Format& format = *x.stored.format;
+    x.stored = nearestIn(format, x.value, negative);
+    // The C library's conversions round correctly too.
     char* end = nullptr;
-    x.stored = std::strtof(x.text.c_str(), &end);
-    if (*end != '\0')
-        disagree("strtof read a decimal differently");
+    Stored library = x.stored;
+    if (&format == &singleFormat)
+        library = storedSingle(std::strtof(x.text.c_str(), &end));
+    else if (&format == &doubleFormat)
+        library = storedDouble(std::strtod(x.text.c_str(), &end));
+    if ((end && *end != '\0') || library.bits != x.stored.bits)
+        disagree("the C library read a decimal differently");
     return x;
 }
 
 }  // namespace
 
-Operand readOperand(const char* text)
+Operand readOperand(const char* text, const Format& format)
 {
-    Operand x{Operand::Kind::special, text, 0, {}};
+    Operand x{Operand::Kind::special, text, {&format, 0}, {}};
     if (*text == '\0')
         usageError("an empty number:", text);
     if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         const char* digits = text + 2;
         std::size_t count = std::strspn(digits, "0123456789abcdefABCDEF");
-        if (count == 0 || count > 8 || digits[count] != '\0')
-            usageError("not a bit pattern of 1 to 8 hexadecimal digits:", text);
+        auto most = static_cast<std::size_t>(format.width / 4);
+        if (count == 0 || count > most || digits[count] != '\0') {
+            std::string what = "not a bit pattern of 1 to " + std::to_string(most) + " hexadecimal digits:";
+            usageError(what.c_str(), text);
+        }
         x.kind = Operand::Kind::bits;
-        x.stored = std::bit_cast<float>(static_cast<std::uint32_t>(std::strtoul(digits, nullptr, 16)));
-        if (std::isfinite(x.stored))
-            x.value = exactSingle(x.stored);
+        x.stored.bits = std::strtoull(digits, nullptr, 16);
+        if (isFinite(x.stored))
+            x.value = exactOf(x.stored);
         return x;
     }
     bool negative = text[0] == '-';
     const char* body = text + (text[0] == '-' || text[0] == '+');
     if (equalsIgnoringCase(body, "inf") || equalsIgnoringCase(body, "infinity")) {
-        x.stored = negative ? -INFINITY : INFINITY;
+        x.stored = infinity(format, negative);
         return x;
     }
     if (equalsIgnoringCase(body, "nan")) {
-        x.stored = std::copysign(NAN, negative ? -1.0f : 1.0f);
+        // The quiet NaN with no payload.
+        Stored inf = infinity(format, negative);
+        x.stored = {&format, inf.bits | std::uint64_t{1} << (fractionBits(format) - 1)};
         return x;
     }
     if (std::strchr(body, '/'))
@@ -188,7 +174,7 @@ Operand readOperand(const char* text)
 bool holdsWide(const Operand& x)
 {
     if (x.kind != Operand::Kind::decimal)
-        return std::isfinite(x.stored);
+        return isFinite(x.stored);
     return isZero(x.value) || (compare(magnitudeOf(x.value), exactDecimal(false, "1", -90)) >= 0
                                && compare(magnitudeOf(x.value), exactDecimal(false, "1", 39)) < 0);
 }
@@ -196,12 +182,6 @@ bool holdsWide(const Operand& x)
 Rounding readingOf(const Operand& x)
 {
     if (x.kind == Operand::Kind::bits || x.kind == Operand::Kind::special)
-        return roundingToSingle(exactSingle(x.stored), x.stored);
-    return roundingToSingle(x.value, x.stored);
-}
-
-std::string overflowText(float infinity)
-{
-    return infinity > 0 ? "up, to infinity: half an ulp or more past the largest single"
-                        : "down, to -infinity: half an ulp or more past the lowest single";
+        return roundingIn(exactOf(x.stored), x.stored);
+    return roundingIn(x.value, x.stored);
 }

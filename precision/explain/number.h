@@ -1,35 +1,35 @@
 #pragma once
 
 // The numbers a student gives `value` and `op`, read exactly, and what
-// their explanations share: a single taken apart, and a rounding measured.
+// their explanations share: a value taken apart in its format, and a
+// rounding measured.
 
 #include "exact.h"
+#include "format.h"
 #include "rounding.h"
 
 #include <cstdint>
 #include <string>
 
-// A number as written and as stored in single precision.
+// A number as written and as stored in its format.
 struct Operand {
     enum class Kind { decimal, fraction, bits, special } kind;
     std::string text;
-    float stored;
+    Stored stored;
     // A decimal's or a fraction's value as written, exactly; a bit pattern's
-    // single (finite) exactly.
+    // value (finite) exactly.
     Exact value;
 };
 
-// Reads `text` as a decimal (strtof: rounded correctly), a fraction p/q
-// (the quotient rounded once), a bit pattern 0x3dcccccd, inf or nan. Ends
-// floatexplain with a usage error (status 2) on anything else.
-Operand readOperand(const char* text);
+// Reads `text` as a decimal (rounded correctly), a fraction p/q (the
+// quotient rounded once), a bit pattern 0x3dcccccd (as wide as the format),
+// inf or nan, stored in `format`. Ends floatexplain with a usage error
+// (status 2) on anything else.
+Operand readOperand(const char* text, const Format& format = singleFormat);
 
-// The single nearest x (ties to even), or the largest one toward x where x
-// lies beyond them. The double nearest x is within a unit of it; exact
-// comparisons pick it among that and its two neighbours.
-float nearestSingle(const Exact& x);
-// x stored in single precision: the nearest single, or infinite from half
-// an ulp past the largest on (a tie there goes to the even 2^128).
+// x stored in single precision by the one rounding rule (nearestIn): the
+// nearest single, or infinite from half an ulp past the largest on (a tie
+// there goes to the even 2^128).
 float singleOf(const Exact& x);
 
 // Whether the 64-bit significand tells more than the single: a finite
@@ -37,23 +37,20 @@ float singleOf(const Exact& x);
 // store gives 0 or an infinity either way.
 bool holdsWide(const Operand& x);
 
-// The rounding of the operand's own value (as written) to its stored single
-// (finite); none for a bit pattern.
+// The rounding of the operand's own value (as written) to its stored value
+// (finite, or an overflow); none for a bit pattern.
 Rounding readingOf(const Operand& x);
-
-// How a finite value rounds to `infinity`: from half an ulp past the
-// largest single on.
-std::string overflowText(float infinity);
 
 // "label:" and the text beside it in a column, wrapped within 80 columns
 // (at a blank where there is one, else in the middle of the digits).
 void printField(const char* label, const std::string& text);
 
-// A single taken apart: bit pattern, sign, exponent, significand, class,
+// A value taken apart: bit pattern, sign, exponent, significand, class,
 // exact value and the value as the programs print it (%e).
-void showSingle(float x);
+void showStored(Stored x);
 // Its neighbours and their distances, and its unit in the last place.
-void showNeighbours(float x);
+void showNeighbours(Stored x);
 
-// The exact value of a finite single, all its digits.
+// The exact value of a value, all its digits ("inf", "nan", "-0" too).
+std::string exactText(Stored x);
 std::string exactText(float x);

@@ -1,6 +1,7 @@
-// floatexplain op: one operation on two singles, made by the machine's own
-// single-precision arithmetic (built as the programs are), its rounding
-// measured exactly, and the exception flags it raised.
+// floatexplain op: one operation on two singles (or two values of another
+// format), made by the machine's own arithmetic (built as the programs
+// are) where it has the format, its rounding measured exactly, and the
+// exception flags it raised.
 
 #include "commands.h"
 #include "flags.h"
@@ -17,18 +18,41 @@
 
 namespace {
 
-Exact exactResult(char operation, float a, float b)
+Exact exactResult(char operation, Stored a, Stored b)
 {
+    Exact x = exactOf(a), y = exactOf(b);
     switch (operation) {
     case '+':
-        return exactSingle(a) + exactSingle(b);
+        return x + y;
     case '-':
-        return exactSingle(a) - exactSingle(b);
+        return x - y;
     case '*':
-        return exactProduct(a, b);
+        return x * y;
     default:
-        return exactQuotient(a, b);
+        return x / y;
     }
+}
+
+// The sign IEEE 754 gives an exact zero, rounding to nearest: a product's
+// or quotient's the operands' signs make; a sum's negative only when both
+// terms are.
+bool zeroIsNegative(char op, Stored a, Stored b)
+{
+    if (op == '*' || op == '/')
+        return signBit(a) != signBit(b);
+    return signBit(a) && signBit(b) != (op == '-');
+}
+
+Stored quieted(Stored x)
+{
+    return {x.format, x.bits | std::uint64_t{1} << (fractionBits(*x.format) - 1)};
+}
+
+// A NaN where the machine makes none: an operand's made quiet, else the
+// positive quiet NaN with no payload.
+Stored modelNan(Stored a, Stored b)
+{
+    return isNan(a) ? quieted(a) : isNan(b) ? quieted(b) : quieted(infinity(*a.format, false));
 }
 
 // A quotient as a fraction in lowest terms and its first digits.
@@ -80,28 +104,33 @@ std::string roundingText(const Rounding& rounding, const char* none)
     return rounding.way == Rounding::Way::none ? none : roundingText(rounding, Width::full);
 }
 
-std::string roundedText(float x)
+std::string roundedText(Stored x)
 {
     char printed[32];
-    std::snprintf(printed, sizeof printed, "%e", static_cast<double>(x));
-    return bitsOf(x) + " = " + exactText(x) + " (" + printed + ")";
+    std::snprintf(printed, sizeof printed, "%e", asDouble(x));
+    return bitsText(x) + " = " + exactText(x) + " (" + printed + ")";
+}
+
+std::string roundedText(float x)
+{
+    return roundedText(storedSingle(x));
 }
 
 // A NaN's kind: a quiet one passes through operations, a signaling one
 // makes them invalid.
-std::string nanKind(float x)
+std::string nanKind(Stored x)
 {
-    return std::bit_cast<std::uint32_t>(x) & 0x400000 ? " (a quiet NaN)" : " (a signaling NaN)";
+    return isSignaling(x) ? " (a signaling NaN)" : " (a quiet NaN)";
 }
 
 void showOperand(const char* label, const Operand& x)
 {
-    std::string text = x.text + ", stored as " + bitsOf(x.stored) + " = " + exactText(x.stored);
-    if (std::isnan(x.stored))
+    std::string text = x.text + ", stored as " + bitsText(x.stored) + " = " + exactText(x.stored);
+    if (isNan(x.stored))
         text += nanKind(x.stored);
-    else if (std::isinf(x.stored) && x.kind == Operand::Kind::decimal)
-        text += x.stored > 0 ? " (read rounded up, to infinity)" : " (read rounded down, to -infinity)";
-    if (std::isfinite(x.stored)) {
+    else if (isInfinite(x.stored) && x.kind == Operand::Kind::decimal)
+        text += signBit(x.stored) ? " (read rounded down, to -infinity)" : " (read rounded up, to infinity)";
+    if (isFinite(x.stored)) {
         Rounding reading = readingOf(x);
         if (reading.way != Rounding::Way::none)
             text += " (read rounded " + roundingText(reading, Width::direction) + ")";
@@ -120,70 +149,86 @@ void showFlags(unsigned flags, const char* derivedFrom)
 const char* const noFlagsKept = "the exact result, by IEEE 754 (WebAssembly keeps no flags)";
 const char* const integerRounding = "the exact results, by IEEE 754 (precisionx rounds in integers)";
 
-// IEEE 754's answer where an operand is not finite or the divisor is zero:
-// a NaN, or an exact infinity or zero (`value`), with no rounding.
-std::string specialText(char op, float a, float b, float& value)
+// Whence the flags shown come: null for the machine's own.
+std::string derivedFrom(const Format& f)
 {
-    value = NAN;
+    if (!machineComputes(f))
+        return "the exact result, by IEEE 754, as on every machine";
+    return flagsKept ? "" : noFlagsKept;
+}
+
+// IEEE 754's answer where an operand is not finite or the divisor is zero:
+// a NaN (`value` then a NaN of the model's), or an exact infinity or zero
+// (`value`), with no rounding.
+std::string specialText(char op, Stored a, Stored b, Stored& value)
+{
+    value = modelNan(a, b);
     if (const char* why = invalidCase(op, a, b))
         return std::string("NaN: an invalid operation (") + why + ")";
-    if (std::isnan(a) && std::isnan(b))
+    if (isNan(a) && isNan(b))
         return "NaN, as a and b are NaNs";
-    if (std::isnan(a) || std::isnan(b))
-        return std::isnan(a) ? "NaN, as a is a NaN" : "NaN, as b is a NaN";
-    float sign = std::signbit(a) != std::signbit(b) ? -1.0f : 1.0f;
+    if (isNan(a) || isNan(b))
+        return isNan(a) ? "NaN, as a is a NaN" : "NaN, as b is a NaN";
+    const Format& f = *a.format;
+    bool negative = signBit(a) != signBit(b);
     if (op == '+' || op == '-')
-        value = std::isinf(a) ? a : op == '-' ? -b : b;
+        value = isInfinite(a) ? a : op == '-' ? negated(b) : b;
+    else if (op == '/' && isInfinite(b))
+        value = negative ? negated(Stored{&f, 0}) : Stored{&f, 0};
     else
-        value = std::copysign(op == '/' && std::isinf(b) ? 0.0f : INFINITY, sign);
+        value = infinity(f, negative);
     bool byZero = specialFlags(op, a, b) & flagDivisionByZero;
     return exactText(value) + (byZero ? ", exactly: a division by zero" : ", exactly");
 }
 
-// Which NaN the machine returned, told by its bits against the operands'.
-std::string nanText(float result, float a, float b)
+// Which NaN the operation returned, told by its bits against the operands'.
+std::string nanText(Stored result, Stored a, Stored b, bool machine)
 {
-    auto bits = [](float x) { return std::bit_cast<std::uint32_t>(x); };
-    std::string text = bitsOf(result) + " = nan: ";
+    std::string text = bitsText(result) + " = nan: ";
     for (auto [name, x] : {std::pair{"a", a}, {"b", b}}) {
-        if (std::isnan(x) && bits(result) == bits(x))
+        if (isNan(x) && result.bits == x.bits)
             return text + name + "'s own bits";
-        if (std::isnan(x) && bits(result) == (bits(x) | 0x400000))
+        if (isNan(x) && result.bits == quieted(x).bits)
             return text + name + "'s bits, made quiet";
     }
-    return text + "the machine's own NaN";
+    return text + (machine ? "the machine's own NaN" : "the default NaN");
 }
 
 // An operation IEEE 754 answers without rounding, as the machine made it
-// (as precisionx does, with `extended`), held against that answer.
-void showSpecial(const char* name, char op, float a, float b, float strict, unsigned raised, bool extended)
+// (as precisionx does, with `extended`) and held against that answer, or
+// as IEEE 754 answers it where the machine has not the format.
+void showSpecial(const char* name, char op, Stored a, Stored b, Stored strict, unsigned raised, bool extended)
 {
-    float value = 0;
+    Stored value{};
     printField(name, specialText(op, a, b, value));
-    float result = strict;
-    const char* derivedFrom = flagsKept ? nullptr : noFlagsKept;
+    bool machine = machineComputes(*a.format);
+    Stored result = machine ? strict : value;
+    std::string whence = derivedFrom(*a.format);
 #if EXTENDED_IN_HARDWARE
     Extended wide{};
+    // The bits cast here, not returned by singleValue: a float returned on
+    // the x87 unit is loaded, and a signaling NaN comes back quiet.
     if (extended)
-        result = operateExtended(op, a, b, wide, raised);
+        result = storedSingle(operateExtended(op, std::bit_cast<float>(static_cast<std::uint32_t>(a.bits)),
+                                              std::bit_cast<float>(static_cast<std::uint32_t>(b.bits)), wide, raised));
 #else
     if (extended)
-        derivedFrom = integerRounding;
+        whence = integerRounding;
 #endif
-    if (std::isnan(value)) {
-        if (!std::isnan(result))
+    if (isNan(value)) {
+        if (!isNan(result))
             disagree("the machine's result is a number where IEEE 754 has none");
-        printField("result", nanText(result, a, b));
+        printField("result", nanText(result, a, b, machine));
     } else {
-        if (std::bit_cast<std::uint32_t>(result) != std::bit_cast<std::uint32_t>(value))
+        if (result.bits != value.bits)
             disagree("the machine's result differs from IEEE 754's exact one");
         printField("rounded", roundedText(result));
         printField("rounding", "none: the operation is exact");
     }
-    showFlags(derivedFrom ? specialFlags(op, a, b) : raised, derivedFrom);
-    bool same = std::bit_cast<std::uint32_t>(strict) == std::bit_cast<std::uint32_t>(result);
+    showFlags(whence.empty() ? raised : specialFlags(op, a, b), whence.empty() ? nullptr : whence.c_str());
     if (extended)
-        printField("strict", bitsOf(strict) + (same ? ": the same" : ": another") + " in strict single precision");
+        printField("strict", bitsText(strict) + (strict.bits == result.bits ? ": the same" : ": another")
+                                 + " in strict single precision");
 }
 
 // The operation as precisionx makes it: the 64-bit rounding and the store
@@ -195,7 +240,7 @@ void showExtended(char op, float a, float b, const Exact& exact, float strict)
     if (!std::isfinite(step.stored)) {
         printField("to 64 bits", wide);
         printField("to single", roundedText(step.stored));
-        printField("store", overflowText(step.stored));
+        printField("store", roundingText(roundingToSingle(step.value, step.stored), Width::full));
     } else {
         int ulp = ulpExponent(step.stored);
         Rounding toWide = roundingTo64(exact, step.value, ulp);
@@ -215,32 +260,65 @@ void showExtended(char op, float a, float b, const Exact& exact, float strict)
                                                : ": another single, rounded once"));
 }
 
+// The JSON view of the same operation: the machine's result held to the
+// model's, or the model's where the machine does not compute.
+void writeOp(char op, const Operand& a, const Operand& b, Stored result, unsigned raised, bool machine)
+{
+    Exact exact{};
+    bool special = isSpecial(op, a.stored, b.stored);
+    if (special) {
+        Stored value{};
+        specialText(op, a.stored, b.stored, value);
+        if (!machine)
+            result = value;
+    } else {
+        exact = exactResult(op, a.stored, b.stored);
+        Stored nearest = nearestIn(*a.stored.format, exact, zeroIsNegative(op, a.stored, b.stored));
+        if (machine && nearest.bits != result.bits)
+            disagree("the machine's result is not the value nearest the exact one");
+        result = nearest;
+    }
+    bool machineFlags = machine && flagsKept;
+    if (!machineFlags)
+        raised = special ? specialFlags(op, a.stored, b.stored) : roundingFlags(exact, result);
+    writeOpJson(op, a, b, result, raised, exact, machineFlags);
+}
+
 }  // namespace
 
-const option opOptions[] = {{"extended", no_argument, nullptr, 'x'}, jsonOption, helpOption, versionOption, {}};
+const option opOptions[] = {{"extended", no_argument, nullptr, 'x'}, formatOption, jsonOption, helpOption, versionOption, {}};
 
 int opCommand(int argc, char** argv)
 {
     bool extended = false;
+    const Format* format = &singleFormat;
     std::vector<char*> operands;
-    for (int code; (code = nextNumberOption(argc, argv, opOptions, operands)) != -1;)
-        if (!readJsonOption(code))
-            extended = true;  // the only other option
+    for (int code; (code = nextNumberOption(argc, argv, opOptions, operands)) != -1;) {
+        if (readJsonOption(code))
+            continue;
+        if (code == formatOption.val)
+            format = &formatValue(optarg);
+        else
+            extended = true;
+    }
+    if (extended && format != &singleFormat)
+        usageError("--extended is precisionx's arithmetic, which stores in single precision:\nnot with --format",
+                   format->name);
     if (operands.size() != 3)
         usageError(operands.size() < 3 ? "op takes A OP B: a missing operand or operator" : "op takes A OP B, not more:",
                    operands.size() > 3 ? operands[3] : nullptr);
     std::string operation = operands[1];
     if (operation.size() != 1 || operation.find_first_of("+-*/") != 0)
         usageError("op's operator is +, -, * or /, not", operands[1]);
-    Operand a = readOperand(operands[0]);
-    Operand b = readOperand(operands[2]);
+    Operand a = readOperand(operands[0], *format);
+    Operand b = readOperand(operands[2], *format);
     char op = operation[0];
     unsigned raised = 0;
-    float result = operate(op, a.stored, b.stored, raised);
+    bool machine = machineComputes(*format);
+    Stored result = machine ? operate(op, a.stored, b.stored, raised) : Stored{format, 0};
     if (jsonOutput) {
         jsonStrictOnly(extended);
-        bool special = isSpecial(op, a.stored, b.stored);
-        writeOpJson(op, a, b, result, raised, special ? Exact{} : exactResult(op, a.stored, b.stored));
+        writeOp(op, a, b, result, raised, machine);
         return 0;
     }
 
@@ -254,22 +332,21 @@ int opCommand(int argc, char** argv)
     Exact exact = exactResult(op, a.stored, b.stored);
     printField(name.c_str(), resultText(exact));
     if (extended) {
-        showExtended(op, a.stored, b.stored, exact, result);
+        showExtended(op, singleValue(a.stored), singleValue(b.stored), exact, singleValue(result));
         return 0;
     }
+    Stored nearest = nearestIn(*format, exact, zeroIsNegative(op, a.stored, b.stored));
+    if (machine && nearest.bits != result.bits)
+        disagree("the machine's result is not the value nearest the exact one");
+    result = nearest;
     printField("rounded", roundedText(result));
-    if (!flagsKept)
+    std::string whence = derivedFrom(*format);
+    if (!whence.empty())
         raised = roundingFlags(exact, result);
-    if (!std::isfinite(result)) {
-        printField("rounding", overflowText(result));
-        showFlags(raised, flagsKept ? nullptr : noFlagsKept);
-        return 0;
-    }
-    if (nearestSingle(exact) != result)
-        disagree("the machine's single-precision result is not the single nearest the exact one");
-    Rounding rounding = roundingToSingle(exact, result);
-    printField("ulp", powerOfTwo(ulpExponent(result)));
+    Rounding rounding = roundingIn(exact, result);
+    if (!rounding.overflow)
+        printField("ulp", powerOfTwo(ulpExponent(result)));
     printField("rounding", roundingText(rounding, "none: the operation is exact"));
-    showFlags(raised, flagsKept ? nullptr : noFlagsKept);
+    showFlags(raised, whence.empty() ? nullptr : whence.c_str());
     return 0;
 }

@@ -27,34 +27,18 @@ Rounding measured(const Exact& exact, const Exact& stored, int spacing, int ulpE
     return r;
 }
 
-// The significant digits of an unsigned decimal text: "0.0625" has "625".
-std::string significantDigits(const std::string& text)
+// Whether x (nonzero) has at most `digits` significant decimal digits, all
+// it has: x shifted to keep that many before the point is whole.
+bool fewDigits(const Exact& x, int digits)
 {
-    std::string digits;
-    for (char c : text) {
-        if (c != '.' && (c != '0' || !digits.empty()))
-            digits += c;
-    }
-    return digits;
+    return isWhole(x * exactDecimal(false, "1", digits - 1 - decimalExponent(x)));
 }
 
-// Whether a reader would take the decimal text (no sign, no trailing zeros)
-// for an exact error: few digits, naming a multiple of a power of two, as
-// m / 10^p is when 5^p divides m.
-bool looksExact(const std::string& text)
+// Whether a reader would take the value shown (no trailing zeros) for an
+// exact error: few digits, naming a binary fraction.
+bool looksExact(const Exact& shown)
 {
-    std::string digits = significantDigits(text);
-    if (digits.size() > exactDigits)
-        return false;
-    std::size_t point = text.find('.');
-    std::size_t places = point == std::string::npos ? 0 : text.size() - point - 1;
-    std::uint64_t m = digits.empty() ? 0 : std::stoull(digits);
-    for (; places > 0; --places) {
-        if (m % 5)
-            return false;
-        m /= 5;
-    }
-    return true;
+    return isZero(shown) || (fewDigits(shown, exactDigits) && isDyadic(shown));
 }
 
 std::string withoutTrailingZeros(std::string text)
@@ -74,26 +58,16 @@ std::string withoutTrailingZeros(std::string text)
 // is not shown as 0.5, which would be a tie).
 std::string shortUlps(const Exact& ulps)
 {
-    std::string first = digitsOf(ulps, exactDigits + 1);
-    bool cut = first.ends_with("...");
-    if (!cut && significantDigits(first).size() <= exactDigits)
-        return first;
+    if (fewDigits(ulps, exactDigits))
+        return digitsOf(ulps, exactDigits + 1);
     if (compare(ulps, exactDecimal(false, "1", -3)) < 0)
         return scientific(ulps, 3);
-    if (cut)
-        first.resize(first.size() - 3);
-    std::size_t point = first.find('.');
-    std::size_t wholeDigits = point == std::string::npos ? first.size() : point;
-    int places = 0;
-    if (first[0] != '0')
-        places = wholeDigits >= 3 ? 0 : 3 - static_cast<int>(wholeDigits);
-    else
-        places = static_cast<int>(first.find_first_not_of('0', point + 1) - point - 1) + 3;
-    std::string text = withoutTrailingZeros(decimal(ulps, places));
+    int leading = decimalExponent(ulps);
+    int places = std::max(0, 2 - leading);
     // Whole ulps from 1000 up are plainly rounded.
-    while (wholeDigits < 4 && looksExact(text))
-        text = withoutTrailingZeros(decimal(ulps, ++places));
-    return text;
+    while (leading < 3 && looksExact(roundedToPlaces(ulps, places)))
+        ++places;
+    return withoutTrailingZeros(decimal(ulps, places));
 }
 
 std::string signOf(const Exact& x)
@@ -120,11 +94,24 @@ const char* wayText(Rounding::Way way)
 
 }  // namespace
 
+Rounding roundingIn(const Exact& exact, Stored stored)
+{
+    const Format& f = *stored.format;
+    if (isInfinite(stored)) {
+        Rounding r{exact, {}, {}, ulpAt(f, f.maxExponent), {}, Rounding::Way::up, false, false, false, true, &f};
+        r.way = signBit(stored) ? Rounding::Way::down : Rounding::Way::up;
+        return r;
+    }
+    // The spacing where the exact value lies, by the format's one rule.
+    int spacing = isZero(exact) ? ulpAt(f, minExponent(f)) : ulpAt(f, topExponent(exact));
+    Rounding r = measured(exact, exactOf(stored), spacing, ulpExponent(stored), true);
+    r.format = &f;
+    return r;
+}
+
 Rounding roundingToSingle(const Exact& exact, float stored)
 {
-    // Subnormal singles share the spacing of the lowest binade.
-    int spacing = isZero(exact) ? -149 : std::max(topExponent(exact), -126) - 23;
-    return measured(exact, exactSingle(stored), spacing, ulpExponent(stored), true);
+    return roundingIn(exact, storedSingle(stored));
 }
 
 Rounding roundingTo64(const Exact& exact, const Exact& stored, int ulpExponent)
@@ -142,6 +129,14 @@ std::string roundingText(const Rounding& rounding, Width width)
 {
     if (rounding.way == Rounding::Way::none)
         return "exact";
+    if (rounding.overflow) {
+        bool up = rounding.way == Rounding::Way::up;
+        std::string name = rounding.format->name;
+        if (width != Width::full)
+            return up ? "up, to infinity" : "down, to -infinity";
+        return up ? "up, to infinity: half an ulp or more past the largest " + name
+                  : "down, to -infinity: half an ulp or more past the lowest " + name;
+    }
     const char* tie = rounding.tie ? ", tie to even" : "";
     std::string ulps = ulpsText(rounding.ulps);
     switch (width) {

@@ -6,6 +6,7 @@
 // wide in the fields of value and op, short in the tables' columns.
 
 #include "exact.h"
+#include "format.h"
 
 #include <string>
 
@@ -24,9 +25,17 @@ struct Rounding {
     bool belowPowerOfTwo;
     // A sum left as it was: the term was lost whole.
     bool absorbed;
+    // Stored as an infinity, half an ulp or more past the largest finite
+    // value: `stored`, `error` and `ulps` are then zero, `way` names which
+    // infinity, and the unit is that of the largest value.
+    bool overflow = false;
+    const Format* format = &singleFormat;
 };
 
-// Rounding to single precision: `stored` finite, its ulp the unit.
+// Rounding into a format: its ulp the unit; `stored` finite or, from a
+// finite exact value, an infinity.
+Rounding roundingIn(const Exact& exact, Stored stored);
+// Rounding to single precision.
 Rounding roundingToSingle(const Exact& exact, float stored);
 // Rounding to a 64-bit significand, counted in units of 2^ulpExponent
 // (the ulp of the single the value is stored as next).

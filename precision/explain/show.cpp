@@ -1,5 +1,7 @@
 #include "show.h"
 
+#include "format.h"
+
 #include <algorithm>
 #include <bit>
 #include <chrono>
@@ -26,8 +28,7 @@ std::string powerOfTwo(int exponent)
 
 int ulpExponent(float x)
 {
-    // Subnormal singles share the spacing of the lowest binade.
-    return (x == 0 ? -126 : std::max(binadeOf(x), -126)) - 23;
+    return ulpAt(singleFormat, x == 0 ? minExponent(singleFormat) : binadeOf(x));
 }
 
 void printRow(const char* format, ...)

@@ -8,6 +8,8 @@
 #include "arithmetic.h"
 #include "commands.h"
 #include "exact.h"
+#include "flags.h"
+#include "format.h"
 #include "hooks.h"
 #include "jsonview.h"
 #include "rounding.h"
@@ -33,6 +35,8 @@ struct Request {
     bool summaryOnly = false;
     bool data = false;
     bool wide = false;  // the full table, past 80 columns
+    // What if the programs had added in another format: the summary only.
+    const Format* format = &singleFormat;
 };
 
 // A 128-bit count in two words. The sums below are added to at every step,
@@ -120,6 +124,25 @@ void addCutReciprocal(Count& sum, int i)
     }
     auto divisor = static_cast<std::uint64_t>(i);
     add(sum, 0, UINT64_MAX / divisor + ((divisor & (divisor - 1)) == 0));
+}
+
+// Adds floor(2^96 / i), for another format's what-if (double's ulp is finer
+// than a cut at 2^-64 could tell): 2^96 / i is 2^32 (2^64 / i), and 2^64's
+// remainder gives the low 32 bits.
+void addFineReciprocal(Count& sum, int i)
+{
+    auto divisor = static_cast<std::uint64_t>(i);
+    if (i == 1) {
+        add(sum, std::uint64_t{1} << 32, 0);
+        return;
+    }
+    // 2^64 = quotient * i + remainder
+    std::uint64_t quotient = UINT64_MAX / divisor, remainder = UINT64_MAX % divisor + 1;
+    if (remainder == divisor) {
+        ++quotient;
+        remainder = 0;
+    }
+    add(sum, quotient >> 32, quotient << 32 | (remainder << 32) / divisor);
 }
 
 // The 64-bit term 1/i as significand * 2^exponent, as exactExtended would
@@ -421,26 +444,42 @@ void showRows(const Facts& facts)
     }
 }
 
-// The exact sum's terms are each cut below 2^-64, so it lies less than
-// cut = terms * 2^-64 below the true sum. It is shown to the fewest decimal
-// places whose rounding costs at most as much again, half a unit of the last
-// place <= cut, so that it is off by less than 2 * cut: that bound is
-// `errorBound`.
-std::string exactSumText(const Facts& facts, std::string& errorBound)
+// The exact sum's terms are each cut below 2^-64 (or 2^cut), so it lies
+// less than cut = terms * 2^-64 below the true sum. It is shown to the
+// fewest decimal places whose rounding costs at most as much again, half a
+// unit of the last place <= cut, so that it is off by less than 2 * cut:
+// that bound is `errorBound`.
+std::string exactSumText(const Facts& facts, std::string& errorBound, int cut = -64)
 {
-    double bound = std::ldexp(static_cast<double>(facts.terms), -64) * 2;
-    int places = static_cast<int>(std::ceil(-std::log10(bound)));
-    // The bound, rounded up to two significant digits.
-    int exponent = static_cast<int>(std::floor(std::log10(bound)));
-    double mantissa = std::ceil(bound / std::pow(10.0, exponent) * 10) / 10;
-    if (mantissa >= 10) {  // 9.97 rounded up is 10.0: one more power of ten
-        mantissa /= 10;
+    Exact bound = exactDyadic(static_cast<std::uint64_t>(facts.terms), cut + 1);
+    auto power = [](int exponent) { return exactDecimal(false, "1", exponent); };
+    // The fewest places: the first p with 10^-p <= bound (a binary fraction
+    // is never a power of ten, so 10^-p < bound).
+    int places = 0;
+    while (compare(power(-places), bound) > 0)
+        ++places;
+    while (compare(power(1 - places), bound) <= 0)
+        --places;
+    // The bound, rounded up to two significant digits: tenths from 1.0 to 10.0
+    // of 10^exponent (9.97 rounded up is 10.0: one more power of ten).
+    int exponent = -places;
+    Exact tenths = bound * power(1 - exponent);
+    int rounded = 10;
+    while (compare(tenths, exactDyadic(static_cast<std::uint64_t>(rounded), 0)) > 0)
+        ++rounded;
+    if (rounded == 100) {
+        rounded = 10;
         ++exponent;
     }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1fe%d", mantissa, exponent);
-    errorBound = text;
-    return decimal(exactCount(facts.exact, -64), places);
+    errorBound = std::to_string(rounded / 10) + "." + std::to_string(rounded % 10) + "e" + std::to_string(exponent);
+    return decimal(exactCount(facts.exact, cut), places);
+}
+
+void showExactSum(const Facts& facts, int cut)
+{
+    std::string bound;
+    std::string sum = exactSumText(facts, bound, cut);
+    std::printf("exact sum: %s (error below %s)\n", sum.c_str(), bound.c_str());
 }
 
 // Each phase with the error its steps add to the sum: what the sum gained
@@ -510,19 +549,51 @@ int defaultEvery()
 
 enum OptionCode { fromCode = 256, toCode, everyCode, decreasingCode, extendedCode, summaryCode, dataCode, wideCode };
 
+// The last i whose term the format could make as the programs make theirs,
+// from an exact i: 2^24 in single (and in double, which needs no more),
+// 2^11 in half, 2^8 in bfloat16.
+int highestIn(const Format& f)
+{
+    return f.precision < 24 ? 1 << f.precision : highest;
+}
+
+// Another format's what-if: from 1 (bfloat16 ends at 256, before the
+// programs' 2000), and double over the programs' own range.
+void whatIfRange(const char* fromText, const char* toText)
+{
+    const Format& f = *request.format;
+    if (request.extended || request.every || request.data || request.wide)
+        usageError("another --format shows the summary only, not", f.name);
+    request.summaryOnly = true;
+    if (&f != &doubleFormat) {
+        request.low = 1;
+        request.high = highestIn(f);
+    }
+    if (fromText)
+        request.low = numberValue("--from", fromText, 1, highestIn(f));
+    if (toText)
+        request.high = numberValue("--to", toText, 1, highestIn(f));
+}
+
 void parse(int argc, char** argv)
 {
     bool lowGiven = false;
+    const char *fromText = nullptr, *toText = nullptr;
     for (int code; (code = nextOption(argc, argv, sumOptions)) != -1;) {
         if (readJsonOption(code))
             continue;
         switch (code) {
+        case formatOption.val:
+            request.format = &formatValue(optarg);
+            break;
         case fromCode:
             request.low = numberValue("--from", optarg, 1, highest);
+            fromText = optarg;
             lowGiven = true;
             break;
         case toCode:
             request.high = numberValue("--to", optarg, 1, highest);
+            toText = optarg;
             break;
         case everyCode:
             request.every = numberValue("--every", optarg, 1, highest);
@@ -545,6 +616,8 @@ void parse(int argc, char** argv)
         }
     }
     noMoreArguments(argc, argv);
+    if (request.format != &singleFormat)
+        whatIfRange(fromText, toText);
     if (request.low > request.high && lowGiven) {
         std::string what = "--from " + std::to_string(request.low) + " is above --to " + std::to_string(request.high);
         usageError(what.c_str(), nullptr);
@@ -557,6 +630,8 @@ void parse(int argc, char** argv)
         usageError("--summary shows no steps, --data only steps: give one of them", nullptr);
     if (request.summaryOnly && request.every)
         usageError("--every chooses the steps shown, --summary none: give one of them", nullptr);
+    if (jsonOutput && request.format != &singleFormat)
+        usageError("sum's --json is single precision's summary: not with --format", request.format->name);
     if (jsonOutput && !request.summaryOnly)
         usageError("sum's --json is its summary: give --summary too", nullptr);
     if (!request.every)
@@ -575,14 +650,63 @@ const option sumOptions[] = {
     {"data", no_argument, nullptr, dataCode},
     {"wide", no_argument, nullptr, wideCode},
     jsonOption,
+    formatOption,
     helpOption,
     versionOption,
     {},
 };
 
+// What if the programs had added in another format: each term 1/i rounded
+// once, each sum by the machine where it has the format, else by the exact
+// model; only the summary's facts. In increasing order, once a term is
+// absorbed every later, smaller one is too: the steps stop there, and the
+// rest are counted.
+static void whatIfSum()
+{
+    const Format& f = *request.format;
+    Facts facts;
+    Stored sum{&f, 0};
+    bool absorbing = false;
+    for (long step = 0; step < steps; ++step) {
+        int i = iAt(step);
+        addFineReciprocal(facts.exact, i);
+        ++facts.terms;
+        if (absorbing) {
+            ++facts.absorbed;
+            continue;
+        }
+        Stored term = &f == &doubleFormat ? storedDouble(1.0 / i) : nearestIn(f, exactDyadic(1, 0) / exactDyadic(static_cast<std::uint64_t>(i), 0));
+        Stored next = operateIn('+', sum, term);
+        if (next.bits != sum.bits) {
+            facts.lastChange = i;
+        } else if (++facts.absorbed == 1) {
+            facts.firstAbsorbed = i;
+            absorbing = !request.decreasing;
+        }
+        sum = next;
+    }
+    auto iOrNone = [](int i) { return i ? "i = " + std::to_string(i) : std::string("none"); };
+    std::printf("1/i for i = %d %s %d, what if added in %s precision\n", iAt(0),
+                request.decreasing ? "down to" : "up to", iAt(steps - 1), f.name);
+    std::printf("terms added: %ld\n", facts.terms);
+    std::printf("first term absorbed: %s\n", iOrNone(facts.firstAbsorbed).c_str());
+    std::printf("last step that changes the sum: %s\n", iOrNone(facts.lastChange).c_str());
+    std::printf("terms absorbed: %ld\n", facts.absorbed);
+    std::printf("final sum: %s %e\n", bitsText(sum).c_str(), asDouble(sum));
+    showExactSum(facts, -96);
+    Exact error = exactOf(sum) - exactCount(facts.exact, -96);
+    std::printf("error of the final sum: %s (ulp %s)\n", errorText(error, ulpExponent(sum)).c_str(),
+                powerOfTwo(ulpExponent(sum)).c_str());
+}
+
 int sumCommand(int argc, char** argv)
 {
     parse(argc, argv);
+    if (request.format != &singleFormat) {
+        steps = static_cast<long>(request.high) - request.low + 1;
+        whatIfSum();
+        return 0;
+    }
     steps = static_cast<long>(request.high) - request.low + 1;
     tracedSums.reserve(static_cast<std::size_t>(steps));
     Arithmetic arithmetic = request.extended ? Arithmetic::extended : Arithmetic::strictSingle;

@@ -1,11 +1,12 @@
-// floatexplain value: a number the student picks, as single precision
-// stores it, taken apart exactly.
+// floatexplain value: a number the student picks, as single precision (or
+// another format) stores it, taken apart exactly.
 
 #include "commands.h"
 #include "jsonview.h"
 #include "number.h"
 #include "show.h"
 
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -64,9 +65,7 @@ std::string writtenText(const Operand& x)
 std::string readingText(const Operand& x)
 {
     if (x.kind == Operand::Kind::bits || x.kind == Operand::Kind::special)
-        return std::isnan(x.stored) ? "none: not a number" : "none: taken as it is";
-    if (std::isinf(x.stored))
-        return overflowText(x.stored);
+        return isNan(x.stored) ? "none: not a number" : "none: taken as it is";
     Rounding rounding = readingOf(x);
     return rounding.way == Rounding::Way::none ? "none: stored exactly" : roundingText(rounding, Width::full);
 }
@@ -75,24 +74,25 @@ std::string readingText(const Operand& x)
 // precision: each rounding in units in the last place of the single.
 void showWide(const Operand& x)
 {
+    float read = singleValue(x.stored);
     Exact wide{};
-    if (!std::isfinite(x.stored) && x.kind != Operand::Kind::decimal) {
-        printField("to 64 bits", exactText(x.stored) + ", as in single precision");
+    if (!std::isfinite(read) && x.kind != Operand::Kind::decimal) {
+        printField("to 64 bits", exactText(read) + ", as in single precision");
         return;
     }
     if (!wideValue(x, wide)) {
-        printField("to 64 bits", "far outside the singles' range: stored as " + exactText(x.stored) + " either way");
+        printField("to 64 bits", "far outside the singles' range: stored as " + exactText(read) + " either way");
         return;
     }
     // A zero keeps its sign in either format.
-    float stored = isZero(wide) ? x.stored : singleOf(wide);
+    float stored = isZero(wide) ? read : singleOf(wide);
     int ulp = ulpExponent(std::isfinite(stored) ? stored : FLT_MAX);
     Rounding rounding = roundingTo64(x.value, wide, ulp);
     bool exact = rounding.way == Rounding::Way::none;
-    printField("to 64 bits", (isZero(wide) ? exactText(x.stored) : decimal(wide)) + (exact ? ", exact" : ""));
+    printField("to 64 bits", (isZero(wide) ? exactText(read) : decimal(wide)) + (exact ? ", exact" : ""));
     if (!exact)
         printField("its error", roundingText(rounding, Width::full));
-    bool same = stored == x.stored || (std::isnan(stored) && std::isnan(x.stored));
+    bool same = stored == read || (std::isnan(stored) && std::isnan(read));
     printField("to single", bitsOf(stored) + (same ? ": the same single as read directly"
                                                    : ": not the single read directly, rounded twice"));
 }
@@ -100,7 +100,7 @@ void showWide(const Operand& x)
 void showValue(const Operand& x)
 {
     printField("number", writtenText(x));
-    showSingle(x.stored);
+    showStored(x.stored);
     printField("rounding", readingText(x));
     if (extended)
         showWide(x);
@@ -109,17 +109,26 @@ void showValue(const Operand& x)
 
 }  // namespace
 
-const option valueOptions[] = {{"extended", no_argument, nullptr, 'x'}, jsonOption, helpOption, versionOption, {}};
+const option valueOptions[] = {{"extended", no_argument, nullptr, 'x'}, formatOption, jsonOption, helpOption, versionOption, {}};
 
 int valueCommand(int argc, char** argv)
 {
     std::vector<char*> texts;
-    for (int code; (code = nextNumberOption(argc, argv, valueOptions, texts)) != -1;)
-        if (!readJsonOption(code))
-            extended = true;  // the only other option
+    const Format* format = &singleFormat;
+    for (int code; (code = nextNumberOption(argc, argv, valueOptions, texts)) != -1;) {
+        if (readJsonOption(code))
+            continue;
+        if (code == formatOption.val)
+            format = &formatValue(optarg);
+        else
+            extended = true;
+    }
+    if (extended && format != &singleFormat)
+        usageError("--extended is precisionx's arithmetic, which stores in single precision:\nnot with --format",
+                   format->name);
     std::vector<Operand> numbers;
     for (char* text : texts)
-        numbers.push_back(readOperand(text));
+        numbers.push_back(readOperand(text, *format));
     if (numbers.empty())
         usageError("value takes one number or more", nullptr);
     if (jsonOutput) {

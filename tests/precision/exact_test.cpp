@@ -169,6 +169,20 @@ TEST(Exact, QuotientsAndDecimalsInLowestTerms)
     EXPECT_EQ(digitsOf(whole(1000) / whole(3), 2), "333...");
     EXPECT_EQ(digitsOf(exactDyadic(1, -10) / whole(5), 3), "0.000195...");  // 1/5120 = 0.0001953125
     EXPECT_EQ(decimal(exactDecimal(true, "1000000000000000000000001", -24)), "-1.000000000000000000000001");
+    // Divisors of more than one limb reduce too: 5^14 > 2^32, and 10^-14 *
+    // 10^14 is 1, a binary fraction; 10^-20 / 10^-14 = 1/5^6 / 2^6.
+    const struct {
+        Exact x;
+        Exact divisor;
+    } reduced[] = {
+        {exactDecimal(false, "1", -14) * exactDecimal(false, "1", 14), whole(1)},
+        {exactDecimal(false, "3", -20) * whole(390625) * whole(390625), whole(625)},  // 3 * 5^16 / 10^20 = 3 / 5^4 / 2^20
+        {exactDecimal(false, "1", -20) / exactDecimal(false, "1", -14), whole(15625)},
+    };
+    for (const auto& c : reduced)
+        EXPECT_EQ(divisorOf(c.x), c.divisor) << decimal(c.x);
+    EXPECT_TRUE(isDyadic(reduced[0].x));
+    EXPECT_EQ(reduced[0].x, whole(1));
 }
 
 TEST(Exact, RoundedToBitsTiesToEven)

@@ -65,3 +65,53 @@ TEST(Flags, DerivedAsTheEnvironmentRaisesThem)
     // The draws reach every flag, the rarest included.
     EXPECT_GT(tiny, 100);
 }
+
+namespace {
+
+// A value of the format: near 1, anywhere, subnormal, or an edge.
+Stored randomValue(const Format& f, std::mt19937_64& rng)
+{
+    std::uint64_t top = (std::uint64_t{1} << exponentBits(f)) - 1, bias = static_cast<std::uint64_t>(f.maxExponent);
+    const std::uint64_t fields[] = {0, top, top - 1, 1 + rng() % (top - 1), bias - 3 + rng() % 7, bias - 3 + rng() % 7};
+    std::uint64_t fraction = rng() % 4 ? rng() & ((std::uint64_t{1} << fractionBits(f)) - 1) : 0;
+    return {&f, (rng() & 1) << (f.width - 1) | fields[rng() % 6] << fractionBits(f) | fraction};
+}
+
+}  // namespace
+
+// In every format the machine has: its result is the model's nearest value
+// (the sign of a zero included), and its flags those the model derives,
+// tiny as the machine detects it: (1 + u)(1 - u) 2^emin, u the unit in the
+// last place of 1, lies below 2^emin but rounds to it.
+TEST(Flags, EveryFormatTheMachineHas)
+{
+    std::mt19937_64 rng(27);
+    for (const Format* f : {&halfFormat, &singleFormat, &doubleFormat}) {
+        if (!machineHas(*f))
+            continue;
+        unsigned raised = 0;
+        std::uint64_t one = static_cast<std::uint64_t>(f->maxExponent) << fractionBits(*f);
+        operate('*', Stored{f, one | 1}, Stored{f, (std::uint64_t{1} << fractionBits(*f)) - 1}, raised);
+        const Tininess tininess = raised & flagUnderflow ? Tininess::beforeRounding : Tininess::afterRounding;
+        int tiny = 0;
+        for (int n = 0; n < 6000; ++n) {
+            char op = "+-*/"[rng() % 4];
+            Stored a = randomValue(*f, rng), b = randomValue(*f, rng);
+            Stored result = operate(op, a, b, raised);
+            unsigned derived = isSpecial(op, a, b) ? specialFlags(op, a, b) : 0;
+            if (!isSpecial(op, a, b)) {
+                Exact x = exactOf(a), y = exactOf(b);
+                Exact exact = op == '+' ? x + y : op == '-' ? x - y : op == '*' ? x * y : x / y;
+                bool zeroNegative = op == '*' || op == '/' ? signBit(a) != signBit(b)
+                                                           : signBit(a) && signBit(b) != (op == '-');
+                ASSERT_EQ(nearestIn(*f, exact, zeroNegative).bits, result.bits)
+                    << f->name << ' ' << bitsText(a) << ' ' << op << ' ' << bitsText(b);
+                derived = roundingFlags(exact, result, tininess);
+            }
+            ASSERT_EQ(flagsText(raised), flagsText(derived))
+                << f->name << ' ' << bitsText(a) << ' ' << op << ' ' << bitsText(b);
+            tiny += (raised & flagUnderflow) != 0;
+        }
+        EXPECT_GT(tiny, 20) << f->name;
+    }
+}
