@@ -116,7 +116,7 @@ Operand readDecimal(Operand x, bool negative, const char* text)
     // The power of ten of the last digit, 0.1 being 1 * 10^-1.
     long power = exponent - static_cast<long>(places);
     if (digits.size() > longestDecimal || (!digits.empty() && std::abs(power) > longestDecimal))
-        usageError("over 1000 digits, or a power of ten beyond 1000 or -1000:", x.text.c_str());
+        usageError("over 1000 digits, or a power of ten past +/-1000:", x.text.c_str());
     x.kind = Operand::Kind::decimal;
     x.value = exactDecimal(negative, digits, digits.empty() ? 0 : static_cast<int>(power));
     const Format& format = *x.stored.format;
