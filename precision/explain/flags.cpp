@@ -63,7 +63,7 @@ Bits operateOn(char op, Bits a, Bits b, unsigned& raised)
 
 bool machineHas(const Format& f)
 {
-#ifdef __FLT16_MANT_DIG__
+#ifdef HAVE_FLOAT16
     if (&f == &halfFormat)
         return true;
 #endif
@@ -80,7 +80,7 @@ Stored operate(char op, Stored a, Stored b, unsigned& raised)
     const Format& f = *a.format;
     if (&f == &doubleFormat)
         return {&f, operateOn<double>(op, a.bits, b.bits, raised)};
-#ifdef __FLT16_MANT_DIG__
+#ifdef HAVE_FLOAT16
     if (&f == &halfFormat) {
         auto x = static_cast<std::uint16_t>(a.bits), y = static_cast<std::uint16_t>(b.bits);
         return {&f, operateOn<_Float16>(op, x, y, raised)};
