@@ -53,3 +53,9 @@ int numberValue(const char* name, const char* text, long low, long high);
 // error.
 constexpr option formatOption = {"format", required_argument, nullptr, 'f'};
 const Format& formatValue(const char* text);
+
+// value's and op's options (their tables hold --extended, --format, --json):
+// the format asked for, with `extended` set by --extended, which stores in
+// single precision only; their numbers are appended to `numbers`.
+const Format& readNumberOptions(int argc, char** argv, const option* options, std::vector<char*>& numbers,
+                                bool& extended);

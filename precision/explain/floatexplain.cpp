@@ -203,6 +203,24 @@ const Format& formatValue(const char* text)
     return *format;
 }
 
+const Format& readNumberOptions(int argc, char** argv, const option* options, std::vector<char*>& numbers,
+                                bool& extended)
+{
+    const Format* format = &singleFormat;
+    for (int code; (code = nextNumberOption(argc, argv, options, numbers)) != -1;) {
+        if (readJsonOption(code))
+            continue;
+        if (code == formatOption.val)
+            format = &formatValue(optarg);
+        else
+            extended = true;
+    }
+    if (extended && format != &singleFormat)
+        usageError("--extended is precisionx's arithmetic, which stores in single precision:\nnot with --format",
+                   format->name);
+    return *format;
+}
+
 int main(int argc, char** argv)
 {
     // Before part2 and part3 are run with their output set aside.

@@ -291,19 +291,8 @@ const option opOptions[] = {{"extended", no_argument, nullptr, 'x'}, formatOptio
 int opCommand(int argc, char** argv)
 {
     bool extended = false;
-    const Format* format = &singleFormat;
     std::vector<char*> operands;
-    for (int code; (code = nextNumberOption(argc, argv, opOptions, operands)) != -1;) {
-        if (readJsonOption(code))
-            continue;
-        if (code == formatOption.val)
-            format = &formatValue(optarg);
-        else
-            extended = true;
-    }
-    if (extended && format != &singleFormat)
-        usageError("--extended is precisionx's arithmetic, which stores in single precision:\nnot with --format",
-                   format->name);
+    const Format* format = &readNumberOptions(argc, argv, opOptions, operands, extended);
     if (operands.size() != 3)
         usageError(operands.size() < 3 ? "op takes A OP B: a missing operand or operator" : "op takes A OP B, not more:",
                    operands.size() > 3 ? operands[3] : nullptr);

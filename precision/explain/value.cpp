@@ -114,18 +114,7 @@ const option valueOptions[] = {{"extended", no_argument, nullptr, 'x'}, formatOp
 int valueCommand(int argc, char** argv)
 {
     std::vector<char*> texts;
-    const Format* format = &singleFormat;
-    for (int code; (code = nextNumberOption(argc, argv, valueOptions, texts)) != -1;) {
-        if (readJsonOption(code))
-            continue;
-        if (code == formatOption.val)
-            format = &formatValue(optarg);
-        else
-            extended = true;
-    }
-    if (extended && format != &singleFormat)
-        usageError("--extended is precisionx's arithmetic, which stores in single precision:\nnot with --format",
-                   format->name);
+    const Format* format = &readNumberOptions(argc, argv, valueOptions, texts, extended);
     std::vector<Operand> numbers;
     for (char* text : texts)
         numbers.push_back(readOperand(text, *format));
