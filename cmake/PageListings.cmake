@@ -43,18 +43,20 @@ set(_pl_compiler_wasm32 em++)
 set(_pl_toolchain_wasm32 wasm32-emscripten.cmake)
 set(_pl_title_wasm32 "WebAssembly, as it runs here")
 
-# The listings, by the asm target's directory and source, and what each is.
+# The listings, by the asm target's directory and source: the program or
+# part they are of, the build (fact's plain one at -O0, its optimised one
+# at -O2, the rest as the presets build them, -O3), and what each is.
 set(_pl_listings
-  "fact-plain/fact|fact, plain build: it calls itself"
-  "fact-opt/fact|fact, optimised build: the recursion made a loop"
-  "arithmetic/harmonic|the harmonic sums, strict and extended"
-  "arithmetic/extended|extended precision in integer arithmetic"
-  "sections/part1|precision's part 1"
-  "sections/part2|precision's part 2: ten tenths"
-  "sections/part3|precision's part 3"
-  "calcloop/loop|calcloop's rules: loops"
-  "calcminusrec/minusrec|calcminusrec's rules"
-  "calcrec/rec|calcrec's rules: recursion")
+  "fact-plain/fact|fact|plain|fact, plain build (-O0): it calls itself"
+  "fact-opt/fact|fact|optimised|fact, optimised build (-O2): the recursion made a loop"
+  "arithmetic/harmonic|harmonic|optimised|the harmonic sums: precision2's strict steps, precisionx's extended ones"
+  "arithmetic/extended|extended|optimised|the extended steps in integer arithmetic"
+  "sections/part1|part1|optimised|precision's part 1"
+  "sections/part2|part2|optimised|precision's part 2: ten tenths added"
+  "sections/part3|part3|optimised|precision's part 3"
+  "calcloop/loop|calcloop|optimised|calcloop's rules: loops"
+  "calcminusrec/minusrec|calcminusrec|optimised|calcminusrec's rules"
+  "calcrec/rec|calcrec|optimised|calcrec's rules: recursion")
 
 # The programs' sources, which the listings are of.
 file(GLOB_RECURSE _pl_sources CONFIGURE_DEPENDS
@@ -133,10 +135,14 @@ endforeach()
 string(APPEND _pl_index "\n  ],\n  \"listings\": [")
 set(separator "")
 foreach(entry IN LISTS _pl_listings)
-  string(REGEX REPLACE "\\|.*" "" listing "${entry}")
-  string(REGEX REPLACE ".*\\|" "" title "${entry}")
+  string(REPLACE "|" ";" entry "${entry}")
+  list(GET entry 0 listing)
+  list(GET entry 1 program)
+  list(GET entry 2 build)
+  list(GET entry 3 title)
   string(REPLACE "/" "." name "${listing}")
-  string(APPEND _pl_index "${separator}\n    {\"name\": \"${name}\", \"title\": \"${title}\"}")
+  string(APPEND _pl_index "${separator}\n    {\"name\": \"${name}\", \"program\": \"${program}\", "
+                          "\"build\": \"${build}\", \"title\": \"${title}\"}")
   set(separator ",")
 endforeach()
 string(APPEND _pl_index "\n  ]\n};\n")
