@@ -30,6 +30,13 @@ export function lineKey(file, line) {
   return `${file}:${line}`;
 }
 
+// The key of a line of a file named as the listing shows it ("fact.cpp"),
+// for a view that knows the line from elsewhere (a trace's line), or "".
+export function lineKeyOf(listing, fileName, line) {
+  const file = listing.files.findIndex((f) => f.file === fileName);
+  return file < 0 ? "" : lineKey(file, line);
+}
+
 // Each source line's rows: its headings and its instructions, in order.
 export function rowsByLine(listing) {
   const lines = new Map();

@@ -80,7 +80,9 @@ test("the loop's back branch and the self-call, from the counted facts", () => {
   assert.equal(L.countedFacts(calls)[1], "fact(int): 1 instruction, 1 call of itself, no branch back");
 });
 
-test("a line to point at: the first with instructions holding the words", () => {
+test("a line to point at: by its file's name and number, or the first with instructions holding the words", () => {
+  assert.equal(L.lineKeyOf(loop, "fact.cpp", 11), "0:11");
+  assert.equal(L.lineKeyOf(loop, "wrap.h", 23), "");
   assert.equal(L.findLine(loop, "fact.cpp", "n <= 0"), "0:9");
   assert.equal(L.findLine(loop, "fact.cpp", "return 1"), "");  // no instructions of its own here
   assert.equal(L.findLine(loop, "wrap.h", "n <= 0"), "");
