@@ -83,6 +83,7 @@ export function renderListing(container, listing, { title = "", describedBy = ""
     source.append(element("div", "listing-file", file.whole ? file.name : `${file.name} (the lines used)`));
     const list = element("ol", "listing-lines");
     list.setAttribute("aria-label", `${file.name}${title ? `, ${title}` : ""}`);
+    let first = true;  // each file's list has one tab stop
     for (const line of file.lines) {
       const item = element("li", "listing-line");
       item.dataset.key = line.key;
@@ -92,7 +93,8 @@ export function renderListing(container, listing, { title = "", describedBy = ""
       if (groups.has(line.key)) {
         item.classList.add(`listing-group-${groups.get(line.key)}`);
         item.dataset.focusable = "";
-        item.tabIndex = lineItems.size ? -1 : 0;
+        item.tabIndex = first ? 0 : -1;
+        first = false;
         item.setAttribute("aria-label", `line ${line.number}: ${line.text.trim()}; ${line.instructions} instruction${
           line.instructions === 1 ? "" : "s"}`);
         lineItems.set(line.key, item);
