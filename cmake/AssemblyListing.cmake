@@ -10,9 +10,18 @@
 # add_assembly_listing(<target>) makes a listing of each of the target's
 # sources and of the sources of the parts it links, to read
 # (cmake/FormatAssembly.cmake); the target `asm` writes them to
-# <build>/asm/<target>/<source>.s.
+# <build>/asm/<target>/<source>.s, and with ASSEMBLY_JSON each as data for
+# the page beside it, <source>.json (cmake/ListingJson.cmake).
 
 add_custom_target(asm COMMENT "Assembly listings in ${PROJECT_BINARY_DIR}/asm")
+
+# The builds that gather the page's listings (cmake/PageListings.cmake)
+# turn this on; other builds write the text alone.
+option(ASSEMBLY_JSON "Write each assembly listing as JSON for the page as well" OFF)
+set(_assembly_json_root "")
+if(ASSEMBLY_JSON)
+  set(_assembly_json_root -DROOT=${PROJECT_SOURCE_DIR})
+endif()
 
 # Listings show C++ names demangled where binutils' c++filt is found.
 find_program(CXXFILT_EXECUTABLE NAMES c++filt)
@@ -84,9 +93,11 @@ function(add_assembly_listing target)
             "-DPARTS=${part_directories}"
             -DDESTINATION=${PROJECT_BINARY_DIR}/asm/${target}
             -DCXXFILT=${CXXFILT_EXECUTABLE} -DPROCESSOR=${ASSEMBLY_PROCESSOR}
+            ${_assembly_json_root}
             -P ${PROJECT_SOURCE_DIR}/cmake/CopyAssembly.cmake
     DEPENDS ${PROJECT_SOURCE_DIR}/cmake/CopyAssembly.cmake
             ${PROJECT_SOURCE_DIR}/cmake/FormatAssembly.cmake
+            ${PROJECT_SOURCE_DIR}/cmake/ListingJson.cmake
     VERBATIM)
   add_dependencies(${listing}.copy ${listing})
   foreach(part IN LISTS parts)
@@ -94,3 +105,5 @@ function(add_assembly_listing target)
   endforeach()
   add_dependencies(asm ${listing}.copy)
 endfunction()
+
+include(${CMAKE_CURRENT_LIST_DIR}/PageListings.cmake)

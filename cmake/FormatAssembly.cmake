@@ -1,5 +1,6 @@
 # format_assembly(<text> <out-var> [FUNCTION <symbol>] [CXXFILT <c++filt>]
-#                 [PROCESSOR <processor>])
+#                 [PROCESSOR <processor>] [ROWS <rows-var>]
+#                 [SOURCES <sources-var>])
 #
 # Turns a compiler's assembly (-S, with -g for its .loc directives) into a
 # listing to read: the code of each function, every instruction kept, each
@@ -14,6 +15,13 @@
 # With FUNCTION, only that function is listed; with CXXFILT, C++ names are
 # shown demangled. PROCESSOR (CMAKE_SYSTEM_PROCESSOR, or wasm32) picks the
 # marks of its family from the table below.
+#
+# With ROWS, <rows-var> gets the same listing as data, one row per line of
+# the text (format_assembly_row reads one): what the line is, the source
+# line it stands under, its mark, and its text. A program that shows the
+# listing prints the rows' text and reads the rest, never parsing the text.
+# With SOURCES, <sources-var> gets the paths of the source files that the
+# assembly names, which the rows name by their file name alone.
 #
 # Written in CMake, so that every build has it, even one without Python.
 
@@ -64,6 +72,8 @@ string(ASCII 1 _fa_semicolon)
 string(ASCII 2 _fa_open)
 string(ASCII 3 _fa_close)
 string(ASCII 4 _fa_mark)
+# Between the fields of a row.
+string(ASCII 5 _fa_field)
 
 set(_fa_instruction_column 8)
 set(_fa_mark_column 40)
@@ -159,17 +169,66 @@ function(_fa_symbols operands out)
 endfunction()
 
 function(format_assembly text out)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "" "FUNCTION;CXXFILT;PROCESSOR" "")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "FUNCTION;CXXFILT;PROCESSOR;ROWS;SOURCES" "")
   _fa_family("${arg_PROCESSOR}" family)
   _fa_lines("${text}" lines)
   _fa_scan("${lines}")
-  _fa_listing("${lines}" result)
+  _fa_listing("${lines}" rows)
   if(arg_CXXFILT)
-    _fa_demangle("${result}" "${arg_CXXFILT}" result)
+    _fa_demangle("${rows}" "${arg_CXXFILT}" rows)
+    # A demangled name may hold brackets, which the list must not see.
+    string(REPLACE "[" "${_fa_open}" rows "${rows}")
+    string(REPLACE "]" "${_fa_close}" rows "${rows}")
   endif()
-  _fa_align_marks("${result}" result)
+  _fa_align_marks("${rows}" rows)
+  # The text: each row's last field, after its six others.
+  string(REPEAT "[^${_fa_field}]*${_fa_field}" 6 fields)
+  set(result "")
+  foreach(row IN LISTS rows)
+    string(REGEX REPLACE "^${fields}" "" line "${row}")
+    string(APPEND result "${line}\n")
+  endforeach()
   _fa_unescape("${result}" result)
   set(${out} "${result}" PARENT_SCOPE)
+  if(arg_ROWS)
+    set(${arg_ROWS} "${rows}" PARENT_SCOPE)
+  endif()
+  if(arg_SOURCES)
+    get_cmake_property(names VARIABLES)
+    list(FILTER names INCLUDE REGEX "^file_[0-9]+$")
+    set(paths "")
+    foreach(name IN LISTS names)
+      list(APPEND paths "${${name}}")
+    endforeach()
+    list(REMOVE_DUPLICATES paths)
+    set(${arg_SOURCES} "${paths}" PARENT_SCOPE)
+  endif()
+endfunction()
+
+# format_assembly_row(<row> <prefix>): one row of format_assembly's ROWS, in
+# <prefix>_kind (function, label, source, instruction, data-label, data or
+# blank), <prefix>_file and <prefix>_line (the source line an instruction
+# or a source heading stands for: a file name and a number, or "" and 0),
+# <prefix>_label (the code label right above an instruction, if any),
+# <prefix>_note (an instruction's mark without its arrow: "calls itself"),
+# <prefix>_code (an instruction as written, without indent or mark) and
+# <prefix>_text (the line as the listing prints it).
+function(format_assembly_row row prefix)
+  string(REPLACE "${_fa_field}" ";" fields "${row}")
+  set(names kind file line label note code text)
+  foreach(name value IN ZIP_LISTS names fields)
+    _fa_unescape("${value}" value)
+    set(${prefix}_${name} "${value}" PARENT_SCOPE)
+  endforeach()
+endfunction()
+
+# A row of the listing in the caller's rows (see format_assembly_row). A
+# function, not a macro: a macro's arguments would be read again, and the
+# text's backslashes taken for escapes.
+function(_fa_row kind file line label note text)
+  set(F "${_fa_field}")
+  list(APPEND rows "${kind}${F}${file}${F}${line}${F}${label}${F}${note}${F}${F}${text}")
+  set(rows "${rows}" PARENT_SCOPE)
 endfunction()
 
 # A .file directive's number and path ("" for another line).
@@ -244,17 +303,20 @@ function(_fa_used_data used out)
   set(${out} "${used}" PARENT_SCOPE)
 endfunction()
 
-# Second pass: the listing, from the first pass's file_<n> and used.
+# Second pass: the listing's rows, from the first pass's file_<n> and used.
 function(_fa_listing lines out)
-  set(result "")
+  set(rows "")
   set(kind code)
   set(previous_kind code)
   set(function "")          # the function being listed, "" in data
-  set(listing OFF)          # whether lines go into the result
+  set(listing OFF)          # whether lines go into the rows
   set(here_file "")         # the location of the next instruction (.loc)
   set(here_line "")
   set(here_column "")
   set(shown "")             # the location last shown above the code
+  set(shown_name "")        # its file's name and line, "" and 0 for none
+  set(shown_line 0)
+  set(label_above "")       # the label just shown, until an instruction
   set(labels_above "")      # the function's labels so far
   set(blocks "")            # WebAssembly's enclosing block, loop, if...
   set(data_shown OFF)
@@ -288,7 +350,7 @@ function(_fa_listing lines out)
       _fa_code_line()
     endif()
   endforeach()
-  set(${out} "${result}" PARENT_SCOPE)
+  set(${out} "${rows}" PARENT_SCOPE)
 endfunction()
 
 # The listing pass's steps are macros: they change its state (the function,
@@ -297,6 +359,7 @@ endfunction()
 # A label: of a function, which begins (and is listed unless FUNCTION names
 # another); of code inside one; or of data, shown where the code uses it.
 macro(_fa_label)
+  set(label_above "")
   if(kind STREQUAL "code" AND NOT label MATCHES "^(\\.L|[0-9]+$)")
     set(function "${label}")
     set(here_file "")
@@ -309,23 +372,27 @@ macro(_fa_label)
     if(arg_FUNCTION AND NOT label STREQUAL arg_FUNCTION)
       set(listing OFF)
     endif()
-    if(listing AND NOT result STREQUAL "")
-      string(APPEND result "\n")
+    if(listing AND rows)
+      _fa_row(blank "" 0 "" "" "")
     endif()
     if(listing)
-      string(APPEND result "${label}:\n")
+      _fa_row(function "" 0 "" "" "${label}:")
     endif()
   elseif(kind STREQUAL "code")
     list(APPEND labels_above "${label}")
     if(listing AND label IN_LIST used)
-      string(APPEND result "${label}:\n")
+      _fa_row(label "" 0 "" "" "${label}:")
+      set(label_above "${label}")
     endif()
   else()
     set(function "")
     set(data_shown OFF)
     if(label IN_LIST used AND NOT arg_FUNCTION)
       set(data_shown ON)
-      string(APPEND result "\n${label}:\n")
+      if(rows)
+        _fa_row(blank "" 0 "" "" "")
+      endif()
+      _fa_row(data-label "" 0 "" "" "${label}:")
     endif()
   endif()
 endmacro()
@@ -337,7 +404,7 @@ macro(_fa_data_line)
     string(LENGTH "${directive}" length)
     string(SUBSTRING "${rest}" ${length} -1 rest)
     _fa_instruction("${directive}\t${rest}" "" text)
-    string(APPEND result "${text}\n")
+    _fa_row(data "" 0 "" "" "${text}")
   endif()
 endmacro()
 
@@ -355,8 +422,12 @@ macro(_fa_code_line)
   endif()
   if(NOT delay_slot AND NOT "${here_file}:${here_line}" STREQUAL shown)
     set(shown "${here_file}:${here_line}")
-    _fa_source_line("${here_file}" "${here_line}" "${here_column}" heading)
-    string(APPEND result "${heading}\n")
+    _fa_source_line("${here_file}" "${here_line}" "${here_column}" heading shown_name)
+    set(shown_line ${here_line})
+    if(shown_name STREQUAL "")
+      set(shown_line 0)
+    endif()
+    _fa_row(source "${shown_name}" ${shown_line} "" "" "${heading}")
   endif()
   if(delay_slot)
     set(mnemonic " ${mnemonic}")
@@ -365,7 +436,9 @@ macro(_fa_code_line)
     endif()
   endif()
   _fa_instruction("${mnemonic}\t${operands}" "${mark}" text)
-  string(APPEND result "${text}\n")
+  string(REGEX REPLACE "^<- " "" note "${mark}")
+  _fa_row(instruction "${shown_name}" ${shown_line} "${label_above}" "${note}" "${text}")
+  set(label_above "")
 endmacro()
 
 # The mark of an instruction of <function>: a call of that function, or a
@@ -459,9 +532,10 @@ function(_fa_instruction text mark out)
 endfunction()
 
 # The heading for a source line: where it is and what it says, within the
-# width of a terminal. Of a longer line, what begins at the column the code
+# width of a terminal; and the name of its file ("" for none). Of a longer line, what begins at the column the code
 # came from is shown.
-function(_fa_source_line file line column out)
+function(_fa_source_line file line column out name_out)
+  set(${name_out} "" PARENT_SCOPE)
   if(line EQUAL 0 OR NOT DEFINED file_${file})
     set(${out} "  (no source line)" PARENT_SCOPE)
     return()
@@ -477,6 +551,7 @@ function(_fa_source_line file line column out)
     set(_fa_source_${file} "${text}")
   endif()
   get_filename_component(name "${path}" NAME)
+  set(${name_out} "${name}" PARENT_SCOPE)
   list(LENGTH _fa_source_${file} count)
   set(code "")
   if(line LESS_EQUAL count)
@@ -513,25 +588,40 @@ function(_fa_source_line file line column out)
   set(${out} "${heading}" PARENT_SCOPE)
 endfunction()
 
-# Puts each mark in its column, or a blank after a longer instruction.
-function(_fa_align_marks text out)
-  _fa_lines("${text}" lines)
+# Puts each row's mark in its column, or a blank after a longer
+# instruction; fills in each instruction's code; and drops the blank rows
+# at either end.
+function(_fa_align_marks rows out)
   set(result "")
-  foreach(line IN LISTS lines)
-    if(line MATCHES "^([^${_fa_mark}]*)${_fa_mark}(.*)$")
-      set(code "${CMAKE_MATCH_1}")
-      set(mark "${CMAKE_MATCH_2}")
-      string(LENGTH "${code}" length)
-      math(EXPR pad "${_fa_mark_column} - ${length}")
-      if(pad LESS 2)
-        set(pad 2)
+  foreach(row IN LISTS rows)
+    set(F "${_fa_field}")
+    if(row MATCHES "^(instruction${F}[^${F}]*${F}[^${F}]*${F}[^${F}]*${F}[^${F}]*${F})${F}([^${_fa_mark}]*)(${_fa_mark}(.*))?$")
+      set(head "${CMAKE_MATCH_1}")
+      set(code "${CMAKE_MATCH_2}")
+      set(line "${code}")
+      if(CMAKE_MATCH_3)
+        set(mark "${CMAKE_MATCH_4}")
+        string(LENGTH "${code}" length)
+        math(EXPR pad "${_fa_mark_column} - ${length}")
+        if(pad LESS 2)
+          set(pad 2)
+        endif()
+        string(REPEAT " " ${pad} spaces)
+        set(line "${code}${spaces}${mark}")
       endif()
-      string(REPEAT " " ${pad} spaces)
-      set(line "${code}${spaces}${mark}")
+      string(STRIP "${code}" code)
+      set(row "${head}${code}${_fa_field}${line}")
+    elseif(row MATCHES "^blank${_fa_field}" AND NOT result)
+      continue()
     endif()
-    string(APPEND result "${line}\n")
+    list(APPEND result "${row}")
   endforeach()
-  string(REGEX REPLACE "\n+$" "\n" result "${result}")
-  string(REGEX REPLACE "^\n+" "" result "${result}")
+  while(result)
+    list(GET result -1 last)
+    if(NOT last MATCHES "^blank${_fa_field}")
+      break()
+    endif()
+    list(POP_BACK result)
+  endwhile()
   set(${out} "${result}" PARENT_SCOPE)
 endfunction()

@@ -2,9 +2,14 @@
 parts' beside each program that links them; code only, under source lines;
 the two builds of fact differ as they should (the plain one calls itself);
 and where long double is the x87 format, precisionx's listing shows the x87
-steps of its extended evaluation beside the SSE steps of strict single."""
+steps of its extended evaluation beside the SSE steps of strict single.
+
+With --page, the page's listings of this build's target, made in a build of
+their own: each the same bytes as this build's listing, its counted facts
+those of its rows, and fact's self-call and loop where the builds put them."""
 
 import argparse
+import json
 import os
 import re
 
@@ -38,12 +43,59 @@ def function(text, name):
     return match.group(1) if match else ""
 
 
+# The page's listing of fact: its self-calls and branches back, as the
+# source makes them (one recursive call) and each build compiles it.
+PAGE_FACT = {"fact-plain.fact": (1, False), "fact-opt.fact": (0, True)}
+
+
+def check_page(tally, asm, page, schema_path):
+    """Each of the page's listings against this build's, byte for byte."""
+    schema = None
+    if schema_path:
+        import jsonschema
+        with open(schema_path) as file:
+            schema = jsonschema.Draft202012Validator(json.load(file))
+    names = sorted(name for name in os.listdir(page) if name.endswith(".json"))
+    tally.check(f"{page}: the page's listings are there", names)
+    for name in names:
+        with open(os.path.join(page, name)) as file:
+            document = json.load(file)
+        directory, source = name[:-len(".json")].split(".")
+        if schema:
+            errors = list(schema.iter_errors(document))
+            tally.check(f"{name}: valid by the schema", not errors, errors[:1])
+        path = os.path.join(asm, directory, source + ".s")
+        with open(path, "rb") as file:
+            listing = file.read()
+        text = "".join(row[1] + "\n" for row in document["rows"]).encode()
+        tally.check(f"{name}: the rows' text is {path}, byte for byte", text == listing,
+                    f"{len(text)} bytes against {len(listing)}")
+        rows = document["rows"]
+        instructions = [k for k, row in enumerate(rows) if row[0] == "instruction"]
+        counted = sum(count for _, _, count in document["perLine"])
+        tally.check(f"{name}: each instruction with a source line counted once",
+                    counted == sum(1 for k in instructions if len(rows[k]) > 2 and rows[k][2] is not None))
+        if name[:-len(".json")] in PAGE_FACT:
+            self_calls, loops = PAGE_FACT[name[:-len(".json")]]
+            fact = [f for f in document["functions"] if f["name"].startswith("fact(")]
+            tally.check(f"{name}: fact calls itself {self_calls} time(s), {'a' if loops else 'no'} branch back",
+                        len(fact) == 1 and len(fact[0]["selfCalls"]) == self_calls
+                        and bool(fact[0]["backBranches"]) == loops
+                        and all(rows[k][-1] == "calls itself" for k in fact[0]["selfCalls"]), fact)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--asm", required=True, help="the directory the asm target writes")
     parser.add_argument("--x87", action="store_true", help="long double is the x87 format")
+    parser.add_argument("--page", help="the page's listings of this build's target")
+    parser.add_argument("--schema", help="the page's listings' schema")
     args = parser.parse_args()
     tally = blackbox.Tally()
+    if args.page:
+        check_page(tally, args.asm, args.page, args.schema)
+        tally.finish()
+        return
     for directory, source, recursive in LISTINGS:
         path = os.path.join(args.asm, directory, source)
         if not tally.check(f"{path} exists", os.path.isfile(path)):

@@ -6,7 +6,6 @@
 #include "characters.h"
 #include "closeout.h"
 #include "json.h"
-#include "listings.h"
 #include "numbers.h"
 #include "options.h"
 #include "views.h"
@@ -106,14 +105,6 @@ Request readArguments(int argc, char** argv)
     return request;
 }
 
-// The listings were made when factexplain was built, from the compiler's
-// own assembly of fact.cpp with each build's options.
-void showCode()
-{
-    std::printf("Plain build (%s):\n%s\nOptimised build (%s):\n%s", PLAIN_FLAGS, factListingPlain, OPT_FLAGS,
-                factListingOpt);
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -123,7 +114,7 @@ int main(int argc, char** argv)
     if (request.json)
         printJson(explainFact(request.n));
     else if (request.code)
-        showCode();
+        printCode();
     else
         printText(explainFact(request.n));
     return 0;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -23,16 +24,16 @@ std::vector<std::string> sourceLines(std::string_view text)
 
 // The line of fact.cpp's other return, the one that makes no product: the
 // hooks see only the product's line, so the source tells the base case's.
-// 0 unless there is exactly one such line.
-int baseReturnLine(const std::vector<std::string>& source, int productLine)
+// None unless there is exactly one such line.
+std::optional<int> baseReturnLine(const std::vector<std::string>& source, int productLine)
 {
-    int found = 0;
+    std::optional<int> found;
     for (std::size_t k = 0; k < source.size(); ++k) {
         std::string_view text = source[k];
         text.remove_prefix(std::min(text.find_first_not_of(" \t"), text.size()));
         if (text.starts_with("return") && static_cast<int>(k) + 1 != productLine) {
             if (found)
-                return 0;
+                return std::nullopt;
             found = static_cast<int>(k) + 1;
         }
     }
@@ -63,7 +64,7 @@ void measureCalls(Build& b, const Trace& trace)
     std::set<std::uintptr_t> frames;
     for (std::size_t k = 0; k < trace.calls.size(); ++k) {
         const Call& call = trace.calls[k];
-        Event event{true, call.n, -1, 0, {}, call.line, 0, {}, false};
+        Event event{true, call.n, {}, {}, {}, call.line, {}, {}};
         if (b.framesMeasured) {
             while (!held.empty() && held.back() <= call.frame)
                 held.pop_back();
@@ -81,14 +82,16 @@ void measureCalls(Build& b, const Trace& trace)
             event.depth = static_cast<int>(k);
         }
         b.events.push_back(event);
-        b.deepest = std::max(b.deepest, event.depth);
+        if (event.depth)
+            b.deepest = std::max(b.deepest.value_or(0), *event.depth);
     }
-    b.frames = frames.size();
+    if (b.framesMeasured)
+        b.frames = frames.size();
 }
 
 // The returns, innermost first: each product's operands are n and what the
 // call below returned.
-void measureReturns(Build& b, const Trace& trace, int baseLine)
+void measureReturns(Build& b, const Trace& trace, std::optional<int> baseLine)
 {
     const std::vector<Call>& calls = trace.calls;
     const std::vector<Product>& products = trace.products;
@@ -96,15 +99,16 @@ void measureReturns(Build& b, const Trace& trace, int baseLine)
     if (products.size() != last)
         internalError(std::to_string(calls.size()) + " calls but " + std::to_string(products.size()) + " products");
     int value = last == 0 ? b.result : products[0].right;
-    b.events.push_back({false, calls[last].n, b.events[last].depth, 0, {}, baseLine, value, {}, false});
+    b.events.push_back({false, calls[last].n, b.events[last].depth, {}, {}, baseLine, value, {}});
     b.wrapped = 0;
     for (std::size_t k = last; k-- > 0;) {
         const Product& p = products[last - 1 - k];
         if (p.n != calls[k].n || p.right != value)
             internalError("fact(" + std::to_string(calls[k].n) + ")'s product is not of its own n and result");
-        bool wraps = static_cast<long long>(p.n) * p.right != p.product;
-        b.wrapped += wraps;
-        b.events.push_back({false, p.n, b.events[k].depth, 0, {}, p.line, p.product, p, wraps});
+        long long exact = static_cast<long long>(p.n) * p.right;
+        Multiplication m{p.n, p.right, exact, p.product, exact != p.product};
+        *b.wrapped += m.wrapped;
+        b.events.push_back({false, p.n, b.events[k].depth, {}, {}, p.line, p.product, m});
         value = p.product;
     }
     if (value != b.result)
@@ -125,10 +129,10 @@ std::string frameNote(const Build& b)
            "engine's own locals, and its frames, if any, stay in the engine, out of reach.";
 }
 
-Build run(const char* name, const char* title, const char* flags, const char* listing, bool seesProducts,
-          int (*fact)(int), int n, int baseLine)
+Build run(const char* name, const char* title, const char* flags, const Listing& listing, bool seesProducts,
+          int (*fact)(int), int n, std::optional<int> baseLine)
 {
-    Build b{name, title, flags, listing, seesProducts, 0, 0, {}, false, 0, -1, {}, -1, ""};
+    Build b{name, title, flags, &listing, seesProducts, 0, 0, {}, false, {}, {}, {}, {}, ""};
     b.framesMeasured = framesVisible(fact);
     std::size_t calls = static_cast<std::size_t>(n > 0 ? n : 0) + 1;
     Trace trace;
@@ -140,7 +144,7 @@ Build run(const char* name, const char* title, const char* flags, const char* li
     if (seesProducts)
         measureReturns(b, trace, baseLine);
     else
-        b.events.push_back({false, n, b.events[0].depth, 0, {}, 0, b.result, {}, false});
+        b.events.push_back({false, n, b.events[0].depth, {}, {}, {}, b.result, {}});
     b.frameNote = frameNote(b);
     return b;
 }
@@ -159,44 +163,11 @@ Explanation explainFact(int n)
     // fact(1) makes one product, which tells the line that makes them all.
     Trace probe;
     runTraced(traced::plain::fact, 1, 2, probe);
-    int baseLine = baseReturnLine(e.source, probe.products.empty() ? 0 : probe.products[0].line);
+    std::optional<int> baseLine = baseReturnLine(e.source, probe.products.empty() ? 0 : probe.products[0].line);
     e.plain = run("plain", "Plain build", PLAIN_FLAGS, factListingPlain, true, traced::plain::fact, n, baseLine);
     e.opt = run("optimised", "Optimised build", OPT_FLAGS, factListingOpt, false, traced::opt::fact, n, baseLine);
     if (e.plain.result != e.opt.result)
         internalError("the builds return " + std::to_string(e.plain.result) + " and " +
                       std::to_string(e.opt.result));
     return e;
-}
-
-std::vector<Instruction> readListing(const char* listing)
-{
-    std::vector<Instruction> instructions;
-    int line = 0;
-    std::string source;
-    std::string label;
-    bool first = true;  // the function's own label
-    for (const std::string& text : sourceLines(listing)) {
-        if (text.starts_with("        ")) {
-            std::string code = text.substr(text.find_first_not_of(' '));
-            std::string note;
-            if (std::size_t mark = code.find("  <- "); mark != std::string::npos) {
-                note = code.substr(mark + 5);
-                code = code.substr(0, code.find_last_not_of(' ', mark) + 1);
-            }
-            instructions.push_back({code, line, source, label, note});
-            label.clear();
-        } else if (text.starts_with("  ")) {
-            // "  fact.cpp:11  return ...", or "  (no source line)".
-            std::size_t colon = text.find(':');
-            std::string file = colon == std::string::npos ? "" : text.substr(2, colon - 2);
-            int number = colon == std::string::npos ? 0 : std::atoi(text.c_str() + colon + 1);
-            line = file == "fact.cpp" ? number : 0;
-            source = file == "fact.cpp" || !number ? "" : file + ":" + std::to_string(number);
-        } else if (!text.empty() && text.back() == ':') {
-            if (!first)
-                label = text.substr(0, text.size() - 1);
-            first = false;
-        }
-    }
-    return instructions;
 }

@@ -4,6 +4,7 @@
 // its traced copy of fact ran them, with the depths, frames and products
 // measured. The text view and the --json view both print this model.
 
+#include "listings.h"
 #include "trace.h"
 
 #include <cstddef>
@@ -18,33 +19,43 @@
 // far inside the smallest stack the programs run with.
 constexpr int maxN = 1000;
 
-// A call, or a return as the build lets it be seen.
+// A multiplication a return made: n * right, exact, and as the 32 bits of
+// the program's int keep it.
+struct Multiplication {
+    int n;
+    int right;
+    long long exact;
+    int product;
+    bool wrapped;  // the exact product did not fit in 32 bits
+};
+
+// A call, or a return as the build lets it be seen. Whatever a build does
+// not let be seen is std::nullopt.
 struct Event {
     bool call;
     int n;
-    int depth;                // the frames above this call's; -1 where unseen
-    std::uintptr_t frame;     // a call's frame, as its entry hook saw it; 0 if unseen
+    std::optional<int> depth;                 // the frames above this call's
+    std::optional<std::uintptr_t> frame;      // a call's frame, as its entry hook saw it
     std::optional<std::ptrdiff_t> frameSize;  // bytes below the previous call's frame
-    int line;                 // the fact.cpp line it happened at; 0 if unseen
-    int value;                // a return's value
-    std::optional<Product> product;  // the multiplication a return made
-    bool wrapped;             // that product lost bits beyond 32
+    std::optional<int> line;                  // the fact.cpp line it happened at
+    std::optional<int> value;                 // a return's value
+    std::optional<Multiplication> product;    // the multiplication a return made
 };
 
 struct Build {
     const char* name;   // "plain" or "optimised"
     const char* title;  // as the text heads it
     const char* flags;
-    const char* listing;  // the --code listing
-    bool seesProducts;    // the copy has a hook after the recursive call
+    const Listing* listing;  // fact's machine code in this build
+    bool seesProducts;       // the copy has a hook after the recursive call
     int result;
     std::size_t calls;
     std::vector<Event> events;
     bool framesMeasured;
-    std::size_t frames;  // distinct frames, where measured
-    int deepest;         // the greatest depth, -1 where unseen
+    std::optional<std::size_t> frames;   // distinct frames, where measured
+    std::optional<int> deepest;          // the greatest depth
     std::set<std::ptrdiff_t> distances;  // bytes per call, between frames that differ
-    int wrapped;         // products that wrapped; -1 where unseen
+    std::optional<int> wrapped;          // products that wrapped
     std::string frameNote;  // one sentence: what is and is not measured here
 };
 
@@ -58,16 +69,5 @@ struct Explanation {
 // Runs both traced copies on n and measures them; a self-check that fails
 // ends factexplain with an internal error.
 Explanation explainFact(int n);
-
-// The listing's instructions, each with the fact.cpp line it came from
-// (0 if from no line of fact.cpp), for the --json view.
-struct Instruction {
-    std::string text;
-    int line;
-    std::string source;  // "wrap.h:23" where another file's line made it
-    std::string label;   // the label it stands under, if first below one
-    std::string note;    // "calls itself", "back to .L4"
-};
-std::vector<Instruction> readListing(const char* listing);
 
 [[noreturn]] void internalError(const std::string& what);

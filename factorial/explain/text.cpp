@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,24 +20,17 @@ std::string returns(const Event& e)
 {
     std::string text = "fact(" + std::to_string(e.n) + ") returns ";
     if (!e.product)
-        return text + std::to_string(e.value);
+        return text + std::to_string(e.value.value_or(0));
     text += std::to_string(e.product->n) + " * " + std::to_string(e.product->right) + " = " +
             std::to_string(e.product->product);
-    return e.wrapped ? text + " (wrapped around)" : text;
-}
-
-std::string address(std::uintptr_t frame)
-{
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%" PRIxPTR, frame);
-    return text;
+    return e.product->wrapped ? text + " (wrapped around)" : text;
 }
 
 std::string frameText(const Event& e)
 {
     if (!e.frame)
         return "";
-    std::string text = "frame " + address(e.frame);
+    std::string text = "frame " + address(*e.frame);
     if (!e.frameSize)
         return text;
     std::ptrdiff_t distance = *e.frameSize;
@@ -72,7 +66,7 @@ Layout layOut(const Build& b)
     constexpr int firstFrameColumn = 40;
     std::vector<int> depths, lefts, rights;
     for (const Event& e : b.events) {
-        depths.push_back(std::max(e.depth, 0));
+        depths.push_back(e.depth.value_or(0));
         lefts.push_back(static_cast<int>((e.call ? called(e.n) : returns(e)).size()));
         rights.push_back(e.call ? static_cast<int>(frameText(e).size()) : 0);
     }
@@ -98,9 +92,9 @@ Layout layOut(const Build& b)
     return {0, firstFrameColumn};
 }
 
-void printLine(const Layout& layout, int depth, const std::string& text, const std::string& right = "")
+void printLine(const Layout& layout, std::optional<int> seen, const std::string& text, const std::string& right = "")
 {
-    depth = std::max(depth, 0);
+    int depth = seen.value_or(0);
     std::string line = std::string(static_cast<std::size_t>(indent(depth, layout.levels)), ' ') +
                        marker(depth, layout.levels) + text;
     if (!right.empty())
@@ -121,33 +115,15 @@ std::string bytesPerCall(const Build& b)
     return bytes + " bytes";
 }
 
-// A sentence of the model, in lines within the width.
-void printWrapped(const std::string& text)
-{
-    std::string line;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        std::size_t end = std::min(text.find(' ', at), text.size());
-        std::string word = text.substr(at, end - at);
-        if (!line.empty() && line.size() + 1 + word.size() > static_cast<std::size_t>(width)) {
-            std::printf("%s\n", line.c_str());
-            line.clear();
-        }
-        line += (line.empty() ? "" : " ") + word;
-        at = end + 1;
-    }
-    std::printf("%s\n", line.c_str());
-}
-
 std::string summary(const Build& b)
 {
-    if (b.framesMeasured && b.frames == 1 && b.calls > 1)
+    if (b.frames == 1u && b.calls > 1)
         return "All " + std::to_string(b.calls) + " calls ran in one frame: the compiler turned the recursion into a loop";
     std::string text = plural(b.calls, "call");
-    if (b.framesMeasured)
-        text += ", " + plural(b.frames, "frame");
-    if (b.deepest >= 0)
-        text += ", deepest depth " + std::to_string(b.deepest);
+    if (b.frames)
+        text += ", " + plural(*b.frames, "frame");
+    if (b.deepest)
+        text += ", deepest depth " + std::to_string(*b.deepest);
     if (!b.distances.empty())
         text += ", " + bytesPerCall(b) + " per call";
     if (!b.framesMeasured)
@@ -164,7 +140,7 @@ void printBuild(const Build& b)
     std::printf("%s\n", summary(b).c_str());
     if (b.wrapped > 0)
         std::printf("%s wrapped around: beyond 32 bits, only the low 32 are kept\n",
-                    plural(static_cast<std::size_t>(b.wrapped), "product").c_str());
+                    plural(static_cast<std::size_t>(*b.wrapped), "product").c_str());
     if (!b.seesProducts)
         std::fputs("factexplain watches only each call's entry here: a hook after the recursive\n"
                    "call would change the code it watches, so the products are not seen.\n",
@@ -172,21 +148,60 @@ void printBuild(const Build& b)
     // Natively the frames are whole, as the lines say; in WebAssembly only a
     // part of each is in sight, and the note says which.
     if (framesInLinearMemory)
-        printWrapped(b.frameNote);
+        for (const std::string& line : wrapped(b.frameNote))
+            std::printf("%s\n", line.c_str());
 }
 
 // One build's frames, for the closing line: "5 frames of 48 bytes".
 std::string framesUsed(const Build& b)
 {
-    if (!b.framesMeasured)
+    if (!b.frames)
         return "its frames not seen";
-    std::string text = plural(b.frames, "frame");
+    std::string text = plural(*b.frames, "frame");
     if (!b.distances.empty())
         text += " of " + bytesPerCall(b);
     return text;
 }
 
+void printListing(const Listing& listing)
+{
+    for (std::size_t k = 0; k < listing.size; ++k)
+        std::printf("%s\n", listing.rows[k].text);
+}
+
 }  // namespace
+
+std::vector<std::string> wrapped(const std::string& text)
+{
+    std::vector<std::string> lines{""};
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = std::min(text.find(' ', at), text.size());
+        std::string word = text.substr(at, end - at);
+        if (!lines.back().empty() && lines.back().size() + 1 + word.size() > static_cast<std::size_t>(width))
+            lines.emplace_back();
+        lines.back() += (lines.back().empty() ? "" : " ") + word;
+        at = end + 1;
+    }
+    return lines;
+}
+
+std::string address(std::uintptr_t frame)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%" PRIxPTR, frame);
+    return text;
+}
+
+// The listings were made when factexplain was built, from the compiler's
+// own assembly of fact.cpp with each build's options.
+void printCode()
+{
+    std::printf("Plain build (%s):\n", PLAIN_FLAGS);
+    printListing(factListingPlain);
+    std::printf("\nOptimised build (%s):\n", OPT_FLAGS);
+    printListing(factListingOpt);
+}
 
 void printText(const Explanation& e)
 {

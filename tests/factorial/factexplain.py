@@ -80,12 +80,16 @@ def check_document(tally, label, document, text, n, args):
         tally.check(f"{label}: valid by the schema", not errors, errors[:1])
     plain, opt = document["builds"]
     calls = max(n, 0) + 1
-    # Returns innermost first: fact(k) = k * fact(k - 1), each mod 2^32.
-    products = [(e["n"], e["product"] and (e["product"]["right"], e["product"]["exact"]), e["value"])
+    # Returns innermost first: fact(k) = k * fact(k - 1), each mod 2^32, at
+    # the line that multiplies; the innermost at the base case's return.
+    source = [line.strip() for line in document["source"]["lines"]]
+    base, multiply = (source.index(line) + 1 for line in ("return 1;", "return wrapMul(n, fact(n - 1));"))
+    products = [(e["n"], e["product"] and (e["product"]["right"], e["product"]["exact"]), e["value"], e["line"])
                 for e in plain["events"] if e["event"] == "return"]
-    want = [(min(n, 0), None, 1)] + [(k, (factorial32(k - 1), str(k * factorial32(k - 1))), factorial32(k))
-                                     for k in range(1, n + 1)]
-    tally.check(f"{label}: plain, the products against k! mod 2^32", products == want, products[:3])
+    want = [(min(n, 0), None, 1, base)] + [(k, (factorial32(k - 1), str(k * factorial32(k - 1))), factorial32(k),
+                                            multiply) for k in range(1, n + 1)]
+    tally.check(f"{label}: plain, the products against k! mod 2^32, each at its line", products == want,
+                products[:3])
     tally.check(f"{label}: n, and both results n! mod 2^32",
                 document["n"] == n and plain["result"] == opt["result"] == factorial32(n))
     tally.check(f"{label}: plain, a frame per call", plain["frames"] == calls and plain["framesMeasured"])

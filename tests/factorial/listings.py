@@ -88,6 +88,17 @@ def object_instructions(disassembly):
     return result
 
 
+# One row of a generated listing: its kind, then file, line, label, note,
+# code and the text it prints.
+ROW = re.compile(r'\{RowKind::\w+, R"row\(.*?\)row", \d+(?:, R"row\((.*?)\)row"){4}\},\n')
+
+
+def read_listings(source):
+    """Each listing's text, its rows' texts one per line, by the listing's name."""
+    arrays = re.findall(r"ListingRow (\w+)Rows\[\] = \{\n(.*?)^\};", source, re.M | re.S)
+    return {name: "".join(row + "\n" for row in ROW.findall(body)) for name, body in arrays}
+
+
 def positions(instructions, which):
     return [i for i, marks in enumerate(instructions) if marks[which]]
 
@@ -101,7 +112,7 @@ def main():
     args = parser.parse_args()
     tally = blackbox.Tally()
     with open(args.source) as source:
-        listings = dict(re.findall(r'const char (\w+)\[\] = R"listing\((.*?)\)listing"', source.read(), re.S))
+        listings = read_listings(source.read())
     for build, name, self_calls, loops in BUILDS:
         listing = listing_instructions(listings.get(name, ""))
         disassembly = subprocess.run([args.objdump, "-dr", "--no-show-raw-insn", getattr(args, build)],

@@ -7,21 +7,16 @@
 #ifdef COMPANION_JSON
 #include "json.h"
 
-#include <cinttypes>
-#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace {
 
-Json orNull(int value, bool known)
+template <typename T>
+Json orNull(const std::optional<T>& value)
 {
-    return known ? Json(value) : Json(nullptr);
-}
-
-std::string address(std::uintptr_t frame)
-{
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%" PRIxPTR, frame);
-    return text;
+    return value ? Json(*value) : Json(nullptr);
 }
 
 Json event(const Event& e)
@@ -29,40 +24,46 @@ Json event(const Event& e)
     Json j;
     j["event"] = e.call ? "call" : "return";
     j["n"] = e.n;
-    j["depth"] = orNull(e.depth, e.depth >= 0);
+    j["depth"] = orNull(e.depth);
     if (e.call) {
-        j["frame"] = e.frame ? Json(address(e.frame)) : Json(nullptr);
+        j["frame"] = e.frame ? Json(address(*e.frame)) : Json(nullptr);
         if (e.frameSize)
             j["frameSize"] = *e.frameSize;
     } else {
-        j["value"] = e.value;
+        j["value"] = orNull(e.value);
         if (e.product) {
-            // The exact product, before wrapping: a string, as it may pass 2^53.
-            long long exact = static_cast<long long>(e.product->n) * e.product->right;
+            // The exact product as a string, as it may pass 2^53.
             j["product"] = {{"n", e.product->n},
                             {"right", e.product->right},
-                            {"exact", std::to_string(exact)},
-                            {"wrapped", e.wrapped}};
+                            {"exact", std::to_string(e.product->exact)},
+                            {"wrapped", e.product->wrapped}};
         } else {
             j["product"] = nullptr;
         }
     }
-    j["line"] = orNull(e.line, e.line > 0);
+    j["line"] = orNull(e.line);
     return j;
 }
 
-Json listing(const char* text)
+// The listing's instructions: a line of fact.cpp as "line", another file's
+// as "source".
+Json listing(const Listing& rows)
 {
     Json instructions = Json::array();
-    for (const Instruction& i : readListing(text)) {
+    for (std::size_t k = 0; k < rows.size; ++k) {
+        const ListingRow& row = rows.rows[k];
+        if (row.kind != RowKind::instruction)
+            continue;
+        std::string_view file = row.file;
+        bool ours = file == "fact.cpp";
         // The listing is the compiler's assembly, before any address is given.
-        Json j = {{"address", nullptr}, {"text", i.text}, {"line", orNull(i.line, i.line > 0)}};
-        if (!i.source.empty())
-            j["source"] = i.source;
-        if (!i.label.empty())
-            j["label"] = i.label;
-        if (!i.note.empty())
-            j["note"] = i.note;
+        Json j = {{"address", nullptr}, {"text", row.code}, {"line", ours ? Json(row.line) : Json(nullptr)}};
+        if (!ours && !file.empty())
+            j["source"] = std::string(file) + ":" + std::to_string(row.line);
+        if (*row.label)
+            j["label"] = row.label;
+        if (*row.note)
+            j["note"] = row.note;
         instructions.push_back(j);
     }
     return instructions;
@@ -74,17 +75,17 @@ Json build(const Build& b)
     j["build"] = b.name;
     j["flags"] = b.flags;
     j["result"] = b.result;
-    j["wrapped"] = b.wrapped >= 0 ? Json(b.wrapped > 0) : Json(nullptr);
+    j["wrapped"] = b.wrapped ? Json(*b.wrapped > 0) : Json(nullptr);
     j["calls"] = b.calls;
-    j["frames"] = b.framesMeasured ? Json(b.frames) : Json(nullptr);
+    j["frames"] = orNull(b.frames);
     j["framesMeasured"] = b.framesMeasured;
-    j["deepest"] = orNull(b.deepest, b.deepest >= 0);
+    j["deepest"] = orNull(b.deepest);
     j["frameNote"] = b.frameNote;
     Json events = Json::array();
     for (const Event& e : b.events)
         events.push_back(event(e));
     j["events"] = events;
-    j["listing"] = listing(b.listing);
+    j["listing"] = listing(*b.listing);
     return j;
 }
 
