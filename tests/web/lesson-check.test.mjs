@@ -68,7 +68,7 @@ test("a lesson file refused, with the reason for its writer", () => {
 test("answers worked out from the documents", async () => {
   const documents = { "run=calcexplain&line=10-3-2": parse,
                       "run=floatexplain&command=value&X=0.5": { values: [{ rounding: { direction: "exact" }, exact: "0.5" }] },
-                      "run=floatexplain&command=op&A=0.1&OP=*&B=10": { flags: ["inexact"], exact: "1.000000014901161193847656250" } };
+                      "run=floatexplain&command=op&A=0.1&OP=*&B=10": { flags: ["underflow", "inexact"], exact: "1.000000014901161193847656250" } };
   const runJson = async (address) => documents[address];
   const answers = [
     [step({ each: "lines.0.grammars.*.grammar", path: "lines.0.grammars.*.value" }),
@@ -81,6 +81,8 @@ test("answers worked out from the documents", async () => {
     [step({ ask: "yesno", path: "lines.0.grammars.0.value", sameAs: { run: "run=floatexplain&command=value&X=0.5", path: "values.0.exact" } }), "no", "no"],
     [step({ ask: "choice", choices: "lines.0.grammars.*.grammar", path: "lines.0.grammars.[value=9].grammar" }), ["calcminusrec"], "calcminusrec"],
     [step({ ask: "choice", choices: "lines.0.grammars.*.grammar", path: "lines.0.grammars.[value=1].grammar" }), [], "none of them"],
+    [step({ ask: "choice", run: "run=floatexplain&command=op&A=0.1&OP=*&B=10", choices: "flags", path: "flags" }),
+     ["inexact", "underflow"], "inexact, underflow"],
   ];
   for (const [asked, value, text, why] of answers) {
     const answer = await answerOf(asked, runJson);
