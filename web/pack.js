@@ -50,4 +50,6 @@ if (mode === "--script") {
     lines.push(`webTexts[${JSON.stringify(name)}] = ${JSON.stringify(text)};`);
   }
 }
+// Not every build tool makes an output's folder before its command runs.
+fs.mkdirSync(require("path").dirname(output), { recursive: true });
 fs.writeFileSync(output, lines.join("\n") + "\n");
