@@ -2,245 +2,56 @@
 // it. A lesson file holds the questions, the runs and where in a companion's
 // --json each answer lies, never the answers: those are computed here, by
 // running the companion in the page when the step is shown.
-"use strict";
-
-// Only lessonAddress is seen outside this file (page.js asks it).
-(function () {
-
-// The address as opened, before page.js writes the controls' state into it.
-const addressAtOpen = location.hash;
-
-const stepKeys = ["question", "run", "from", "ask", "path", "each", "choices", "equals", "contains",
-                  "sameAs", "why"];
-const lessonKeys = ["lesson", "title", "intro", "steps"];
-// Keys by which a file would carry its own answers: such a file is refused,
-// since an answer typed into a lesson could disagree with the programs.
-const answerKeys = ["answer", "answers", "expected", "expect", "solution", "correct", "value", "result"];
-// floatexplain's commands that --json answers, with their operands as the
-// address names them, and its options that change only how its text looks.
-const floatOperands = { value: ["X"], op: ["A", "OP", "B"], tenths: [], distributive: [], sum: [] };
-const textOnlyOptions = ["data", "wide"];
-const noneWords = /^(none|no value|nothing|error|rejects?|rejected|-)$/i;
+import shipped from "page-data/lessons.js";
+import { readLesson, runState, jsonCommand, answerOf, questionFrom, predictedNumber, matches } from "./lesson-check.js";
+import { longestAddress, writeLesson, readLessonAddress, askName } from "./address.js";
+import { restore, run, stop, isRunning, controlsAddress } from "./page.js";
+import { runWhole } from "./run-tool.js";
 
 const lesson = { doc: null, name: "", step: 0, holdsAddress: false, answered: false };
 const lessonElement = (id) => document.getElementById(id);
 
-// readLesson: a lesson from its text, checked; throws an Error that says
-// what is wrong, for the teacher who wrote it.
-function readLesson(text) {
-  let doc;
-  try {
-    doc = JSON.parse(text);
-  } catch (error) {
-    throw new Error(`This is not JSON: ${error.message}`);
-  }
-  const where = (at) => (at === null ? "The lesson" : `Step ${at + 1}`);
-  const keysOf = (object, allowed, at) => {
-    if (!object || typeof object !== "object" || Array.isArray(object))
-      throw new Error(`${where(at)} is not an object ({...}).`);
-    for (const key of Object.keys(object)) {
-      if (answerKeys.includes(key.toLowerCase()))
-        throw new Error(`${where(at)} writes an answer into the file ("${key}"). Answers are never typed in ` +
-                        "a lesson: the page computes each one by running the programs, so this file is refused.");
-      if (!allowed.includes(key)) throw new Error(`${where(at)} has "${key}", which a lesson does not know.`);
-    }
-  };
-  const needText = (object, key, at, optional) => {
-    if (optional && !(key in object)) return;
-    if (typeof object[key] !== "string" || !object[key].trim())
-      throw new Error(`${where(at)} needs "${key}", a text.`);
-  };
-  keysOf(doc, lessonKeys, null);
-  needText(doc, "title", null);
-  needText(doc, "intro", null, true);
-  needText(doc, "lesson", null, true);
-  if (!Array.isArray(doc.steps) || !doc.steps.length) throw new Error('The lesson needs "steps", a list of at least one.');
-  doc.steps.forEach((step, at) => {
-    keysOf(step, stepKeys, at);
-    for (const key of ["question", "run", "ask", "path", "why"]) needText(step, key, at);
-    for (const key of ["from", "each", "choices"]) needText(step, key, at, true);
-    if (!["number", "yesno", "choice"].includes(step.ask))
-      throw new Error(`Step ${at + 1} asks "${step.ask}": "ask" is "number", "yesno" or "choice".`);
-    const run = runState(step.run).get("run");
-    if (!Object.hasOwn(programs, run)) throw new Error(`Step ${at + 1} runs "${run}", which the page does not have.`);
-    jsonCommand(step.from || step.run, at);
-    const tests = ["equals", "contains", "sameAs"].filter((key) => key in step);
-    if (tests.length && step.ask !== "yesno") throw new Error(`Step ${at + 1}: "${tests[0]}" belongs to a yes-or-no question.`);
-    if (tests.length > 1) throw new Error(`Step ${at + 1} has both "${tests[0]}" and "${tests[1]}".`);
-    if (step.sameAs !== undefined) {
-      keysOf(step.sameAs, ["run", "path"], at);
-      needText(step.sameAs, "path", at);
-      if (step.sameAs.run !== undefined) jsonCommand(step.sameAs.run, at);
-    }
-    if ((step.ask === "choice") !== ("choices" in step)) throw new Error(`Step ${at + 1}: "choices" goes with "ask": "choice".`);
-    if ("each" in step && step.ask !== "number") throw new Error(`Step ${at + 1}: "each" goes with "ask": "number".`);
-  });
-  return doc;
-}
-
-// runState: a step's run as the controls take it. A '+' in it is a plus,
-// as a teacher writes "line=2*3+4", not a blank as in an address.
-function runState(text) {
-  return new URLSearchParams(text.replace(/\+/g, "%2B"));
-}
-
 // The lessons built into the page (web/lessons/*.json, packed at build time).
 function shippedLessons() {
-  return Object.keys(webTexts).filter((key) => key.startsWith("lesson:")).map((key) => key.slice(7));
+  return Object.keys(shipped);
 }
 
-// jsonCommand: the companion's --json run that computes a run's answers,
-// from a run as the page's address gives it: its operands by name, each
-// other key an option ("from=2000" is --from 2000, "decreasing=" is
-// --decreasing). It reads the address alone, not the page's controls.
-function jsonCommand(address, at) {
-  const state = runState(address);
-  const name = state.get("run");
-  const where = `Step ${at + 1}`;
-  if (name === "calcexplain") {
-    const line = state.get("line") || "";
-    return { name, args: ["--json", ...(line.startsWith("-") ? ["--"] : []), line] };
-  }
-  if (name === "factexplain") return { name, args: ["--json", (state.get("n") || "").trim()] };
-  if (name === "floatexplain" && Object.hasOwn(floatOperands, state.get("command"))) {
-    const command = state.get("command");
-    const operands = floatOperands[command].flatMap((operand) => {
-      if (!state.get(operand)?.trim()) throw new Error(`${where}: floatexplain ${command} needs ${operand}=.`);
-      return operand === "X" ? state.get(operand).trim().split(/\s+/) : [state.get(operand)];
-    });
-    const options = [...state].filter(([key]) => !["run", "command", "help", ...floatOperands[command]].includes(key) &&
-                                                 !textOnlyOptions.includes(key))
-      .flatMap(([key, value]) => (value ? ["--" + key, value] : ["--" + key]));
-    // sum's document is its summary, whether or not the run shows only that.
-    if (command === "sum" && !state.has("summary")) options.push("--summary");
-    return { name, args: ["--json", command, ...operands, ...options] };
-  }
-  throw new Error(`${where}: its answer needs a run of calcexplain, floatexplain or factexplain ` +
-                  `(give the step a "from"), not "${address}".`);
-}
-
-// runJson: a companion's document for a run. Runs queue one at a time, each
-// program in a worker of its own apart from the page's, and the same run is
-// made only once: the programs give the same answer every time.
-const jsonWorkers = {};
-const jsonDocuments = {};
+// runJson: a companion's document for a run. Runs queue one at a time, and
+// the same run is made only once: the programs give the same answer every
+// time. A run that failed is forgotten, to be tried again when next asked.
+const jsonDocuments = new Map();
 let jsonQueue = Promise.resolve();
 function runJson(address) {
   const { name, args } = jsonCommand(address, 0);
   const key = [name, ...args].join("\n");
-  jsonDocuments[key] = jsonDocuments[key] || (jsonQueue = jsonQueue.catch(() => {}).then(() => runOnce(name, args)));
-  return jsonDocuments[key];
-}
-
-async function runOnce(name, args) {
-  jsonWorkers[name] = jsonWorkers[name] || load(name).then((text) => new Worker(URL.createObjectURL(
-    new Blob([webTexts.host, "\n", text, "\n", webTexts.worker], { type: "text/javascript" }))));
-  const worker = await jsonWorkers[name];
-  return new Promise((resolve, reject) => {
-    const chunks = [];
-    const decoder = new TextDecoder();
-    worker.onmessage = ({ data }) => {
-      if (data.fd === 1) chunks.push(data.bytes);
-      if (data.fd) return;
-      const text = chunks.map((chunk) => decoder.decode(chunk, { stream: true })).join("") + decoder.decode();
-      try {
-        resolve(JSON.parse(text));
-      } catch (error) {
-        reject(new Error(`${name} ${args.join(" ")} gave no JSON (exit status ${data.status})`));
-      }
-    };
-    worker.onerror = (error) => {
-      error.preventDefault();
-      delete jsonWorkers[name];
-      reject(new Error(`${name} could not run: ${error.message}`));
-    };
-    worker.postMessage({ name, args, stdin: new Uint8Array() });
-  });
-}
-
-// pick: what a path names in a document. "lines.0.value" walks keys and
-// indices; "*" takes every item of a list, "[key=text]" the items whose key
-// reads text; after either, the rest of the path applies to each item.
-function pick(doc, path) {
-  let value = doc;
-  let many = false;
-  const into = (item, key) => (item !== null && typeof item === "object" && Object.hasOwn(item, key) ? item[key] : undefined);
-  for (const part of path.match(/\[[^\]]*\]|[^.]+/g) || []) {
-    const filter = /^\[([^=\]]+)=(.*)\]$/.exec(part);
-    if (part === "*" || filter) {
-      const items = (many ? value : [value]).flatMap((item) => (Array.isArray(item) ? item : []));
-      value = filter ? items.filter((item) => String(into(item, filter[1])) === filter[2]) : items;
-      many = true;
-    } else {
-      value = many ? value.map((item) => into(item, part)) : into(value, part);
-    }
+  if (!jsonDocuments.has(key)) {
+    const made = jsonQueue.then(() => runDocument(name, args));
+    jsonQueue = made.catch(() => {});
+    jsonDocuments.set(key, made);
+    made.catch(() => { if (jsonDocuments.get(key) === made) jsonDocuments.delete(key); });
   }
-  return value;
+  return jsonDocuments.get(key);
 }
 
-// decimal: a number as typed or as a companion gives it, in one spelling
-// (no "+", no leading or trailing zeros), or null if it is no number.
-function decimal(text) {
-  let plain = String(text).trim().replace(/[\s_]/g, "").replace(/^\u2212/, "-");
-  if (/^[+-]?\d{1,3}(,\d{3})+(\.\d*)?$/.test(plain)) plain = plain.replace(/,/g, "");
-  const parts = /^([+-]?)(\d*)(?:\.(\d*))?$/.exec(plain);
-  if (!parts || !(parts[2] + (parts[3] || ""))) return null;
-  const whole = parts[2].replace(/^0+/, "") || "0";
-  const fraction = (parts[3] || "").replace(/0+$/, "");
-  const digits = whole + (fraction ? "." + fraction : "");
-  return parts[1] === "-" && digits !== "0" ? "-" + digits : digits;
-}
-
-// canonical: an answer or a prediction in the words both are compared in.
-function canonical(value) {
-  if (value === undefined || value === null) return "none";
-  if (typeof value === "boolean") return value ? "yes" : "no";
-  return decimal(value) ?? String(value);
-}
-
-// answerOf: a step's answer from the companion's document, as
-// {value, text, why}: value in canonical words (a list for "each" and
-// "choice"), text for the student, why with its {path}s filled in.
-async function answerOf(step) {
-  const doc = await runJson(step.from || step.run);
-  const found = pick(doc, step.path);
-  // A value may be absent (a grammar that rejects the line has none), but
-  // not what holds it: that is a mistake in the path.
-  const holder = step.path.split(".").slice(0, -1).join(".");
-  if (found === undefined && (!holder || pick(doc, holder) === undefined))
-    throw new Error(`"${step.path}" names nothing in ${jsonCommand(step.from || step.run, 0).name}'s answer`);
-  for (const key of ["each", "choices"])
-    if (key in step && !Array.isArray(pick(doc, step[key]))) throw new Error(`"${step[key]}" is no list`);
-  let value;
-  if (step.ask === "yesno") {
-    if ("equals" in step) value = canonical(found) === canonical(step.equals);
-    else if ("contains" in step) value = Array.isArray(found) && found.map(canonical).includes(canonical(step.contains));
-    else if ("sameAs" in step) {
-      const other = step.sameAs.run ? await runJson(step.sameAs.run) : doc;
-      value = found !== undefined && canonical(found) === canonical(pick(other, step.sameAs.path));
-    } else if (typeof found === "boolean") value = found;
-    else throw new Error(`"${step.path}" is not yes or no in ${jsonCommand(step.from || step.run, 0).name}'s answer`);
-    value = canonical(value);
-  } else if (step.ask === "choice") {
-    value = (Array.isArray(found) ? found : [found]).filter((item) => item !== undefined).map(String).sort();
-  } else {
-    value = "each" in step ? (Array.isArray(found) ? found : []).map(canonical) : canonical(found);
+// runDocument: the whole document, however long (run-tool.js reads past
+// the head the page is sent), once the run has ended.
+async function runDocument(name, args) {
+  const result = await runWhole(name, args).finished;
+  try {
+    return JSON.parse(result.stdout);
+  } catch {
+    throw new Error(`${name} ${args.join(" ")} gave no JSON (exit status ${result.status})`);
   }
-  const labels = "each" in step ? pick(doc, step.each) : [];
-  const text = Array.isArray(value)
-    ? (step.ask === "choice" ? value.join(", ") || "none of them" : value.map((item, at) => `${labels[at]} ${item}`).join(", "))
-    : value;
-  const why = step.why.replace(/\{([^{}]+)\}/g, (whole, path) => {
-    const part = pick(doc, path);
-    return part === undefined ? whole : Array.isArray(part) ? part.join(", ") : String(part);
-  });
-  return { value, text, why, labels, choices: step.ask === "choice" ? pick(doc, step.choices) : [] };
 }
 
 // The step's answers are computed once per step of the lesson shown.
 const answers = new Map();
 function answerFor(step) {
-  if (!answers.has(step)) answers.set(step, answerOf(step));
+  if (!answers.has(step)) {
+    const answer = answerOf(step, runJson);
+    answers.set(step, answer);
+    answer.catch(() => { if (answers.get(step) === answer) answers.delete(step); });
+  }
   return answers.get(step);
 }
 
@@ -276,7 +87,7 @@ function showStep(push) {
   lessonElement("reveal").disabled = true;
   const place = lessonElement("prediction");
   place.replaceChildren(lessonText("Working out the answer..."));
-  restore(runState(step.run));
+  restore(runState(step.run).toString());
   lesson.holdsAddress = true;
   placeAddress(push);
   // The run shown before could answer this step: it waits for the reveal.
@@ -339,8 +150,7 @@ function prediction() {
     const checked = [...place.querySelectorAll("input:checked")].map((box) => box.value);
     return checked.length ? checked.filter(Boolean).sort() : null;
   }
-  const values = [...place.querySelectorAll("input")].map((field) =>
-    noneWords.test(field.value.trim()) ? "none" : decimal(field.value));
+  const values = [...place.querySelectorAll("input")].map((field) => predictedNumber(field.value));
   if (!values.length || values.includes(null)) return null;
   return "each" in step ? values : values[0];
 }
@@ -355,16 +165,16 @@ async function reveal(event) {
   const shown = lesson.step;
   for (const field of lessonElement("prediction").querySelectorAll("input")) field.disabled = true;
   lessonElement("reveal").disabled = true;
-  restore(runState(step.run));
+  restore(runState(step.run).toString());
   lesson.holdsAddress = true;
   document.body.classList.remove("lesson-asking");
-  if (running) stop();
+  if (isRunning()) stop();
   run();
   const verdict = lessonElement("verdict");
   try {
     const answer = await answerFor(step);
     if (lesson.step !== shown) return;
-    const matched = JSON.stringify(predicted) === JSON.stringify(answer.value);
+    const matched = matches(predicted, answer.value);
     const said = Array.isArray(predicted) && step.ask === "choice" ? predicted.join(", ") || "none of them"
       : Array.isArray(predicted) ? predicted.join(", ") : predicted;
     verdict.dataset.matched = matched;
@@ -379,16 +189,11 @@ async function reveal(event) {
   (next.disabled ? verdict : next).focus();
 }
 
-// The address of what the lesson shows, while it shows it: page.js asks,
-// and falls back on the controls' state when this gives nothing.
-function lessonAddress() {
+// lessonAddress: the address of what the lesson shows, while it shows it:
+// page.js asks, and falls back on the controls' state when this gives "".
+export function lessonAddress() {
   if (!lesson.holdsAddress || !lesson.doc) return "";
-  const state = new URLSearchParams();
-  if (lesson.name.startsWith("ask=")) return lesson.name;
-  if (lesson.name) state.set("lesson", lesson.name);
-  else state.set("lessontext", JSON.stringify(lesson.doc));
-  state.set("step", String(lesson.step + 1));
-  return state.toString();
+  return writeLesson(lesson);
 }
 
 function placeAddress(push) {
@@ -400,18 +205,14 @@ function placeAddress(push) {
 
 // openAddress: the lesson an address names, at its step; false if none.
 function openAddress(hash) {
-  const state = new URLSearchParams(hash.replace(/^#/, ""));
-  const step = Math.max(1, parseInt(state.get("step"), 10) || 1) - 1;
+  const found = readLessonAddress(hash);
   try {
-    if (state.has("lesson") && shippedLessons().includes(state.get("lesson"))) {
-      openLesson(readLesson(webTexts["lesson:" + state.get("lesson")]), state.get("lesson"), step, false);
-    } else if (state.has("lessontext")) {
-      openLesson(readLesson(state.get("lessontext")), "", step, false);
-    } else if (state.has("ask")) {
-      const run = new URLSearchParams(state);
-      run.set("run", run.get("ask"));
-      run.delete("ask");
-      return openQuestion(run, false);
+    if (found && found.lesson !== undefined && shippedLessons().includes(found.lesson)) {
+      openLesson(readLesson(shipped[found.lesson]), found.lesson, found.step, false);
+    } else if (found && found.text !== undefined) {
+      openLesson(readLesson(found.text), "", found.step, false);
+    } else if (found && found.ask !== undefined) {
+      return openQuestion(new URLSearchParams(found.ask), false);
     } else {
       return false;
     }
@@ -422,50 +223,12 @@ function openAddress(hash) {
   return true;
 }
 
-// questionFrom: a step made from a run of the page, or null if the run is
-// not one a question can be asked of.
-function questionFrom(state) {
-  const name = state.get("run");
-  const line = state.get("line");
-  const run = state.toString().replace(/\+/g, "%20");
-  const ask = (question, fields) => ({ question, run, ...fields,
-    why: fields.why || "The run shows the answer as the program prints it." });
-  if (name === "calcexplain" && !state.has("help")) {
-    return ask(`What does each grammar print for ${line}? (A number, or "none" if it rejects the line.)`,
-               { ask: "number", each: "lines.0.grammars.*.grammar", path: "lines.0.grammars.*.value",
-                 why: "calcloop groups it as {lines.0.grammars.0.grouping}, calcminusrec as {lines.0.grammars.1.grouping}, calcrec as {lines.0.grammars.2.grouping}." });
-  }
-  const calculator = ["calcloop", "calcminusrec", "calcrec"].indexOf(name);
-  if (calculator >= 0) {
-    return ask(`What does ${name} print for ${line}? (A number, or "none" if it rejects the line.)`,
-               { from: new URLSearchParams({ run: "calcexplain", line }).toString(), ask: "number",
-                 path: `lines.0.grammars.${calculator}.value`, why: `${name} groups it as {lines.0.grammars.${calculator}.grouping}.` });
-  }
-  if (name === "floatexplain" && state.get("command") === "value" && (state.get("X") || "").trim()) {
-    const x = state.get("X").trim().split(/\s+/)[0];
-    return ask(`Is ${x} stored exactly in single precision?`, { ask: "yesno", path: "values.0.rounding.direction",
-      equals: "exact", why: `The single stored for ${x} is {values.0.exact}.` });
-  }
-  if (name === "floatexplain" && state.get("command") === "op") {
-    const [a, op, b] = ["A", "OP", "B"].map((key) => state.get(key) ?? "");
-    return ask(`Does ${a} ${op} ${b} round in single precision?`, { ask: "yesno", path: "flags", contains: "inexact",
-      why: "The exact result is {exact}; the single it gives is {result.exact}." });
-  }
-  if (name === "factexplain" && (state.get("n") || "").trim()) {
-    return ask(`What does fact(${state.get("n").trim()}) return?`, { ask: "number", path: "builds.0.result",
-      why: "{builds.0.frameNote}" });
-  }
-  return null;
-}
-
 // openQuestion: a run made into a one-step lesson, its address "#ask=...".
 function openQuestion(state, push) {
   const step = questionFrom(state);
   if (!step) return false;
   const doc = readLesson(JSON.stringify({ title: "A question from a run", steps: [step] }));
-  const address = new URLSearchParams(state);
-  address.delete("run");
-  openLesson(doc, `ask=${encodeURIComponent(state.get("run"))}${address.toString() ? "&" + address : ""}`, 0, push);
+  openLesson(doc, askName(state.toString()), 0, push);
   return true;
 }
 
@@ -535,27 +298,31 @@ function release() {
   document.body.classList.remove("lesson-asking");
 }
 
-// Back, Forward or a link in the same tab. This runs before page.js's own
-// listener (this file is loaded first), so that a run's address is not
-// taken for the lesson's while page.js runs it.
-window.addEventListener("popstate", () => {
-  if (new URLSearchParams(location.hash.slice(1)).has("run")) release();
-  else openAddress(location.hash);
-});
+// listenLessons: Back, Forward or a link in the same tab. Called before the
+// page's own listener is added, so that a run's address is not taken for
+// the lesson's while page.js runs it.
+export function listenLessons() {
+  window.addEventListener("popstate", () => {
+    if (new URLSearchParams(location.hash.slice(1)).has("run")) release();
+    else openAddress(location.hash);
+  });
+}
 
-function startLessons() {
+// startLessons: the lessons offered, and the one the address opened at
+// (addressAtOpen, as it was before the page wrote its controls' state).
+export function startLessons(addressAtOpen) {
   const choice = lessonElement("lesson-choice");
-  for (const name of shippedLessons()) choice.append(new Option(readLesson(webTexts["lesson:" + name]).title, name));
+  for (const name of shippedLessons()) choice.append(new Option(readLesson(shipped[name]).title, name));
   choice.append(new Option("", ""));
   choice.addEventListener("change", () => {
-    if (choice.value) openLesson(readLesson(webTexts["lesson:" + choice.value]), choice.value, 0, true);
+    if (choice.value) openLesson(readLesson(shipped[choice.value]), choice.value, 0, true);
   });
   lessonElement("step").addEventListener("submit", reveal);
   lessonElement("step-next").addEventListener("click", () => { lesson.step += 1; showStep(true); focusPrediction(); });
   lessonElement("step-back").addEventListener("click", () => { lesson.step -= 1; showStep(true); focusPrediction(); });
   lessonElement("lesson-print").addEventListener("click", printWorksheet);
   lessonElement("make-question").addEventListener("click", () => {
-    if (!openQuestion(controlsState(), true))
+    if (!openQuestion(new URLSearchParams(controlsAddress()), true))
       lessonElement("lesson-error").textContent = "Questions are made from a calculator's or calcexplain's line, " +
         "floatexplain value or op, or factexplain N.";
     else lessonElement("lesson-error").textContent = "";
@@ -570,10 +337,10 @@ function startLessons() {
     if (file) file.text().then(openOwn);
   });
   lessonElement("lesson-open").addEventListener("click", () => openOwn(lessonElement("lesson-text").value));
-  for (const kind of ["input", "change", "submit", "click"]) element("controls").addEventListener(kind, release, true);
+  for (const kind of ["input", "change", "submit", "click"]) lessonElement("controls").addEventListener(kind, release, true);
   // With no address, the page opens on the first lesson's first step.
   if (!openAddress(addressAtOpen) && !new URLSearchParams(addressAtOpen.slice(1)).has("run") && shippedLessons().length)
-    openLesson(readLesson(webTexts["lesson:" + shippedLessons()[0]]), shippedLessons()[0], 0, false);
+    openLesson(readLesson(shipped[shippedLessons()[0]]), shippedLessons()[0], 0, false);
   // Opened on a run: no step is shown until a lesson is picked.
   if (!lesson.doc) {
     const none = choice.querySelector("option[value='']");
@@ -591,6 +358,3 @@ function focusPrediction() {
   });
 }
 
-window.lessonAddress = lessonAddress;
-document.addEventListener("DOMContentLoaded", startLessons);
-})();

@@ -1,38 +1,14 @@
 // The page: the controls make a program's command line, a worker runs it, and
 // its output appears byte for byte as a terminal would show it.
-"use strict";
+import optionTables from "page-data/options.js";
+import { programs } from "./programs.js";
+import { optionsOf as optionsIn, refusal, operandRefusal, sentence } from "./option-rules.js";
+import { longestAddress, writeRun, readRun } from "./address.js";
+import { prepare, startRun } from "./run-tool.js";
+import { drawViews } from "./views.js";
 
-// What each program takes: a line on standard input (a calculator), a line
-// and options (calcexplain), a command and options (floatexplain), a number
-// (factexplain), or nothing (the reports).
-const programs = {
-  calcloop: { takes: "stdin", about: "Every operator rule is a loop, so all operators group to the left: 10-3-2 is (10-3)-2." },
-  calcminusrec: { takes: "stdin", about: "Subtraction calls itself for its right operand, so it groups to the right: 10-3-2 is 10-(3-2)." },
-  calcrec: { takes: "stdin", about: "Sums and products call themselves for their right operand, and there is no subtraction at all." },
-  calcexplain: { takes: "calcexplain", companion: true, about: "How calcloop, calcminusrec and calcrec read the line: as each grammar groups it, its value, or where the grammar rejects it and why." },
-  precision3: { takes: "nothing", picture: true, about: "Harmonic sums in both orders, ten tenths against 1, and the distributive law, all in single precision." },
-  precision2: { takes: "nothing", picture: true, about: "The harmonic sums and the tenths, in single precision." },
-  precisionx: { takes: "nothing", picture: true, about: "The same sums, each step evaluated with a 64-bit significand and stored in single precision." },
-  floatexplain: { takes: "floatexplain", companion: true, picture: true, about: "Every rounding that precision3, precision2 and precisionx make, step by step and exactly. The default sum adds ten million terms: it takes a moment." },
-  prodshow: { takes: "nothing", about: "The factorial of 4, by a recursive function, printed." },
-  "prodshow-opt": { takes: "nothing", about: "The same source optimised: the compiler has turned the recursion into a loop, and the line is the same." },
-  prodquiet: { takes: "nothing", about: "The factorial of 4, computed and not printed: it is there for a debugger, so it writes nothing." },
-  "prodquiet-opt": { takes: "nothing", about: "prodquiet optimised, for the debugger: one frame for the whole loop. It writes nothing." },
-  factexplain: { takes: "n", companion: true, about: "fact(N) in the plain build and the optimised one: each call and return, and the product each return makes." },
-};
-
-// The companions' options come from their own tables (options.js, which the
-// build reads from their sources and their answers): a tool's command, or
-// the tool itself, has options {name, value: "none" | "required" |
-// "optional", placeholder, values}, the pairs it refuses and the options it
-// refuses with an operand, each with the tool's own reason.
-// --json is left out: the page runs it itself for the pictures.
-function optionsOf(tool, command = "") {
-  const table = typeof optionTables === "object" && optionTables[tool];
-  const found = (table && table.commands.find((found) => found.name === command)) ||
-    { name: command, options: [], refused: [], noOperand: [] };
-  return { ...found, options: found.options.filter((option) => option.name !== "--json") };
-}
+// A companion's options (options.js: the tools' own tables), --json left out.
+const optionsOf = (tool, command = "") => optionsIn(optionTables, tool, command);
 
 // floatexplain's operands, which no option table holds: a name, an example
 // and, for an operator, the choices.
@@ -44,8 +20,7 @@ const floatOperands = {
 const treeChoice = ["--tree", "--dot"];
 
 const element = (id) => document.getElementById(id);
-const runners = {};  // a worker per program (a promise of it), made when picked
-let running = null;  // the run in progress: its worker and program
+let running = null;  // the run in progress: its program and how to stop it
 let askingHelp = false;  // the run shown is the program's --help
 
 // showProgram: the controls of the program picked, and nothing else.
@@ -61,7 +36,7 @@ function showProgram() {
   element("help").hidden = !program.companion;
   showCommand();
   // The worker is made now, while the student types: a run starts at once.
-  runner(element("program").value).catch(() => {});
+  prepare(element("program").value);
 }
 
 // showFloatCommand: one field per operand and per option of the command.
@@ -193,12 +168,6 @@ function chosenOf(input) {
   return input.value.trim() !== "" ? [input.dataset.option] : [];
 }
 
-// refusal: why the tool would refuse these options, or "".
-function refusal(table, chosen) {
-  const found = table.refused.find((pair) => pair.options.every((option) => chosen.includes(option)));
-  return found ? found.message : "";
-}
-
 // showRefusals: a control that would make a pair the tool refuses cannot be
 // chosen, nor an operand beside an option that takes none; the note below
 // the controls gives the tool's reasons.
@@ -219,10 +188,10 @@ function showRefusals() {
   }
   const now = refusal(table, chosen);
   if (now) reasons.add(now);
-  const alone = table.noOperand.find((rule) => chosen.includes(rule.option));
-  element("n").disabled = Boolean(alone) && programs[element("program").value].takes === "n";
-  if (alone && programs[element("program").value].takes === "n") reasons.add(alone.message);
-  element("refused-note").textContent = [...reasons].map((why) => why.charAt(0).toUpperCase() + why.slice(1) + ".").join(" ");
+  const alone = programs[element("program").value].takes === "n" ? operandRefusal(table, chosen) : "";
+  element("n").disabled = alone !== "";
+  if (alone) reasons.add(alone);
+  element("refused-note").textContent = [...reasons].map(sentence).join(" ");
   return now;
 }
 
@@ -245,30 +214,7 @@ function quote(word) {
   return /^[\w.,\/=+-]+$/.test(word) ? word : "'" + word.replace(/'/g, "'\\''") + "'";
 }
 
-// load: the program's module as text, from the script that the build wraps
-// it in (a page opened from a file:// address may load scripts, not fetch).
-function load(name) {
-  if (webTexts[name]) return Promise.resolve(webTexts[name]);
-  return new Promise((resolve, reject) => {
-    const script = document.createElement("script");
-    script.src = `programs/${name}.js`;
-    script.onload = () => resolve(webTexts[name]);
-    script.onerror = () => reject(new Error(`cannot load programs/${name}.js`));
-    document.head.append(script);
-  });
-}
-
-// runner: the program's worker, made from the texts of the host, the module
-// and worker.js; it stays for the program's next runs, each a fresh instance.
-function runner(name) {
-  runners[name] = runners[name] || load(name).then((text) => {
-    const blob = new Blob([webTexts.host, "\n", text, "\n", webTexts.worker], { type: "text/javascript" });
-    return new Worker(URL.createObjectURL(blob));
-  });
-  return runners[name];
-}
-
-async function run(event) {
+export async function run(event) {
   if (event) event.preventDefault();
   if (running) return;
   const refused = askingHelp ? "" : showRefusals();
@@ -288,54 +234,45 @@ async function run(event) {
   setState("running", `${name} is running...`);
   // stdout: the text of standard output as far as the head goes; cut: how
   // many bytes were left out between the head and the tail, once any were.
-  const thisRun = { name, args, stdout: "", head: [], sentHead: 0, cut: 0, tailStdout: [] };
+  const thisRun = { name, args, stdout: "", head: [], sentHead: 0, cut: 0, tailStdout: [], run: null };
   running = thisRun;
+  const decoders = { 1: new TextDecoder(), 2: new TextDecoder() };
+  const tail = document.createElement("span");
+  const onOutput = (data) => {
+    const { fd, bytes, total } = data;
+    if (!fd) return showTail(output, tail, thisRun, data.tail, total);
+    thisRun.sentHead += bytes.length;
+    const text = decoders[fd].decode(bytes, { stream: true });
+    if (fd === 1) {
+      thisRun.stdout += text;
+      thisRun.head.push(bytes);
+    }
+    output.append(span(fd, text));
+  };
+  thisRun.run = startRun(name, args, { stdin: new TextEncoder().encode(stdin), onOutput });
+  let last;
   try {
-    const worker = await runner(name);
-    if (running !== thisRun) return;  // stopped while the program loaded
-    const decoders = { 1: new TextDecoder(), 2: new TextDecoder() };
-    const tail = document.createElement("span");
-    worker.onmessage = (message) => {
-      const { fd, bytes, status, milliseconds, total, saved, whole } = message.data;
-      if (fd) {
-        thisRun.sentHead += bytes.length;
-        const text = decoders[fd].decode(bytes, { stream: true });
-        if (fd === 1) {
-          thisRun.stdout += text;
-          thisRun.head.push(bytes);
-        }
-        output.append(span(fd, text));
-        return;
-      }
-      if (status === undefined) {
-        showTail(output, tail, thisRun, message.data.tail, total);
-        return;
-      }
-      for (const fd of [1, 2]) {
-        const rest = decoders[fd].decode();  // a character cut short at the end
-        if (fd === 1) thisRun.stdout += rest;
-        if (rest) output.insertBefore(span(fd, rest), output.querySelector(".cut"));
-      }
-      if (message.data.tail.length) showTail(output, tail, thisRun, message.data.tail, total);
-      let text = `exit status ${status}`;
-      if (thisRun.cut) text += `; ${size(total)} of output, ${size(thisRun.cut)} of it left out of the box`;
-      finish(text, status, milliseconds);
-      showSaved(name, saved || new Blob([...thisRun.head, ...thisRun.tailStdout]), whole, message.data.stdoutSize);
-      // A picture drawn from a cut output would be wrong: say so instead.
-      drawViews({ ...thisRun, status: thisRun.cut ? null : status, cut: thisRun.cut > 0 }, runPattern);
-      element("cut-note").textContent = thisRun.cut
-        ? "The output is too long to show whole: the box holds its beginning and its end, no picture is drawn from it, and Copy output copies what the box holds." : "";
-    };
-    worker.onerror = (error) => {
-      error.preventDefault();
-      forget(name);
-      finish(`${name} could not run: ${error.message}`, "", 0);
-    };
-    worker.postMessage({ name, args, stdin: new TextEncoder().encode(stdin) });
+    last = await thisRun.run.finished;
   } catch (error) {
-    forget(name);
-    finish(error.message, "", 0);
+    if (running === thisRun) finish(error.message, "", 0);
+    return;
   }
+  if (!last || running !== thisRun) return;  // stopped
+  const { status, milliseconds, total, saved, whole } = last;
+  for (const fd of [1, 2]) {
+    const rest = decoders[fd].decode();  // a character cut short at the end
+    if (fd === 1) thisRun.stdout += rest;
+    if (rest) output.insertBefore(span(fd, rest), output.querySelector(".cut"));
+  }
+  if (last.tail.length) showTail(output, tail, thisRun, last.tail, total);
+  let text = `exit status ${status}`;
+  if (thisRun.cut) text += `; ${size(total)} of output, ${size(thisRun.cut)} of it left out of the box`;
+  finish(text, status, milliseconds);
+  showSaved(name, saved || new Blob([...thisRun.head, ...thisRun.tailStdout]), whole, last.stdoutSize);
+  // A picture drawn from a cut output would be wrong: say so instead.
+  drawViews({ ...thisRun, status: thisRun.cut ? null : status, cut: thisRun.cut > 0 }, runPattern);
+  element("cut-note").textContent = thisRun.cut
+    ? "The output is too long to show whole: the box holds its beginning and its end, no picture is drawn from it, and Copy output copies what the box holds." : "";
 }
 
 function span(fd, text) {
@@ -379,10 +316,9 @@ function size(bytes) {
 
 // showSaved: the run's standard output offered as a file, or nothing.
 let savedAddress = null;
-let savedBlob = null;  // what the link saves, also for the page's test
 function showSaved(name, blob, whole, stdoutSize) {
   const link = element("save-output");
-  savedBlob = blob;
+  link.savedBlob = blob;  // what the link saves, also for the page's test
   if (savedAddress) URL.revokeObjectURL(savedAddress);
   savedAddress = blob ? URL.createObjectURL(blob) : null;
   link.hidden = !blob;
@@ -394,18 +330,16 @@ function showSaved(name, blob, whole, stdoutSize) {
 }
 
 // stop: ends the run at once; the program's next run gets a new worker.
-function stop() {
+export function stop() {
   if (!running) return;
-  const name = running.name;
-  forget(name);
+  const { name, run } = running;
+  if (run) run.stop();
   finish("stopped", "", 0);
-  runner(name).catch(() => {});  // ready for the next run
+  prepare(name);  // ready for the next run
 }
 
-function forget(name) {
-  if (runners[name]) runners[name].then((worker) => worker.terminate(), () => {});
-  delete runners[name];
-}
+// isRunning: whether a run is in progress.
+export const isRunning = () => running !== null;
 
 function finish(text, exitStatus, milliseconds) {
   running = null;
@@ -459,74 +393,70 @@ function runPattern(pattern) {
   run();
 }
 
-// The address holds what is on the screen, as search parameters after '#':
+// The address holds what is on the screen (address.js writes and reads it):
 // the program, its line, each option ticked or filled in, and whether the
 // run shown is the program's --help. A link opens the page on that run.
-function controlsState() {
+export function controlsAddress() {
   const name = element("program").value;
-  const state = new URLSearchParams({ run: name });
   const takes = programs[name].takes;
-  if (takes === "stdin" || takes === "calcexplain") state.set("line", element("line").value);
-  if (takes === "n") state.set("n", element("n").value);
+  const run = { program: name, options: [], operands: [], help: askingHelp };
+  if (takes === "stdin" || takes === "calcexplain") run.line = element("line").value;
+  if (takes === "n") run.n = element("n").value;
   if (takes === "calcexplain") {
-    setOptions(state, element("calcexplain-options"));
-    const tree = treeChosen();
-    if (tree) state.set("tree", tree.slice(2));
+    run.options = optionsSet(element("calcexplain-options"));
+    run.tree = treeChosen();
   }
-  if (takes === "n") setOptions(state, element("factexplain-options"));
+  if (takes === "n") run.options = optionsSet(element("factexplain-options"));
   if (takes === "floatexplain") {
     const fields = element("float-fields");
-    state.set("command", element("float-command").value);
-    for (const input of fields.querySelectorAll("[data-operand]"))
-      state.set(input.dataset.operand.replace("...", ""), input.value);
-    setOptions(state, fields);
+    run.command = element("float-command").value;
+    run.operands = [...fields.querySelectorAll("[data-operand]")].map((input) => [input.dataset.operand, input.value]);
+    run.options = optionsSet(fields);
   }
-  if (askingHelp) state.set("help", "");
-  return state;
+  return writeRun(run);
 }
 
-// setOptions: each option ticked or filled in, into the address's state.
-function setOptions(state, container) {
-  for (const input of container.querySelectorAll("input[data-option]:not([type=radio])")) {
-    if (input.type === "checkbox" ? input.checked : input.value.trim() !== "")
-      state.set(input.dataset.option.slice(2), input.type === "checkbox" ? "" : input.value);
-  }
+// optionsSet: each option ticked ("") or filled in, as [name, value].
+function optionsSet(container) {
+  return [...container.querySelectorAll("input[data-option]:not([type=radio])")]
+    .filter((input) => (input.type === "checkbox" ? input.checked : input.value.trim() !== ""))
+    .map((input) => [input.dataset.option, input.type === "checkbox" ? "" : input.value]);
 }
 
-// getOptions: the options' controls as the address's state says.
-function getOptions(state, container) {
+// getOptions: the options' controls as the address's run says.
+function getOptions(run, container) {
   for (const input of container.querySelectorAll("input[data-option]:not([type=radio])")) {
-    const value = state.get(input.dataset.option.slice(2));
+    const value = run.option(input.dataset.option);
     if (input.type === "checkbox") input.checked = value !== null;
     else input.value = value === null ? "" : value;
   }
 }
 
-// restore: the controls as an address's state says; false if it names no
-// program of the page.
-function restore(state) {
-  const name = state.get("run");
-  if (!Object.hasOwn(programs, name)) return false;
+// restore: the controls as an address says; false if it names no program
+// of the page.
+export function restore(address) {
+  const run = readRun(address);
+  if (!run || !Object.hasOwn(programs, run.program)) return false;
+  const name = run.program;
   element("program").value = name;
-  if (state.has("line")) element("line").value = state.get("line");
-  if (state.has("n")) element("n").value = state.get("n");
-  getOptions(state, element("calcexplain-options"));
-  getOptions(state, element("factexplain-options"));
-  const tree = state.has("tree") ? "--" + state.get("tree") : "";
-  const radio = [...document.querySelectorAll("input[name=tree]")].find((input) => input.value === tree);
+  if (run.line !== null) element("line").value = run.line;
+  if (run.n !== null) element("n").value = run.n;
+  getOptions(run, element("calcexplain-options"));
+  getOptions(run, element("factexplain-options"));
+  const radio = [...document.querySelectorAll("input[name=tree]")].find((input) => input.value === run.tree);
   if (radio) radio.checked = true;
   if (programs[name].takes === "floatexplain" &&
-      optionTables.floatexplain.commands.some((command) => command.name === state.get("command"))) {
-    element("float-command").value = state.get("command");
+      optionTables.floatexplain.commands.some((command) => command.name === run.command)) {
+    element("float-command").value = run.command;
     showFloatCommand();
     const fields = element("float-fields");
     for (const input of fields.querySelectorAll("[data-operand]")) {
-      const value = state.get(input.dataset.operand.replace("...", ""));
+      const value = run.operand(input.dataset.operand);
       if (value !== null) input.value = value;
     }
-    getOptions(state, fields);
+    getOptions(run, fields);
   }
-  askingHelp = state.has("help");
+  askingHelp = run.help;
   showProgram();
   return true;
 }
@@ -534,11 +464,9 @@ function restore(state) {
 // remember: the controls into the address. A run marks its history entry;
 // the first change after a run starts a new entry, so that Back returns to
 // the run before. A line too long for an address leaves it as it was.
-const longestAddress = 8000;
+let heldAddress = () => "";  // while a lesson shows a step, its address
 function remember(ran) {
-  // While a lesson shows a step, the address is the lesson's (lessons.js).
-  const lesson = typeof lessonAddress === "function" ? lessonAddress() : "";
-  const address = "#" + (lesson || controlsState().toString());
+  const address = "#" + (heldAddress() || controlsAddress());
   if (address.length > longestAddress) return;
   const entry = { ran };
   if (address === location.hash && history.state && history.state.ran === ran) return;
@@ -555,8 +483,7 @@ function edited() {
 
 // opened: the page's address (a link, Back or Forward) restored and run.
 function opened() {
-  const state = new URLSearchParams(location.hash.slice(1));
-  if (!state.has("run") || !restore(state)) return false;
+  if (!restore(location.hash)) return false;
   if (running) stop();
   run();
   return true;
@@ -570,38 +497,44 @@ function copy(text, what, more = "") {
     (error) => { note.textContent = `${what} not copied: ${error.message}`; });
 }
 
-element("program").addEventListener("change", showProgram);
-element("float-command").addEventListener("change", showFloatCommand);
-element("controls").addEventListener("input", edited);
-element("controls").addEventListener("change", edited);
-element("controls").addEventListener("submit", (event) => {
-  askingHelp = false;  // Run runs what the controls say
-  run(event);
-});
-element("stop").addEventListener("click", stop);
-element("help").addEventListener("click", () => {
-  askingHelp = true;
-  run();
-});
-element("copy-link").addEventListener("click", () => copy(location.href, "The link"));
-element("copy-output").addEventListener("click", () => copy(element("output").textContent,
-  "The output", element("output").querySelector(".cut") ? " It is cut: only its beginning and its end." : ""));
-// Wrapping changes how the output looks, never its bytes; on a narrow
-// screen it starts on.
-element("wrap").checked = matchMedia("(max-width: 40rem)").matches;
-element("wrap").addEventListener("change", () => element("output").classList.toggle("wrap", element("wrap").checked));
-element("output").classList.toggle("wrap", element("wrap").checked);
-element("text-size").addEventListener("change", () => {
-  document.documentElement.style.fontSize = element("text-size").value + "%";
-});
-window.addEventListener("popstate", opened);
-keepFocus();
-for (const command of typeof optionTables === "object" ? optionTables.floatexplain.commands : []) {
-  const operands = (floatOperands[command.name] || []).map(([name]) => name).join(" ");
-  element("float-command").append(new Option(operands ? `${command.name} ${operands}` : command.name, command.name));
+// startPage: the controls made and wired, and the address's run, if any,
+// restored and run. lessonAddress() gives the address of the lesson step
+// shown, or "" when the controls' own state is to be kept there.
+export function startPage(lessonAddress) {
+  heldAddress = lessonAddress;
+  element("program").addEventListener("change", showProgram);
+  element("float-command").addEventListener("change", showFloatCommand);
+  element("controls").addEventListener("input", edited);
+  element("controls").addEventListener("change", edited);
+  element("controls").addEventListener("submit", (event) => {
+    askingHelp = false;  // Run runs what the controls say
+    run(event);
+  });
+  element("stop").addEventListener("click", stop);
+  element("help").addEventListener("click", () => {
+    askingHelp = true;
+    run();
+  });
+  element("copy-link").addEventListener("click", () => copy(location.href, "The link"));
+  element("copy-output").addEventListener("click", () => copy(element("output").textContent,
+    "The output", element("output").querySelector(".cut") ? " It is cut: only its beginning and its end." : ""));
+  // Wrapping changes how the output looks, never its bytes; on a narrow
+  // screen it starts on.
+  element("wrap").checked = matchMedia("(max-width: 40rem)").matches;
+  element("wrap").addEventListener("change", () => element("output").classList.toggle("wrap", element("wrap").checked));
+  element("output").classList.toggle("wrap", element("wrap").checked);
+  element("text-size").addEventListener("change", () => {
+    document.documentElement.style.fontSize = element("text-size").value + "%";
+  });
+  window.addEventListener("popstate", opened);
+  keepFocus();
+  for (const command of optionTables ? optionTables.floatexplain.commands : []) {
+    const operands = (floatOperands[command.name] || []).map(([name]) => name).join(" ");
+    element("float-command").append(new Option(operands ? `${command.name} ${operands}` : command.name, command.name));
+  }
+  buildOptions("calcexplain-options", "calcexplain");
+  buildOptions("factexplain-options", "factexplain");
+  showFloatCommand();
+  showProgram();
+  if (!opened()) remember(false);
 }
-buildOptions("calcexplain-options", "calcexplain");
-buildOptions("factexplain-options", "factexplain");
-showFloatCommand();
-showProgram();
-if (!opened()) remember(false);

@@ -2,7 +2,7 @@
 // each under its place value, the hidden leading bit, the exponent biased
 // and true, and the stored value between its neighbours on a number line
 // with the reals that round to it. The format's width is the document's.
-"use strict";
+import { viewElement, makeElement } from "./view-tools.js";
 
 // A bit flipped keeps the focus through the run and the redraw that follow,
 // for one who flips bits from the keyboard.
@@ -105,7 +105,7 @@ function numberLine(value) {
 }
 
 // drawBits: the first value of floatexplain's value document, or nothing.
-function drawBits(json, onBits) {
+export function drawBits(json, onBits) {
   const view = viewElement("bits");
   const value = json && json.values && json.values[0];
   view.hidden = !value;

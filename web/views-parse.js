@@ -2,7 +2,7 @@
 // from DOT made here from the document's trees), and the parse stepped
 // through its events, the three grammars in lockstep: the cursor under the
 // look-ahead, the stack of active rules, the tree growing, the verdict.
-"use strict";
+import { viewElement, makeElement, makeStepper, loadGraphviz } from "./view-tools.js";
 
 // Every label in a picture in one font and one size: the size the page's
 // text has once the picture is scaled (see scaleTree).
@@ -254,7 +254,7 @@ function drawParseStep(step) {
 }
 
 // drawParse: the first line of calcexplain's document, or nothing (null).
-async function drawParse(json) {
+export async function drawParse(json) {
   const section = viewElement("parse");
   if (parse.stepper) parse.stepper.stop();
   const asked = ++parse.drawn;

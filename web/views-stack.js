@@ -1,7 +1,7 @@
 // factexplain's document drawn: each build's stack of frames stepped through
 // its calls and returns, both builds in lockstep, beside fact.cpp with the
 // line running and that line's instructions in the build's listing.
-"use strict";
+import { viewElement, makeElement, makeStepper } from "./view-tools.js";
 
 const stack = { json: null, stepper: null };
 
@@ -113,7 +113,7 @@ function drawStackStep(step) {
 }
 
 // drawStack: factexplain's document, or nothing (null).
-function drawStack(json) {
+export function drawStack(json) {
   const section = viewElement("stack");
   if (stack.stepper) stack.stepper.stop();
   section.hidden = !json;

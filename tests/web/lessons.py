@@ -10,6 +10,7 @@ import os
 import re
 import subprocess
 import tempfile
+import urllib.parse
 
 import browser
 from browser import blackbox, Keys, wait_for
@@ -223,6 +224,25 @@ def check_link(tally, page, args):
         "return [location.hash, !!document.getElementById('result').offsetParent]") == ["#run=factexplain&n=5", True])
 
 
+def check_large(tally, page, args):
+    """A step whose document is well past the megabyte of output a run sends
+    as it goes: its answer lies at the document's end."""
+    numbers = [str(i) for i in range(1, 1000)] + ["16777217"]
+    step = {"question": "What is the last number stored as?", "ask": "number", "why": "-",
+            "run": "run=floatexplain&command=value&X=" + "%20".join(numbers), "path": f"values.{len(numbers) - 1}.exact"}
+    document = blackbox.run(args.bin, "floatexplain", b"", arguments=["--json", "value", *numbers]).stdout
+    want = json.loads(document)["values"][-1]["exact"]
+    open_at(page, args.web, "#" + urllib.parse.urlencode({"lessontext": json.dumps({"title": "Large", "steps": [step]})}))
+    page.press("#prediction input", None, wait=False)
+    predict(page.driver, "number", want, [])
+    wait_for(page.driver, "return document.getElementById('verdict').dataset.answer !== undefined")
+    verdict = page.element("verdict")
+    tally.check(f"a step whose document is {len(document)} bytes is answered: {want}", len(document) > 1 << 20 and
+                (verdict.get_attribute("data-answer"), verdict.get_attribute("data-matched")) == (want, "true"),
+                verdict.text)
+    page.wait()
+
+
 def check_print(tally, page, args):
     """Printed to PDF (A4 and Letter): every question, and on the last page,
     every answer; none of the controls."""
@@ -265,7 +285,7 @@ def check_axe(tally, page, args):
 
 def main():
     browser.run_checks(blackbox.arguments(options), (check_schema, check_walks, check_refused, check_link,
-                                                      check_question, check_print, check_axe))
+                                                      check_question, check_large, check_print, check_axe))
 
 
 if __name__ == "__main__":

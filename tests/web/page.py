@@ -119,8 +119,9 @@ def check_cut(tally, page, args):
     tally.check("every 10: the note says the output is cut", "cut" in note or "too long" in note, note)
     page.driver.set_script_timeout(60)
     saved = page.driver.execute_async_script("""const done = arguments[arguments.length - 1];
-        savedBlob.arrayBuffer().then((bytes) => crypto.subtle.digest('SHA-256', bytes)).then((hash) =>
-          done([savedBlob.size, [...new Uint8Array(hash)].map((b) => b.toString(16).padStart(2, '0')).join('')]))""")
+        const blob = document.getElementById('save-output').savedBlob;
+        blob.arrayBuffer().then((bytes) => crypto.subtle.digest('SHA-256', bytes)).then((hash) =>
+          done([blob.size, [...new Uint8Array(hash)].map((b) => b.toString(16).padStart(2, '0')).join('')]))""")
     tally.check(f"every 10: the file saved is the native output ({len(want)} bytes)",
                 saved == [len(want), hashlib.sha256(want).hexdigest()], f"saved {saved}")
 

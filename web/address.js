@@ -1,0 +1,90 @@
+// The address after '#' holds what is on the screen, as search parameters:
+// a run (the program, its line or operands, each option, a tree, --help),
+// a lesson at a step, or a question made of a run. These read and write it;
+// the page moves it to and from its controls.
+
+// A line too long for an address leaves the address as it was.
+export const longestAddress = 8000;
+
+const params = (hash) => new URLSearchParams(String(hash).replace(/^#/, ""));
+
+// writeRun: a run as an address, its keys in the order the controls show
+// them. run: {program, line, n, command, operands: [[name, value]],
+// options: [[name, value]] (value "" for a box ticked), tree, help}.
+export function writeRun(run) {
+  const state = new URLSearchParams({ run: run.program });
+  for (const key of ["line", "n", "command"])
+    if (run[key] !== undefined && run[key] !== null) state.set(key, run[key]);
+  for (const [name, value] of run.operands || []) state.set(name.replace("...", ""), value);
+  for (const [name, value] of run.options || []) state.set(name.replace(/^--/, ""), value);
+  if (run.tree) state.set("tree", run.tree.replace(/^--/, ""));
+  if (run.help) state.set("help", "");
+  return state.toString();
+}
+
+// readRun: the run an address names, or null: its operands and options are
+// asked for by name ("X...", "--every"), null where the address has none.
+export function readRun(hash) {
+  const state = params(hash);
+  if (!state.has("run")) return null;
+  return {
+    program: state.get("run"),
+    line: state.get("line"),
+    n: state.get("n"),
+    command: state.get("command"),
+    tree: state.has("tree") ? "--" + state.get("tree") : "",
+    help: state.has("help"),
+    operand: (name) => state.get(name.replace("...", "")),
+    option: (name) => state.get(name.replace(/^--/, "")),
+  };
+}
+
+// readStep: the step a link asks a picture to open at, or null.
+export function readStep(hash) {
+  const step = params(hash).get("step");
+  return step !== null && /^\d+$/.test(step) ? Number(step) : null;
+}
+
+// withStep: a run's address with the picture's step, or null for an
+// address that holds no run.
+export function withStep(hash, step) {
+  const state = params(hash);
+  if (!state.has("run")) return null;
+  state.set("step", String(step));
+  return state.toString();
+}
+
+// writeLesson: a lesson at a step (counted from 0): by its name if the page
+// ships it, else its whole text; a question made of a run is its own name.
+export function writeLesson({ name, doc, step }) {
+  if (name.startsWith("ask=")) return name;
+  const state = new URLSearchParams();
+  if (name) state.set("lesson", name);
+  else state.set("lessontext", JSON.stringify(doc));
+  state.set("step", String(step + 1));
+  return state.toString();
+}
+
+// askName: the name of a question made of a run's address.
+export function askName(runAddress) {
+  const state = params(runAddress);
+  const program = state.get("run");
+  state.delete("run");
+  return `ask=${encodeURIComponent(program)}${state.toString() ? "&" + state : ""}`;
+}
+
+// readLesson: what lesson an address opens: {lesson, step}, {text, step},
+// {ask} (the run's address), or null. The step counts from 0.
+export function readLessonAddress(hash) {
+  const state = params(hash);
+  const step = Math.max(1, parseInt(state.get("step"), 10) || 1) - 1;
+  if (state.has("lesson")) return { lesson: state.get("lesson"), step };
+  if (state.has("lessontext")) return { text: state.get("lessontext"), step };
+  if (state.has("ask")) {
+    const run = new URLSearchParams(state);
+    run.set("run", run.get("ask"));
+    run.delete("ask");
+    return { ask: run.toString() };
+  }
+  return null;
+}
