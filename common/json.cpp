@@ -5,9 +5,16 @@
 #include <cstdio>
 #include <string>
 
+bool jsonPretty = false;
+
+void setJsonLayout(const char* layout)
+{
+    jsonPretty = layout && std::string(layout) == "pretty";
+}
+
 #ifdef COMPANION_JSON
 void writeJson(const Json& document) {
-    const std::string text = document.dump(2, ' ', false, Json::error_handler_t::replace);
+    const std::string text = document.dump(jsonPretty ? 2 : -1, ' ', false, Json::error_handler_t::replace);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fputc('\n', stdout);
 }
