@@ -133,6 +133,7 @@ void writeOptionsJson(const ToolSpec& tool)
             add(before, optionName(spec.name));
     std::string document;
     add(document, "{\"tool\":" + jsonText(tool.program));
+    add(document, "\"version\":1");
     add(document, "\"general\":" + optionsJson(generalSpecs));
     add(document, "\"beforeCommand\":[" + before + "]");
     add(document, "\"commands\":[" + commands + "]");
