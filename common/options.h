@@ -75,7 +75,8 @@ struct Refusal {
     When when;
     const char* other = nullptr;
     std::array<const char*, 4> values{};
-    std::array<const char*, 5> commands{};  // where it holds; none listed: in all
+    // Where it holds; none listed: in every command that takes its options.
+    std::array<const char*, 5> commands{};
     const char* message = "";
 };
 

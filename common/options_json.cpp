@@ -84,7 +84,14 @@ std::string optionsJson(std::span<const OptionSpec> options)
     return "[" + items + "]";
 }
 
-// One rule for each value it refuses, its message as it is said.
+bool takes(const CommandSpec& command, const char* option)
+{
+    return std::any_of(command.options.begin(), command.options.end(),
+                       [&](const OptionSpec& spec) { return std::strcmp(spec.name, option) == 0; });
+}
+
+// One rule for each value it refuses, in the commands it names or else in
+// every one that takes its options, its message as it is said.
 std::string refusalsJson(const ToolSpec& tool)
 {
     static const char* const whens[] = {"with", "without", "operand"};
@@ -93,7 +100,7 @@ std::string refusalsJson(const ToolSpec& tool)
         bool all = std::none_of(refusal.commands.begin(), refusal.commands.end(), [](const char* name) { return name; });
         std::string commands;
         for (const CommandSpec& command : tool.commands) {
-            bool listed = all;
+            bool listed = all && takes(command, refusal.option) && (!refusal.other || takes(command, refusal.other));
             for (const char* name : refusal.commands)
                 listed = listed || (name && std::strcmp(name, command.name) == 0);
             if (listed)
