@@ -22,5 +22,5 @@ void writeJson(const Json& document) {
 
 void requireJson(const char* program) {
     if (!jsonBuilt)
-        usageError(program, "--json is not in this build: it was built without nlohmann-json3-dev");
+        usageError(program, "--json is not in this build:\nit was built without nlohmann-json3-dev");
 }

@@ -158,6 +158,12 @@ const std::string* valueGiven(const char* name)
     return value;
 }
 
+// Whether `name` was given so far (by any readOption of this process).
+bool optionGiven(const char* name)
+{
+    return valueGiven(name) != nullptr;
+}
+
 bool holdsIn(const Refusal& refusal, const char* command)
 {
     bool all = true;
@@ -217,11 +223,6 @@ std::vector<std::size_t> namedBy(const std::vector<const char*>& names, std::str
             found.push_back(n);
     }
     return found;
-}
-
-bool optionGiven(const char* name)
-{
-    return valueGiven(name) != nullptr;
 }
 
 int readOption(int argc, char** argv, const OptionSet& set, std::vector<char*>& operands)

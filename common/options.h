@@ -129,9 +129,6 @@ std::vector<std::size_t> namedBy(const std::vector<const char*>& names, std::str
 // appended to `operands`, in order.
 int readOption(int argc, char** argv, const OptionSet& set, std::vector<char*>& operands);
 
-// Whether `name` was given so far (by any readOption of this process).
-bool optionGiven(const char* name);
-
 // The tool's table as one JSON document, on one line, on standard output.
 void writeOptionsJson(const ToolSpec& tool);
 
