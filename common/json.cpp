@@ -5,9 +5,16 @@
 #include <cstdio>
 #include <string>
 
+bool jsonPretty = false;
+
+void setJsonLayout(const char* layout)
+{
+    jsonPretty = layout && std::string(layout) == "pretty";
+}
+
 #ifdef COMPANION_JSON
 void writeJson(const Json& document) {
-    const std::string text = document.dump(2, ' ', false, Json::error_handler_t::replace);
+    const std::string text = document.dump(jsonPretty ? 2 : -1, ' ', false, Json::error_handler_t::replace);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fputc('\n', stdout);
 }
@@ -15,5 +22,5 @@ void writeJson(const Json& document) {
 
 void requireJson(const char* program) {
     if (!jsonBuilt)
-        usageError(program, "--json is not in this build: it was built without nlohmann-json3-dev");
+        usageError(program, "--json is not in this build:\nit was built without nlohmann-json3-dev");
 }

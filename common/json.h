@@ -5,15 +5,25 @@
 // with nlohmann's JSON library where the build has it (COMPANION_JSON);
 // keys keep the order they are set in, so a document reads as the text does.
 
+#include <array>
+
 #ifdef COMPANION_JSON
 #include <nlohmann/json.hpp>
 using Json = nlohmann::ordered_json;
 
-// writeJson: the document on standard output, two spaces an indent, and a
-// newline after it. Text that is not UTF-8 is written with U+FFFD in its
+// writeJson: the document on standard output, on one line, or with two
+// spaces an indent where jsonPretty is set (--json=pretty), and a newline
+// after it. Text that is not UTF-8 is written with U+FFFD in its
 // place rather than refused.
 void writeJson(const Json& document);
 #endif
+
+// --json[=LAYOUT], in every companion: compact, the default, writes the
+// document on one line; pretty, for people, one member a line. setJsonLayout
+// takes the option's value (optarg, null for none) into jsonPretty.
+inline constexpr std::array<const char*, 4> jsonLayouts{"compact", "pretty"};
+extern bool jsonPretty;
+void setJsonLayout(const char* layout);
 
 // jsonBuilt: whether this build can write --json. requireJson ends a build
 // without it with a usage error that says why.

@@ -21,30 +21,56 @@ namespace {
 
 constexpr int defaultN = 4;  // the programs' own argument
 
-const char usage[] =
-    "Usage: factexplain [OPTION]... [N]\n"
-    "Show fact(N) as prodshow and prodshow-opt run it: each call and return,\n"
-    "indented by depth, with the multiplication each return makes and the frame\n"
-    "each call runs in, in the plain build and then in the optimised one. N is a\n"
-    "whole number, at most 1000, and 4 if not given.\n"
-    "\n"
-    "      --code     show fact's machine code in both builds instead\n"
-    "  -h, --help     show this help and exit\n"
-    "      --version  show the version and exit\n"
-    "\n"
-    "A frame is shown by the address at which it ends (fact's stack pointer as\n"
-    "the trace sees the call) and its distance from the frame of the call before.\n"
-    "Products beyond 32 bits wrap around, as in the programs. In WebAssembly only\n"
-    "the part of a frame on the module's own stack can be seen, and a note says so.\n"
-    "\n"
-    "Examples:\n"
-    "  factexplain          fact(4), call by call, in both builds\n"
-    "  factexplain 13       the first product that wraps around\n"
-    "  factexplain --code   the self-call and the loop, in machine code\n"
-    "  factexplain --json 5 fact(5) as a JSON document, for scripts\n"
-    "\n"
-    "Exit status: 0 on success, 1 on a write error, 2 on a usage error,\n"
-    "3 if a self-check fails (factexplain disagrees with itself).\n";
+constexpr int codeCode = 'c';
+constexpr int jsonCode = 'j';
+
+// Each option once: getopt's table, the help's lines, --options-json.
+const OptionSpec options[] = {
+    {.name = "code", .code = codeCode, .help = "show fact's machine code in both builds instead"},
+    {.name = "json",
+     .code = jsonCode,
+     .takes = Takes::optional,
+     .placeholder = "LAYOUT",
+     .values = jsonLayouts,
+     .bare = "compact",
+     .help = "write what the text shows as one JSON document instead,\n"
+             "the code too: on one line (LAYOUT compact, the default) or\n"
+             "indented (pretty)"},
+};
+const CommandSpec commands[] = {{"", options}};
+
+// The document holds the listing already, as calcexplain's holds every view.
+const Refusal refusals[] = {
+    {.option = "json", .when = When::with, .other = "code", .message =
+     "--json holds the whole explanation already: not with --code"},
+    {.option = "code", .when = When::withOperand, .message = "--code shows fact's code, and takes no N"},
+};
+const ToolSpec tool{"factexplain", commands, refusals};
+
+std::string usage()
+{
+    return "Usage: factexplain [OPTION]... [N]\n"
+           "Show fact(N) as prodshow and prodshow-opt run it: each call and return,\n"
+           "indented by depth, with the multiplication each return makes and the frame\n"
+           "each call runs in, in the plain build and then in the optimised one. N is a\n"
+           "whole number, at most 1000, and 4 if not given.\n"
+           "\n" +
+           optionLines(options, {17, true}) + optionLines(generalSpecs, {17, true}) +
+           "\n"
+           "A frame is shown by the address at which it ends (fact's stack pointer as\n"
+           "the trace sees the call) and its distance from the frame of the call before.\n"
+           "Products beyond 32 bits wrap around, as in the programs. In WebAssembly only\n"
+           "the part of a frame on the module's own stack can be seen, and a note says so.\n"
+           "\n"
+           "Examples:\n"
+           "  factexplain          fact(4), call by call, in both builds\n"
+           "  factexplain 13       the first product that wraps around\n"
+           "  factexplain --code   the self-call and the loop, in machine code\n"
+           "  factexplain --json 5 fact(5) as a JSON document, for scripts\n"
+           "\n"
+           "Exit status: 0 on success, 1 on a write error, 2 on a usage error,\n"
+           "3 if a self-check fails (factexplain disagrees with itself).\n";
+}
 
 const char version[] =
     "factexplain (teaching programs) " PROJECT_VERSION "\n"
@@ -79,29 +105,21 @@ int readN(const char* text)
 // like -3 is N, not an option, but -x is an option, unknown.
 Request readArguments(int argc, char** argv)
 {
-    constexpr int codeOption = 'c';
-    constexpr int jsonOption = 'j';
-    static const option options[] = {{"code", no_argument, nullptr, codeOption},
-                                     {"json", no_argument, nullptr, jsonOption},
-                                     helpOption,
-                                     versionOption,
-                                     {nullptr, 0, nullptr, 0}};
-    const OptionSet set{"factexplain", options, usage, version, false, nullptr, true};
+    const OptionSet set{&tool, &commands[0], usage, version, false, nullptr, true};
     Request request{defaultN, false, false};
     std::vector<char*> operands;
     for (int code; (code = readOption(argc, argv, set, operands)) != -1;) {
-        request.code = request.code || code == codeOption;
-        request.json = request.json || code == jsonOption;
+        request.code = request.code || code == codeCode;
+        if (code == jsonCode) {
+            requireJson("factexplain");
+            request.json = true;
+            setJsonLayout(optarg);
+        }
     }
-    if (request.json)
-        requireJson("factexplain");
     if (operands.size() > 1)
         badUsage("one N only, not also " + quoted(operands[1]));
-    if (!operands.empty()) {
-        if (request.code)
-            badUsage("--code shows fact's code, and takes no N");
+    if (!operands.empty())
         request.n = readN(operands[0]);
-    }
     return request;
 }
 

@@ -46,8 +46,6 @@ void showRow(const Operation& operation)
 
 }  // namespace
 
-const option distributiveOptions[] = {{"wide", no_argument, nullptr, 256}, helpOption, versionOption, {}};
-
 int distributiveCommand(int argc, char** argv)
 {
     while (nextOption(argc, argv, distributiveOptions) != -1)

@@ -21,10 +21,11 @@ bool jsonOutput;
 
 bool readJsonOption(int code)
 {
-    if (code != jsonOption.val)
+    if (code != jsonCode)
         return false;
     requireJson("floatexplain");
     jsonOutput = true;
+    setJsonLayout(optarg);
     return true;
 }
 

@@ -286,8 +286,6 @@ void writeOp(char op, const Operand& a, const Operand& b, Stored result, unsigne
 
 }  // namespace
 
-const option opOptions[] = {{"extended", no_argument, nullptr, 'x'}, formatOption, jsonOption, helpOption, versionOption, {}};
-
 int opCommand(int argc, char** argv)
 {
     bool extended = false;

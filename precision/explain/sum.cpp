@@ -547,8 +547,6 @@ int defaultEvery()
     return every;
 }
 
-enum OptionCode { fromCode = 256, toCode, everyCode, decreasingCode, extendedCode, summaryCode, dataCode, wideCode };
-
 // The last i whose term the format could make as the programs make theirs,
 // from an exact i: 2^24 in single (and in double, which needs no more),
 // 2^11 in half, 2^8 in bfloat16.
@@ -562,8 +560,6 @@ int highestIn(const Format& f)
 void whatIfRange(const char* fromText, const char* toText)
 {
     const Format& f = *request.format;
-    if (request.extended || request.every || request.data || request.wide)
-        usageError("another --format shows the summary only, not", f.name);
     request.summaryOnly = true;
     if (&f != &doubleFormat) {
         request.low = 1;
@@ -583,7 +579,7 @@ void parse(int argc, char** argv)
         if (readJsonOption(code))
             continue;
         switch (code) {
-        case formatOption.val:
+        case formatCode:
             request.format = &formatValue(optarg);
             break;
         case fromCode:
@@ -626,35 +622,11 @@ void parse(int argc, char** argv)
         std::string example = "floatexplain sum --from 1 --to " + std::to_string(request.high);
         usageError("--to is below the first i, 2000 unless --from says otherwise,\nas in", example.c_str());
     }
-    if (request.summaryOnly && request.data)
-        usageError("--summary shows no steps, --data only steps: give one of them", nullptr);
-    if (request.summaryOnly && request.every)
-        usageError("--every chooses the steps shown, --summary none: give one of them", nullptr);
-    if (jsonOutput && request.format != &singleFormat)
-        usageError("sum's --json is single precision's summary: not with --format", request.format->name);
-    if (jsonOutput && !request.summaryOnly)
-        usageError("sum's --json is its summary: give --summary too", nullptr);
     if (!request.every)
         request.every = defaultEvery();
 }
 
 }  // namespace
-
-const option sumOptions[] = {
-    {"from", required_argument, nullptr, fromCode},
-    {"to", required_argument, nullptr, toCode},
-    {"every", required_argument, nullptr, everyCode},
-    {"decreasing", no_argument, nullptr, decreasingCode},
-    {"extended", no_argument, nullptr, extendedCode},
-    {"summary", no_argument, nullptr, summaryCode},
-    {"data", no_argument, nullptr, dataCode},
-    {"wide", no_argument, nullptr, wideCode},
-    jsonOption,
-    formatOption,
-    helpOption,
-    versionOption,
-    {},
-};
 
 // What if the programs had added in another format: each term 1/i rounded
 // once, each sum by the machine where it has the format, else by the exact

@@ -97,18 +97,6 @@ void whatIfTenths(const Format& f)
 
 }  // namespace
 
-enum OptionCode { extendedCode = 256, wideCode };
-
-const option tenthsOptions[] = {
-    {"extended", no_argument, nullptr, extendedCode},
-    {"wide", no_argument, nullptr, wideCode},
-    jsonOption,
-    formatOption,
-    helpOption,
-    versionOption,
-    {},
-};
-
 void traceTenth(float tenth, float sum)
 {
     tenthSeen = tenth;
@@ -121,7 +109,7 @@ int tenthsCommand(int argc, char** argv)
     for (int code; (code = nextOption(argc, argv, tenthsOptions)) != -1;) {
         if (readJsonOption(code))
             continue;
-        if (code == formatOption.val)
+        if (code == formatCode)
             format = &formatValue(optarg);
         else if (code == extendedCode)
             extended = true;
@@ -130,8 +118,6 @@ int tenthsCommand(int argc, char** argv)
     }
     noMoreArguments(argc, argv);
     if (format != &singleFormat) {
-        if (extended || wide || jsonOutput)
-            usageError("another --format shows its own table, not --extended, --wide or --json:", format->name);
         whatIfTenths(*format);
         return 0;
     }

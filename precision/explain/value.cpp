@@ -109,8 +109,6 @@ void showValue(const Operand& x)
 
 }  // namespace
 
-const option valueOptions[] = {{"extended", no_argument, nullptr, 'x'}, formatOption, jsonOption, helpOption, versionOption, {}};
-
 int valueCommand(int argc, char** argv)
 {
     std::vector<char*> texts;

@@ -370,8 +370,8 @@ def check_manual(tally, help_text):
     replayed with the other documents' transcripts.)"""
     page = unroff(open(os.path.join(os.path.dirname(__file__), "..", "..", "man", "calcexplain.1")).read())
     options = page.split(".SH OPTIONS")[1].split(".SH")[0]
-    in_manual = set(re.findall(r"--?[a-z]*", " ".join(re.findall(r"(?m)^\.BR? (.*)$", options))))
-    in_help = {option for pair in re.findall(r"(?m)^  (?:(-[a-z]), )? *(--[a-z]+)", help_text)
+    in_manual = set(re.findall(r"--?(?:[a-z][a-z-]*)?", " ".join(re.findall(r"(?m)^\.BR? (.*)$", options))))
+    in_help = {option for pair in re.findall(r"(?m)^  (?:(-[a-z]), )? *(--[a-z][a-z-]*)", help_text)
                for option in pair if option}
     tally.check("the manual page and --help name the same options", in_manual == in_help | {"--"},
                 f"manual {sorted(in_manual)}, --help {sorted(in_help)}")
