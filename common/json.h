@@ -5,6 +5,8 @@
 // with nlohmann's JSON library where the build has it (COMPANION_JSON);
 // keys keep the order they are set in, so a document reads as the text does.
 
+#include <string_view>
+
 #ifdef COMPANION_JSON
 #include <nlohmann/json.hpp>
 using Json = nlohmann::ordered_json;
@@ -14,6 +16,19 @@ using Json = nlohmann::ordered_json;
 // place rather than refused.
 void writeJson(const Json& document);
 #endif
+
+// A document too large to hold, written as it is made: compact, on
+// standard output, piece by piece. Open and close each object and array,
+// name each member with jsonKey before its value; the commas come by
+// themselves. jsonString writes text that is not UTF-8 with U+FFFD in its
+// place, as writeJson does.
+void jsonOpen(char bracket);  // '{' or '['
+void jsonClose();             // the innermost one open
+void jsonKey(std::string_view key);
+void jsonString(std::string_view text);
+void jsonNumber(long long number);
+void jsonBool(bool value);
+void jsonNull();
 
 // jsonBuilt: whether this build can write --json. requireJson ends a build
 // without it with a usage error that says why.
