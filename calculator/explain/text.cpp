@@ -26,16 +26,18 @@ void write(std::string_view text)
 
 // The grouping, then " = VALUE". A grouping too long for its line goes on
 // under its start, as the last line of a disagreement does: broken between
-// two tokens, and inside a number only where it is longer than a line.
+// two tokens, and inside a number only where it is longer than a line,
+// which then fills the line it starts on.
 void showGrouping(const Model& model, int value)
 {
+    constexpr std::size_t room = screenWidth - nameWidth;
     std::size_t column = nameWidth;
     auto newLine = [&column] {
         std::printf("\n%*s", nameWidth, "");
         column = nameWidth;
     };
     visitGrouping(model, [&](std::string_view token) {
-        if (column > nameWidth && column + token.size() > screenWidth)
+        if (column > nameWidth && column + token.size() > screenWidth && token.size() <= room)
             newLine();
         while (column + token.size() > screenWidth) {
             write(token.substr(0, screenWidth - column));

@@ -56,13 +56,17 @@ def text_facts(block):
             if not line.startswith(LABEL[program]):
                 continue
             text = line[len(LABEL[program]):]
+            for more in lines[i + 1:]:  # a long grouping goes on under its start
+                if not re.match(r" {14}[^ ]", more):
+                    break
+                text += "\n" + more
             error = re.fullmatch(r"parse error at column ([0-9]+)(: expression nested too deeply)?", text)
             if error:
                 verdict = "too deep" if error.group(2) else "parse error"
                 message = None if error.group(2) else lines[i + 3].strip()
                 facts[program] = (verdict, int(error.group(1)), text, message)
             else:
-                facts[program] = ("value", int(text.rsplit(" = ", 1)[1]), text, None)
+                facts[program] = ("value", int(text.rsplit("= ", 1)[1]), text, None)
     return facts
 
 
