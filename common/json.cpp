@@ -21,11 +21,18 @@ void requireJson(const char* program) {
         usageError(program, "--json is not in this build: it was built without nlohmann-json3-dev");
 }
 
+bool jsonPretty;
+
 namespace {
 
 std::vector<char> closers;     // of each object and array open, innermost last
 std::vector<bool> hasMembers;  // whether each has a member or element yet
 bool keyWritten;               // a key waits for its value
+
+void newLine(std::size_t depth)
+{
+    std::fprintf(stdout, "\n%*s", static_cast<int>(2 * depth), "");
+}
 
 void beginValue()
 {
@@ -35,6 +42,8 @@ void beginValue()
         if (hasMembers.back())
             std::fputc(',', stdout);
         hasMembers.back() = true;
+        if (jsonPretty)
+            newLine(hasMembers.size());
     }
 }
 
@@ -78,6 +87,8 @@ void jsonOpen(char bracket)
 
 void jsonClose()
 {
+    if (jsonPretty && hasMembers.back())
+        newLine(hasMembers.size() - 1);
     std::fputc(closers.back(), stdout);
     closers.pop_back();
     hasMembers.pop_back();
@@ -87,7 +98,7 @@ void jsonKey(std::string_view key)
 {
     beginValue();
     writeQuoted(key);
-    std::fputc(':', stdout);
+    std::fputs(jsonPretty ? ": " : ":", stdout);
     keyWritten = true;
 }
 

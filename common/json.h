@@ -17,9 +17,13 @@ using Json = nlohmann::ordered_json;
 void writeJson(const Json& document);
 #endif
 
-// A document too large to hold, written as it is made: compact, on
-// standard output, piece by piece. Open and close each object and array,
-// name each member with jsonKey before its value; the commas come by
+// Whether documents are written for people: two spaces an indent, each
+// member on a line of its own. Compact by default.
+extern bool jsonPretty;
+
+// A document too large to hold, written as it is made, on standard output,
+// piece by piece, compact unless jsonPretty. Open and close each object and
+// array, name each member with jsonKey before its value; the commas come by
 // themselves. jsonString writes text that is not UTF-8 with U+FFFD in its
 // place, as writeJson does.
 void jsonOpen(char bracket);  // '{' or '['
