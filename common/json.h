@@ -6,6 +6,7 @@
 // keys keep the order they are set in, so a document reads as the text does.
 
 #include <array>
+#include <string_view>
 
 #ifdef COMPANION_JSON
 #include <nlohmann/json.hpp>
@@ -24,6 +25,19 @@ void writeJson(const Json& document);
 inline constexpr std::array<const char*, 4> jsonLayouts{"compact", "pretty"};
 extern bool jsonPretty;
 void setJsonLayout(const char* layout);
+
+// A document too large to hold, written as it is made, on standard output,
+// piece by piece, compact unless jsonPretty. Open and close each object and
+// array, name each member with jsonKey before its value; the commas come by
+// themselves. jsonString writes text that is not UTF-8 with U+FFFD in its
+// place, as writeJson does.
+void jsonOpen(char bracket);  // '{' or '['
+void jsonClose();             // the innermost one open
+void jsonKey(std::string_view key);
+void jsonString(std::string_view text);
+void jsonNumber(long long number);
+void jsonBool(bool value);
+void jsonNull();
 
 // jsonBuilt: whether this build can write --json. requireJson ends a build
 // without it with a usage error that says why.

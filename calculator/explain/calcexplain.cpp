@@ -41,8 +41,6 @@ namespace {
 constexpr int failure = 1;          // output not written, input not read, no memory file
 constexpr int internalFailure = 3;  // a self-check failed: calcexplain itself is wrong
 
-const char* const tooDeep = "parse error: expression nested too deeply";
-
 Settings settings;
 bool internalError;
 int linesDrawn;  // with --dot, in the one graph
@@ -60,50 +58,63 @@ Outcome runBoth(int g, std::string_view line)
     }
     // The rule is known where the trace followed the program to its end.
     if (outcome.program.message == "parse error" && outcome.program.column > 0)
-        outcome.refusal = refusal(line, outcome.program.column, outcome.traceCut ? "" : outcome.traced.innermostRule);
+        outcome.refusal = refusal(line, outcome.program.column,
+                                  outcome.traceCut || outcome.traced.model.innermostRule < 0
+                                      ? ""
+                                      : ruleNames[outcome.traced.model.innermostRule]);
     return outcome;
 }
 
-// The trees of one line: the model the drawings and DOT read, each tree
-// read once.
-std::vector<GrammarTrees> treesOf(const Outcome (&outcomes)[3])
+// The trees of one line: what the drawings and DOT show.
+std::vector<GrammarTrees> treesOf(const Explained& explained)
 {
     std::vector<GrammarTrees> trees;
     for (int g = 0; g < 3; ++g) {
-        const Outcome& o = outcomes[g];
-        GrammarTrees t{grammarNames[g], o.program.accepted, o.program.value, o.program.column, 0, {}, {}};
-        if (o.traceCut)
-            t.traceStop = o.traced.column;
-        for (auto [file, picture] : {std::pair{o.traced.tree, &t.expression}, std::pair{o.traced.rules, &t.rules}}) {
-            if (file) {
-                std::rewind(file);
-                *picture = readPicture(file);
-            }
-        }
-        trees.push_back(std::move(t));
+        const Outcome& o = explained.outcomes[g];
+        trees.push_back({grammarNames[g], o.program.accepted, o.program.value, o.program.column,
+                         o.traceCut ? o.traced.column : 0, expressionPicture(o.traced.model),
+                         rulePicture(o.traced.model)});
     }
     return trees;
 }
 
+// The line's model: each grammar's outcome, and what they make of the line
+// together.
+void explainLine(std::string_view line, Explained& explained)
+{
+    explained.line = line;
+    for (int g = 0; g < 3; ++g)
+        explained.outcomes[g] = runBoth(g, line);
+    const Outcome(&outcomes)[3] = explained.outcomes;
+    explained.agree = grammarsAgree(outcomes);
+    bool traced = !outcomes[0].traceCut && !outcomes[1].traceCut && !outcomes[2].traceCut;
+    explained.groupedDifferently =
+        explained.agree && outcomes[0].program.accepted && traced &&
+        (!sameGrouping(outcomes[0].traced.model, outcomes[1].traced.model) ||
+         !sameGrouping(outcomes[0].traced.model, outcomes[2].traced.model));
+    explained.furthest = 0;
+    for (int g = 1; g < 3; ++g)
+        if (outcomes[g].traced.column > outcomes[explained.furthest].traced.column)
+            explained.furthest = g;
+}
+
 void explain(std::string_view line)
 {
-    Outcome outcomes[3];
-    for (int g = 0; g < 3; ++g) {
-        outcomes[g] = runBoth(g, line);
-        if (!settings.dot && !settings.json)
-            showOutcome(g, line, outcomes[g]);
-    }
+    Explained explained{};
+    explainLine(line, explained);
     if (settings.json) {
-        addJsonLine(line, outcomes);
+        writeJsonLine(explained);
     } else if (settings.dot) {
         if (linesDrawn++ == 0)
             beginDot(stdout);
-        writeDotLine(stdout, linesDrawn, line, treesOf(outcomes));
+        writeDotLine(stdout, linesDrawn, line, treesOf(explained));
     } else {
-        showSummary(outcomes);
-        showWrapped(outcomes);
+        for (int g = 0; g < 3; ++g)
+            showOutcome(g, explained, settings);
+        showSummary(explained);
+        showWrapped(explained);
         if (settings.tree || settings.ruleTree) {
-            std::vector<GrammarTrees> trees = treesOf(outcomes);
+            std::vector<GrammarTrees> trees = treesOf(explained);
             if (settings.tree)
                 showTrees(trees, false);
             if (settings.ruleTree)
@@ -112,11 +123,9 @@ void explain(std::string_view line)
     }
     // A line at a time, also into a pipe: the reader need not wait for the next.
     flushStdout();
-    for (Outcome& o : outcomes)
-        for (std::FILE* file :
-             {o.traced.grouping, o.traced.steps, o.traced.calls, o.traced.tree, o.traced.rules, o.traced.model})
-            if (file)
-                std::fclose(file);
+    for (Outcome& o : explained.outcomes)
+        if (o.traced.model.file)
+            std::fclose(o.traced.model.file);
 }
 
 int finish()
@@ -124,7 +133,7 @@ int finish()
     if (linesDrawn)
         endDot(stdout);
     if (settings.json)
-        writeJsonDocument();
+        endJsonDocument();
     return internalError ? internalFailure : 0;
 }
 

@@ -1,15 +1,14 @@
 #pragma once
 
-// The explanation as one JSON document (--json): every line's model, each
-// grammar's verdict, grouping, trees and events, in the shape
-// docs/schemas/calcexplain.schema.json gives.
+// The explanation as one JSON document (--json), in the shape
+// docs/schemas/calcexplain.schema.json gives: for every line each
+// grammar's verdict, grouping, trees and events. Each line's part is
+// written as soon as that line is explained.
 
 #include "run.h"
 
-#include <string_view>
+// Writes one line's part of the document (the document's start first).
+void writeJsonLine(const Explained& explained);
 
-// Adds one line's explanation to the document.
-void addJsonLine(std::string_view line, const Outcome (&outcomes)[3]);
-
-// Writes the document on standard output.
-void writeJsonDocument();
+// Ends the document, however many lines it holds.
+void endJsonDocument();

@@ -3,43 +3,88 @@
 #include "picture.h"
 
 #include <algorithm>
-#include <cinttypes>
+#include <cstdint>
+#include <utility>
 
-void writePictureSize(std::FILE* out, std::size_t nodes)
+namespace {
+
+void addNode(Picture& picture, long parent, std::string label)
 {
-    if (nodes > largestPicture)
-        std::fputs("-\n", out);
+    std::size_t self = picture.labels.size();
+    picture.labels.push_back(std::move(label));
+    picture.children.emplace_back();
+    if (parent >= 0 && static_cast<std::size_t>(parent) < self)
+        picture.children[static_cast<std::size_t>(parent)].push_back(self);
     else
-        std::fprintf(out, "%zu\n", nodes);
+        picture.roots.push_back(self);
 }
 
-void writePictureNode(std::FILE* out, long parent, std::string_view label)
+// The subtree under `root`, parents first, walked with a list of its own:
+// siblings left to right.
+void addSubtree(Picture& picture, const Model& model, std::uint32_t root, long parent)
 {
-    std::fprintf(out, "%ld %.*s\n", parent, static_cast<int>(label.size()), label.data());
-}
-
-Picture readPicture(std::FILE* in)
-{
-    Picture picture{false, {}, {}, {}};
-    std::size_t size = 0;
-    if (std::fscanf(in, "%zu", &size) != 1) {
-        picture.tooLarge = true;
-        return picture;
+    std::vector<std::pair<std::uint32_t, long>> walk{{root, parent}};
+    while (!walk.empty()) {
+        auto [index, above] = walk.back();
+        walk.pop_back();
+        const ExprNode& n = model.nodes[index];
+        auto self = static_cast<long>(picture.labels.size());
+        addNode(picture, above, n.op ? std::string(1, n.op) : std::string(digitsOf(model, n)));
+        if (n.op) {
+            walk.push_back({index - 1, self});  // the right operand, placed second
+            walk.push_back({n.left, self});
+        }
     }
-    std::fgetc(in);
-    for (std::size_t i = 0; i < size; ++i) {
-        long parent = noParent;
-        if (std::fscanf(in, "%ld", &parent) != 1 || std::fgetc(in) != ' ')
-            break;
-        std::string label;
-        for (int c; (c = std::fgetc(in)) != EOF && c != '\n';)
-            label += static_cast<char>(c);
-        picture.labels.push_back(label);
-        picture.children.emplace_back();
-        if (parent >= 0 && static_cast<std::size_t>(parent) < i)
-            picture.children[static_cast<std::size_t>(parent)].push_back(i);
-        else
-            picture.roots.push_back(i);
+}
+
+// How a character is labelled in the tree of rule calls.
+std::string characterLabel(char c)
+{
+    if (c == '\n')
+        return "\\n";
+    if (c > ' ' && c < 0x7f)
+        return std::string(1, c);
+    return "?";
+}
+
+}  // namespace
+
+Picture expressionPicture(const Model& model)
+{
+    Picture picture{!model.expressionKept, {}, {}, {}};
+    if (picture.tooLarge)
+        return picture;
+    const std::vector<std::uint32_t>& operands = model.roots;
+    std::size_t joined = model.pending.size() + 1;  // the operands the pending operators join
+    std::size_t next = 0;
+    // Operands left over ahead of the pending operators (none, as these
+    // grammars build their trees) stand as trees of their own.
+    for (; next + joined < operands.size(); ++next)
+        addSubtree(picture, model, operands[next], noParent);
+    long parent = noParent;
+    for (char op : model.pending) {
+        auto self = static_cast<long>(picture.labels.size());
+        addNode(picture, parent, std::string(1, op));
+        if (next < operands.size())
+            addSubtree(picture, model, operands[next++], self);
+        parent = self;
+    }
+    if (next < operands.size())
+        addSubtree(picture, model, operands[next], parent);
+    else
+        addNode(picture, parent, "?");
+    return picture;
+}
+
+Picture rulePicture(const Model& model)
+{
+    Picture picture{!model.rulesKept, {}, {}, {}};
+    if (picture.tooLarge)
+        return picture;
+    for (const RuleNode& n : model.rules) {
+        std::string label = n.kind == 'r' ? ruleNames[n.rule] : n.kind == 'd' ? "digit" : n.kind == '?' ? "?"
+                                                                                          : characterLabel(n.character);
+        addNode(picture, n.parent, std::move(label));
     }
     return picture;
 }

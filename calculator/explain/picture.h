@@ -1,28 +1,16 @@
 #pragma once
 
-// A small tree to draw: the expression tree or the rule calls of one grammar
-// on one line. The grammar's process writes it to a file, node by node, and
-// calcexplain reads it back to draw it as text or as Graphviz DOT: the
-// drawing needs a stack the grammar may have just run out of. Here are all
-// of calcexplain's drawings: the trees as text, side by side, and as DOT.
+// A small tree to draw: the expression tree or the tree of rule calls of
+// one grammar on one line, as the model holds it (model.h). Here are all of
+// calcexplain's drawings: the trees as text, side by side, and as DOT.
+
+#include "model.h"
 
 #include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
-
-// Beyond this many nodes a tree says only that it is too large to draw.
-constexpr std::size_t largestPicture = 300;
-
-constexpr long noParent = -1;
-
-// The file: a first line with the count of nodes, or "-" when there are more
-// than largestPicture; then one line per node, parents before children and
-// siblings left to right: the parent's index (noParent for a root) and the
-// label.
-void writePictureSize(std::FILE* out, std::size_t nodes);
-void writePictureNode(std::FILE* out, long parent, std::string_view label);
 
 struct Picture {
     bool tooLarge;
@@ -31,7 +19,12 @@ struct Picture {
     std::vector<std::size_t> roots;
 };
 
-Picture readPicture(std::FILE* in);
+// The trees of a traced run as pictures; tooLarge beyond largestPicture
+// nodes. On a line the rules rejected, the expression tree is as far as
+// they had built it: each operator matched but not yet applied joins its
+// left operand to what follows it, and a '?' stands where they stopped.
+Picture expressionPicture(const Model& model);
+Picture rulePicture(const Model& model);
 
 // The picture as lines of text, each root's tree beside the last, inner
 // nodes centred over their children:

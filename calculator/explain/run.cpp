@@ -1,17 +1,22 @@
 // Both sides of a run of one copy of a grammar. In the copy's process the
 // program's own main runs on the line; as it exits, reportResult writes how
-// far it read and, when traced, where its rules stood and the grouping. Back
-// in calcexplain, the program's output line and that report make the Answer.
+// far it read and, when traced, the rest of the model. Back in calcexplain,
+// the program's output line, that report and the model make the Answer.
 
 #include "run.h"
 
 #include "grammars.h"
 #include "spawn.h"
+#include "trace.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+const char* const tooDeep = "parse error: expression nested too deeply";
+
+namespace {
 
 // In WebAssembly the bound is fixed.
 #ifdef __EMSCRIPTEN__
@@ -19,8 +24,6 @@ const char* const raiseTraceBound = "";
 #else
 const char* const raiseTraceBound = ": ulimit -s raises it";
 #endif
-
-namespace {
 
 // A grammar's main and look-ahead, in one of its two copies.
 struct Copy {
@@ -48,7 +51,7 @@ std::FILE* newMemoryFile(const char* name)
 }
 
 // After a run, in the grammar's process: how far it read and, when traced,
-// where its rules stood and the grouping.
+// the model's tail.
 const Copy* running;
 bool runningTraced;
 std::FILE* resultOut;
@@ -59,13 +62,9 @@ void reportResult()
     // unless it met the end of the input, which lies one column further on.
     long consumed = std::ftell(stdin);
     std::fprintf(resultOut, "%ld\n", *running->token == EOF ? consumed + 1 : consumed);
-    if (runningTraced) {
-        endTrace();
-        const char* rule = innermostRule();
-        std::fprintf(resultOut, "%zu %s\n", innermostDepth(), rule ? rule : "-");
-        writeGrouping(resultOut);
-    }
     std::fflush(resultOut);
+    if (runningTraced)
+        endTrace();
 }
 
 }  // namespace
@@ -77,6 +76,12 @@ bool operator==(const Answer& a, const Answer& b)
     return a.message == b.message && a.column == b.column;
 }
 
+std::string traceStopNote(const Outcome& outcome)
+{
+    return "the trace stops at depth " + std::to_string(outcome.traced.model.innermostDepth) + ", column " +
+           std::to_string(outcome.traced.column) + raiseTraceBound;
+}
+
 bool grammarsAgree(const Outcome (&outcomes)[3])
 {
     bool agree = true;
@@ -86,24 +91,38 @@ bool grammarsAgree(const Outcome (&outcomes)[3])
     return agree;
 }
 
+// The nodes lie in the order computed, each subtree's after its operands':
+// the same operators and numbers in the same order are the same trees.
+bool sameGrouping(const Model& a, const Model& b)
+{
+    if (a.nodes.size() != b.nodes.size() || a.roots.size() != b.roots.size())
+        return false;
+    for (std::size_t i = 0; i < a.nodes.size(); ++i) {
+        const ExprNode& x = a.nodes[i];
+        const ExprNode& y = b.nodes[i];
+        if (x.op != y.op || (!x.op && std::strcmp(digitsOf(a, x), digitsOf(b, y)) != 0))
+            return false;
+    }
+    return true;
+}
+
 Answer run(int g, bool traced, std::string_view line, const Settings& settings)
 {
     std::FILE* input = newMemoryFile("line");
     std::FILE* output = newMemoryFile("output");
     std::FILE* result = newMemoryFile("result");
-    Answer answer{false, 0, {}, 0, {}, 0, nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr};
+    Answer answer{false, 0, {}, 0, {}};
+    Recording recording{nullptr, EventsKept::none, false};
     if (traced) {
-        answer.steps = settings.steps ? newMemoryFile("steps") : nullptr;
-        answer.calls = settings.calls ? newMemoryFile("trace") : nullptr;
-        answer.tree = settings.tree || settings.dot ? newMemoryFile("tree") : nullptr;
-        answer.rules = settings.ruleTree || settings.dot ? newMemoryFile("rules") : nullptr;
-        answer.model = settings.json ? newMemoryFile("model") : nullptr;
+        recording.file = newMemoryFile("model");
+        recording.events = settings.trace ? EventsKept::all : settings.json ? EventsKept::first : EventsKept::none;
+        recording.ruleTree = settings.ruleTree || settings.dot || settings.json;
     }
     std::fwrite(line.data(), 1, line.size(), input);
     std::fflush(input);
     std::rewind(input);
 
-    int status = spawnRun(g, traced, {input, output, result, {answer.steps, answer.calls, answer.tree, answer.rules, answer.model}});
+    int status = spawnRun(g, traced, {input, output, result, recording});
     std::fclose(input);
 
     std::rewind(output);
@@ -124,30 +143,23 @@ Answer run(int g, bool traced, std::string_view line, const Settings& settings)
         selfCheckFailed(std::string(grammarNames[g]) + (traced ? ", traced, " : " ") + answer.message);
     }
     std::rewind(result);
-    char rule[32] = {};
-    if (std::fscanf(result, "%ld", &answer.column) != 1 ||
-        (traced && std::fscanf(result, "%zu %31s", &answer.depth, rule) != 2))
+    bool reported = std::fscanf(result, "%ld", &answer.column) == 1;
+    std::fclose(result);
+    answer.model.innermostRule = -1;
+    if (traced && !readModel(recording.file, answer.model))
+        reported = false;
+    if (!reported)
         selfCheckFailed(std::string(grammarNames[g]) + ": no account of where the run stopped");
-    std::fgetc(result);  // the newline before the grouping
-    answer.innermostRule = rule;
-    answer.groupingStart = std::ftell(result);
-    if (traced)
-        answer.grouping = result;
-    else
-        std::fclose(result);
-    for (std::FILE* file : {answer.steps, answer.calls, answer.tree, answer.rules, answer.model})
-        if (file)
-            std::rewind(file);
     return answer;
 }
 
-[[noreturn]] void runGrammar(int grammar, bool traced, std::FILE* result, const TraceViews& views)
+[[noreturn]] void runGrammar(int grammar, bool traced, std::FILE* result, const Recording& recording)
 {
     running = traced ? &grammars[grammar].traced : &grammars[grammar].program;
     runningTraced = traced;
     resultOut = result;
     if (traced)
-        startTrace(views);
+        startTrace(recording);
     // Registered before the program's main registers closeStdout, so that
     // it runs after it, however the program ends.
     std::atexit(reportResult);

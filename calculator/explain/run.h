@@ -5,7 +5,7 @@
 // parent's side reads that, and the program's own output line, back as an
 // Answer.
 
-#include "trace.h"
+#include "model.h"
 #include "usage.h"
 
 #include <cstddef>
@@ -19,17 +19,9 @@ struct Answer {
     int value;
     std::string message;  // the program's own error line, without its newline
     long column;          // 1-based: the character at which it stopped
-    // Traced runs only: where the rules stood when the run ended, and the
-    // grouping, steps and trace, rewound, ready to read (nullptr: none).
-    std::string innermostRule;
-    std::size_t depth;
-    std::FILE* grouping;  // then a line for each number that wrapped
-    long groupingStart;   // in that file
-    std::FILE* steps;
-    std::FILE* calls;
-    std::FILE* tree;
-    std::FILE* rules;
-    std::FILE* model;  // for --json (model.h)
+    // Traced runs only: what the trace recorded (model.h), its file open
+    // for the events.
+    Model model;
 };
 
 // The same verdict: the same value, or the same error at the same column.
@@ -47,20 +39,41 @@ struct Outcome {
     std::string refusal;
 };
 
-// How a deeper trace can be had, after where the trace stops: ": ulimit -s
-// raises it", or nothing where no limit raises it.
-extern const char* const raiseTraceBound;
+// One line explained: what each grammar made of it, and what they make of
+// it together. The views format this and nothing else.
+struct Explained {
+    std::string_view line;  // with its newline, if it has one
+    Outcome outcomes[3];
+    bool agree;  // the same value, or all reject the line
+    // Equal values can hide different groupings (1+2+3 in calcrec and
+    // calcloop); where a trace stopped short its grouping is unknown, and
+    // then this is false.
+    bool groupedDifferently;
+    int furthest;  // the grammar whose trace read furthest, as it first did
+};
+
+// The programs' message for a line nested beyond their depth guard.
+extern const char* const tooDeep;
+
+// Where a trace stopped short of the program: "the trace stops at depth
+// D, column C", and how a deeper trace can be had (": ulimit -s raises it",
+// or nothing where no limit raises it).
+std::string traceStopNote(const Outcome& outcome);
 
 // Whether the grammars agree: the same value, or all reject the line.
 bool grammarsAgree(const Outcome (&outcomes)[3]);
 
+// Whether two traced runs grouped the line the same way.
+bool sameGrouping(const Model& a, const Model& b);
+
 // The parent's side: runs one copy of grammar `g` on `line` in a process of
-// its own, the traced copy writing the views `settings` asks for.
+// its own, the traced copy recording what the views `settings` asks for
+// need.
 Answer run(int g, bool traced, std::string_view line, const Settings& settings);
 
 // The copy's side of a run: with its standard input and output already the
 // run's, it runs the copy's main and reports where it stopped into `result`.
-[[noreturn]] void runGrammar(int grammar, bool traced, std::FILE* result, const TraceViews& views);
+[[noreturn]] void runGrammar(int grammar, bool traced, std::FILE* result, const Recording& recording);
 
 // "calcexplain: WHAT: REASON" from errno, and status 1.
 [[noreturn]] void systemFailure(const char* what);

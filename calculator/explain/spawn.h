@@ -5,18 +5,18 @@
 // fork, a fresh instance of calcexplain itself (spawn_wasm.cpp, spawn.js).
 // Either way the copy's own main runs on the line, from a fresh start.
 
-#include "trace.h"
+#include "model.h"
 
 #include <cstdio>
 
 // The files of one run: the line, which is its standard input; its standard
-// output; where it stopped (run.cpp, reportResult); and the trace's
-// views, for a traced run.
+// output; where it stopped (run.cpp, reportResult); and, for a traced run,
+// what to record into the model file.
 struct RunFiles {
     std::FILE* input;
     std::FILE* output;
     std::FILE* result;
-    TraceViews views;
+    Recording recording;
 };
 
 // An anonymous file in memory, for reading and writing; nullptr if none can

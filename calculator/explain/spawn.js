@@ -1,20 +1,18 @@
 // calcexplain's runs in WebAssembly (spawn_wasm.cpp): a fresh instance of
 // calcexplain, made by web/host.js from the same factory, runs one copy of a
 // grammar on the line, as a forked process does natively. Its standard
-// output goes into this instance's output file, and its result and views,
+// output goes into this instance's output file, and its result and model,
 // files of its own, are copied into this instance's files when it ends.
 mergeInto(LibraryManager.library, {
     calcexplainSpawn__deps: ["$FS"],
-    calcexplainSpawn: function (grammar, traced, input, output, result, steps, calls, tree, rules, model) {
+    calcexplainSpawn: function (grammar, traced, input, output, result, model, events, ruleTree) {
         if (!Module["runCopy"])
             abort("calcexplain runs its grammars in copies of itself: run it through web/host.js");
         const inputStream = FS.getStream(input);
         const line = new Uint8Array(inputStream.node.usedBytes);
         FS.read(inputStream, line, 0, line.length, 0);
         const into = fd => bytes => FS.write(FS.getStream(fd), bytes, 0, bytes.length);
-        const files = { result: result, steps: steps, calls: calls, tree: tree, rules: rules, model: model };
-        const views = (steps >= 0 ? 1 : 0) | (calls >= 0 ? 2 : 0) | (tree >= 0 ? 4 : 0) | (rules >= 0 ? 8 : 0) |
-            (model >= 0 ? 16 : 0);
+        const files = { result: result, model: model };
         let copy = null;
         const status = Module["runCopy"]({
             programName: thisProgram,
@@ -24,7 +22,7 @@ mergeInto(LibraryManager.library, {
             entry: instance => {
                 copy = instance;
                 instance["FS"].writeFile("/tmp/input", line);
-                instance["_calcexplainRunGrammar"](grammar, traced, views);
+                instance["_calcexplainRunGrammar"](grammar, traced, model >= 0 ? 1 : 0, events, ruleTree);
                 return 0;
             },
         });

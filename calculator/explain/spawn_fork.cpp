@@ -93,7 +93,7 @@ int spawnRun(int grammar, bool traced, const RunFiles& files)
         if (lineInput)
             __fpurge(lineInput);
         on_exit(endCopy, nullptr);  // before runGrammar's handlers, so run after them
-        runGrammar(grammar, traced, files.result, files.views);
+        runGrammar(grammar, traced, files.result, files.recording);
     }
     int status = 0;
     pid_t waited;

@@ -16,16 +16,16 @@ std::FILE* memoryFile(const char*)
 }
 
 // spawn.js; each file is a descriptor of this instance, or -1 for none.
-extern "C" int calcexplainSpawn(int grammar, int traced, int input, int output, int result, int steps,
-                                int calls, int tree, int rules, int model);
+extern "C" int calcexplainSpawn(int grammar, int traced, int input, int output, int result, int model, int events,
+                                int ruleTree);
 
 int spawnRun(int grammar, bool traced, const RunFiles& files)
 {
     auto fd = [](std::FILE* file) { return file ? fileno(file) : -1; };
     std::fflush(files.input);
     return calcexplainSpawn(grammar, traced, fd(files.input), fd(files.output), fd(files.result),
-                            fd(files.views.steps), fd(files.views.calls), fd(files.views.tree),
-                            fd(files.views.rules), fd(files.views.model));
+                            fd(files.recording.file), static_cast<int>(files.recording.events),
+                            files.recording.ruleTree);
 }
 
 // The engine's stack, which the rules' calls run on, is the same in every
@@ -51,15 +51,14 @@ std::FILE* runFile(const char* path, bool wanted)
 }  // namespace
 
 // Called by spawn.js in the fresh instance, with the line in /tmp/input;
-// `views` has a bit for each view wanted: steps 1, calls 2, tree 4, rules 8,
-// model 16.
-extern "C" EMSCRIPTEN_KEEPALIVE void calcexplainRunGrammar(int grammar, int traced, int views)
+// `model` whether a model is recorded, `events` which events (EventsKept),
+// `ruleTree` whether the tree of rule calls is.
+extern "C" EMSCRIPTEN_KEEPALIVE void calcexplainRunGrammar(int grammar, int traced, int model, int events,
+                                                           int ruleTree)
 {
     if (!std::freopen("/tmp/input", "r", stdin))
         systemFailure("/tmp/input");
     std::FILE* result = runFile("/tmp/result", true);
-    TraceViews files{runFile("/tmp/steps", views & 1), runFile("/tmp/calls", views & 2),
-                     runFile("/tmp/tree", views & 4), runFile("/tmp/rules", views & 8),
-                     runFile("/tmp/model", views & 16)};
-    runGrammar(grammar, traced != 0, result, files);
+    Recording recording{runFile("/tmp/model", model != 0), static_cast<EventsKept>(events), ruleTree != 0};
+    runGrammar(grammar, traced != 0, result, recording);
 }

@@ -1,14 +1,16 @@
-// The text views of an explanation. Everything here was computed before:
-// the grouping, steps and trace are the traced copy's files, copied as they
-// are; the verdict and the column are the program's.
+// The text views of an explanation: each formats the line's model
+// (run.h, model.h), the verdict and the column the program's, the rest the
+// traced copy's.
 
 #include "text.h"
 
 #include "echo.h"
 #include "grammars.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <string>
 
 namespace {
@@ -17,99 +19,177 @@ constexpr std::size_t screenWidth = 80;
 constexpr int nameWidth = 14;  // "calcminusrec: "
 constexpr int echoIndent = nameWidth + 2;
 
-void copy(std::FILE* from)
+void write(std::string_view text)
 {
-    static char buffer[1 << 16];  // not on the stack, which may be small
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, from)) > 0)
-        std::fwrite(buffer, 1, n, stdout);
+    std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
-// The grouping, then " = VALUE". A grouping too long for the line shows as
-// a window, its start and its end, as a long line is echoed (echo.h); the
-// file may hold millions of characters, so only those are read.
-void showGrouping(const Answer& traced, int value)
+// The grouping, then " = VALUE". A grouping too long for its line goes on
+// under its start, as the last line of a disagreement does: broken between
+// two tokens, and inside a number only where it is longer than a line,
+// which then fills the line it starts on.
+void showGrouping(const Model& model, int value)
 {
-    std::string shown = " = " + std::to_string(value);
-    std::size_t room = screenWidth - nameWidth - shown.size();
-    std::string start;
-    std::size_t length = 0;
-    std::fseek(traced.grouping, traced.groupingStart, SEEK_SET);
-    for (int c; (c = std::getc(traced.grouping)) != EOF && c != '\n'; ++length)
-        if (length < room)
-            start += static_cast<char>(c);
-    if (length > room) {
-        std::size_t head = (room - 3) / 2;
-        std::size_t tail = room - 3 - head;
-        start.resize(head);
-        start += "...";
-        std::fseek(traced.grouping, traced.groupingStart + static_cast<long>(length - tail), SEEK_SET);
-        for (std::size_t i = 0; i < tail; ++i)
-            start += static_cast<char>(std::getc(traced.grouping));
+    constexpr std::size_t room = screenWidth - nameWidth;
+    std::size_t column = nameWidth;
+    auto newLine = [&column] {
+        std::printf("\n%*s", nameWidth, "");
+        column = nameWidth;
+    };
+    visitGrouping(model, [&](std::string_view token) {
+        if (column > nameWidth && column + token.size() > screenWidth && token.size() <= room)
+            newLine();
+        while (column + token.size() > screenWidth) {
+            write(token.substr(0, screenWidth - column));
+            token.remove_prefix(screenWidth - column);
+            newLine();
+        }
+        write(token);
+        column += token.size();
+    });
+    std::string result = "= " + std::to_string(value);
+    if (column + 1 + result.size() > screenWidth)
+        newLine();
+    else
+        std::putchar(' ');
+    std::printf("%s\n", result.c_str());
+}
+
+// An operand in a step: negative ones in parentheses, so 5-(-3) reads right.
+void writeOperand(int value)
+{
+    if (value < 0)
+        std::printf("(%d)", value);
+    else
+        std::printf("%d", value);
+}
+
+void writeStep(char op, int left, int right, int result)
+{
+    writeOperand(left);
+    std::putchar(op);
+    writeOperand(right);
+    std::printf(" = %d\n", result);
+}
+
+// --steps: the operator nodes in the order they were computed.
+void showSteps(const Model& model)
+{
+    const std::vector<ExprNode>& nodes = model.nodes;
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+        if (nodes[i].op) {
+            std::fputs("  ", stdout);
+            writeStep(nodes[i].op, nodes[nodes[i].left].value, nodes[i - 1].value, nodes[i].value);
+        }
+}
+
+// Deep nesting would indent without bound; past 16 levels the depth is
+// written as a number instead, so that even a step between two of the
+// longest operands, "[depth N] (-2147483648)*(-2147483648) = 0", fits in 80
+// columns.
+void indent(std::size_t depth)
+{
+    constexpr std::size_t widest = 16;
+    std::printf("%*s", static_cast<int>(2 * (depth < widest ? depth : widest) + 2), "");
+    if (depth >= widest)
+        std::printf("[depth %zu] ", depth);
+}
+
+void writeLookahead(int c)
+{
+    if (c == EOF)
+        std::fputs("EOF", stdout);
+    else if (c == '\n')
+        std::fputs("'\\n'", stdout);
+    else if (c == '\'' || c == '\\')
+        std::printf("'\\%c'", c);
+    else if (c > ' ' && c < 0x7f)
+        std::printf("'%c'", c);
+    else
+        std::printf("'\\x%02x'", static_cast<unsigned>(c));
+}
+
+void writeEntry(const Event& entry)
+{
+    indent(entry.depth);
+    std::printf("%s ", ruleNames[entry.rule]);
+    writeLookahead(entry.lookahead);
+}
+
+// --trace: the rules as they run, each entered with its look-ahead and
+// left with its value, the steps among them one level in. A rule that
+// returns with no other rule or step in between is shown on one line.
+void showRuleTrace(const Model& model)
+{
+    Event event{};
+    Event entry{};
+    bool entryHeld = false;
+    auto release = [&] {
+        if (entryHeld) {
+            writeEntry(entry);
+            std::putchar('\n');
+            entryHeld = false;
+        }
+    };
+    rewindEvents(model);
+    for (std::size_t i = 0; nextEvent(model, i, event); ++i) {
+        if (event.kind == EventKind::enter) {
+            release();
+            entry = event;
+            entryHeld = true;
+        } else if (event.kind == EventKind::leave) {
+            if (entryHeld) {
+                writeEntry(entry);
+                entryHeld = false;
+            } else {
+                indent(event.depth);
+                std::fputs(ruleNames[event.rule], stdout);
+            }
+            if (event.hasValue)
+                std::printf(" = %d", event.result);
+            std::putchar('\n');
+        } else if (event.kind == EventKind::compute) {
+            release();
+            indent(event.depth + 1);
+            writeStep(event.symbol, event.left, event.right, event.result);
+        }
     }
-    std::fputs((start + shown).c_str(), stdout);
-    std::putchar('\n');
+    release();
 }
 
 }  // namespace
 
-void showOutcome(int g, std::string_view line, const Outcome& outcome)
+void showOutcome(int g, const Explained& explained, const Settings& settings)
 {
+    const Outcome& outcome = explained.outcomes[g];
     const Answer& verdict = outcome.program;
     std::printf("%-*s", nameWidth, (std::string(grammarNames[g]) + ":").c_str());
     if (verdict.accepted) {
         if (outcome.traceCut)
             std::printf("... = %d\n", verdict.value);
         else
-            showGrouping(outcome.traced, verdict.value);
+            showGrouping(outcome.traced.model, verdict.value);
     } else if (verdict.message.rfind("parse error", 0) == 0 && verdict.column > 0) {
         std::string_view detail = std::string_view(verdict.message).substr(std::strlen("parse error"));
         std::printf("parse error at column %ld%.*s\n", verdict.column, static_cast<int>(detail.size()), detail.data());
-        echoLine(line, verdict.column, echoIndent);
+        echoLine(explained.line, verdict.column, echoIndent);
         if (detail.empty())
             std::printf("%*s%s\n", echoIndent, "", outcome.refusal.c_str());
     } else {
         std::printf("%s\n", verdict.message.c_str());
     }
     if (outcome.traceCut)
-        std::printf("  the trace stops at depth %zu, column %ld%s\n", outcome.traced.depth,
-                    outcome.traced.column, raiseTraceBound);
-    if (outcome.traced.steps)
-        copy(outcome.traced.steps);
-    if (outcome.traced.calls)
-        copy(outcome.traced.calls);
+        std::printf("  %s\n", traceStopNote(outcome).c_str());
+    if (settings.steps)
+        showSteps(outcome.traced.model);
+    if (settings.trace)
+        showRuleTrace(outcome.traced.model);
 }
 
-namespace {
-
-// Whether two groupings are the same.
-bool sameGrouping(const Answer& a, const Answer& b)
+void showSummary(const Explained& explained)
 {
-    std::fseek(a.grouping, a.groupingStart, SEEK_SET);
-    std::fseek(b.grouping, b.groupingStart, SEEK_SET);
-    int c;
-    while ((c = std::fgetc(a.grouping)) == std::fgetc(b.grouping))
-        if (c == EOF)
-            return true;
-    return false;
-}
-
-// Equal values can hide different groupings (1+2+3 in calcrec and calcloop).
-// Where a trace stopped short its grouping is unknown: then no claim.
-bool groupDifferently(const Outcome (&outcomes)[3])
-{
-    for (const Outcome& o : outcomes)
-        if (o.traceCut)
-            return false;
-    return !sameGrouping(outcomes[0].traced, outcomes[1].traced) ||
-           !sameGrouping(outcomes[0].traced, outcomes[2].traced);
-}
-
-}  // namespace
-
-void showSummary(const Outcome (&outcomes)[3])
-{
-    if (!grammarsAgree(outcomes)) {
+    const Outcome(&outcomes)[3] = explained.outcomes;
+    if (!explained.agree) {
         // Three values of up to 11 characters do not fit on one line: the
         // line then breaks after a grammar, and goes on under the first.
         const std::string head = "The grammars disagree: ";
@@ -129,23 +209,31 @@ void showSummary(const Outcome (&outcomes)[3])
             summary += part;
         }
         std::puts(summary.c_str());
-    } else if (outcomes[0].program.accepted && groupDifferently(outcomes)) {
+    } else if (explained.groupedDifferently) {
         std::puts("The grammars agree on the value but group the line differently.");
     }
 }
 
 // The numbers typed beyond the range, as the grammar that read furthest
-// found them.
-void showWrapped(const Outcome (&outcomes)[3])
+// found them: the first few by name, the others counted; each number once,
+// however often it is typed.
+void showWrapped(const Explained& explained)
 {
-    const Outcome* furthest = nullptr;
-    for (const Outcome& o : outcomes)
-        if (!furthest || o.traced.column > furthest->traced.column)
-            furthest = &o;
-    std::FILE* grouping = furthest->traced.grouping;
-    std::fseek(grouping, furthest->traced.groupingStart, SEEK_SET);
-    for (int c; (c = std::getc(grouping)) != EOF && c != '\n';) {
+    constexpr std::size_t named = 3;
+    const Model& model = explained.outcomes[explained.furthest].traced.model;
+    std::set<std::string_view> seen;
+    for (const ExprNode& n : model.nodes) {
+        if (n.op || !n.wrapped || !seen.insert(digitsOf(model, n)).second || seen.size() > named)
+            continue;
+        std::string digits = digitsOf(model, n);
+        // A window of a number too long for a line: its last digits decide.
+        if (digits.size() > 40)
+            digits = "..." + digits.substr(digits.size() - 37);
+        std::printf("  %s wraps around to %d\n", digits.c_str(), n.value);
     }
-    copy(grouping);
+    std::size_t more = seen.size() > named ? seen.size() - named : 0;
+    if (more == 1)
+        std::fputs("  and 1 more number wraps around\n", stdout);
+    else if (more)
+        std::printf("  and %zu more numbers wrap around\n", more);
 }
-

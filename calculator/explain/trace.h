@@ -1,40 +1,17 @@
 #pragma once
 
-// The trace hooks as calcexplain defines them, and what they gather while one
-// grammar runs one line: one model, the expression tree and the tree of rule
-// calls, of which the grouping, the steps, the drawings and the rule trace
-// are views. They run in the process that runs that grammar.
+// The trace hooks as calcexplain defines them: they run in the process that
+// runs one grammar on one line, and record what they see as one model
+// (model.h), of which every view is made in calcexplain. They only record:
+// the rules run as they would without them.
 
-#include <cstddef>
-#include <cstdio>
+#include "model.h"
 
-// Where each view goes (nullptr: not asked for). The rule trace is written
-// as the rules run, the others when the run ends.
-struct TraceViews {
-    std::FILE* steps;
-    std::FILE* calls;
-    std::FILE* tree;   // the expression tree, as a picture (picture.h)
-    std::FILE* rules;  // the tree of rule calls, as a picture
-    std::FILE* model;  // the events and both trees, for --json (model.h)
-};
-void startTrace(const TraceViews& views);
+void startTrace(const Recording& recording);
 
-// Called as the run ends, however it ends: writes the views, and the entry
-// of the rule that was running if it is still held back (an error ends the
-// process inside that rule).
+// Called as the run ends, however it ends: completes the model where the
+// rules stood (an error ends the process inside a rule) and writes its tail.
 void endTrace();
-
-// The whole line fully parenthesised as the rules grouped it, the numbers as
-// typed (on a line they rejected, the subtrees complete when they stopped,
-// one after another), then a newline and a line for each number typed
-// beyond the range that wrapped to another value.
-void writeGrouping(std::FILE* out);
-
-// Where the rules stood when the run ended: after an error, which ends the
-// process without returning, the rule that refused the look-ahead and its
-// depth (counted as --trace counts it, the first rule at depth 0).
-const char* innermostRule();  // nullptr once every rule has returned
-std::size_t innermostDepth();
 
 // TRACE_RULE: one on the stack of every rule that runs, from its first
 // statement until it returns. `lookahead` is the grammar's token.

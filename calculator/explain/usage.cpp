@@ -113,7 +113,7 @@ std::vector<char*> readOptions(int argc, char** argv, Settings& settings)
             settings.steps = true;
             break;
         case traceCode:
-            settings.calls = true;
+            settings.trace = true;
             break;
         case treeCode:
             (optarg && std::strcmp(optarg, "rules") == 0 ? settings.ruleTree : settings.tree) = true;

@@ -8,7 +8,7 @@
 // What to show of each line.
 struct Settings {
     bool steps;     // each grammar's arithmetic steps
-    bool calls;     // each grammar's rules as they run
+    bool trace;     // --trace: each grammar's rules as they run
     bool tree;      // the expression trees, drawn
     bool ruleTree;  // the trees of rule calls, drawn
     bool dot;       // both, in DOT, and nothing else

@@ -43,28 +43,66 @@ README_EXAMPLE = (
 WRAPS_LINE = "99999999999+88888888888+77777777777+66666666666+66666666666+66666666666"
 
 
+# After a grammar's label, 80 - 14 columns are left on each line of its
+# summary.
+ROOM = 80 - 14
+
+
 def summary(grouping, value):
-    """A summary line after its label: a grouping that leaves " = VALUE" no
-    room within 80 columns shows as a window, its start, "..." and its end,
-    the end one character the longer."""
-    room = 80 - 14 - len(f" = {value}")
-    if len(grouping) > room:
-        head = (room - 3) // 2
-        grouping = grouping[:head] + "..." + grouping[len(grouping) - (room - 3 - head):]
-    return f"{grouping} = {value}"
+    """A summary after its label: the grouping, then " = VALUE". Where that
+    passes 80 columns, the grouping goes on under its start, each line as
+    full as whole tokens (a number, a parenthesis, an operator) leave it; a
+    number longer than a whole line fills the line it starts on and goes on
+    on the next. "= VALUE" goes on a line of its own where it does not fit."""
+    lines, line = [], ""
+    for token in re.findall(r"[0-9]+|.", grouping):
+        if line and len(line) + len(token) > ROOM and len(token) <= ROOM:
+            lines.append(line)
+            line = ""
+        while len(line) + len(token) > ROOM:
+            cut = ROOM - len(line)
+            lines.append(line + token[:cut])
+            line, token = "", token[cut:]
+        line += token
+    if len(line) + len(f" = {value}") > ROOM:
+        lines.append(line)
+        line = f"= {value}"
+    else:
+        line += f" = {value}"
+    return ("\n" + " " * 14).join(lines + [line])
 
 
-LEFT_SUM = "(((((99999999999+88888888888)+77777777777)+66666666666)+66666666666)+66666666666)"
-RIGHT_SUM = "(99999999999+(88888888888+(77777777777+(66666666666+(66666666666+66666666666)))))"
+# By hand: after the label 66 columns are left. calcloop's and calcminusrec's
+# grouping takes "(((((", three numbers and their operators and ")" up to the
+# fourth '+', 56 columns: the fourth number would end at 67. calcrec's
+# takes four numbers, each after "(" and with its '+', 65 columns. The rest
+# and " = -1484768602" fit on the next line.
 WRAPS = (
-    f"calcloop:     {summary(LEFT_SUM, -1484768602)}\n"
-    f"calcminusrec: {summary(LEFT_SUM, -1484768602)}\n"
-    f"calcrec:      {summary(RIGHT_SUM, -1484768602)}\n"
+    "calcloop:     (((((99999999999+88888888888)+77777777777)+66666666666)+\n"
+    "              66666666666)+66666666666) = -1484768602\n"
+    "calcminusrec: (((((99999999999+88888888888)+77777777777)+66666666666)+\n"
+    "              66666666666)+66666666666) = -1484768602\n"
+    "calcrec:      (99999999999+(88888888888+(77777777777+(66666666666+(66666666666+\n"
+    "              66666666666))))) = -1484768602\n"
     "The grammars agree on the value but group the line differently.\n"
     "  99999999999 wraps around to 1215752191\n"
     "  88888888888 wraps around to -1305424328\n"
     "  77777777777 wraps around to 468366449\n"
     "  and 1 more number wraps around\n")
+
+# A number longer than a line: 125 ones. After "(" the first line holds 65
+# of them, the next the other 60 and "-1)", 63 columns: " = VALUE" does not
+# fit after them, and takes a line of its own. calcrec stops at the '-'.
+ONES = int("1" * 125)
+LONG_NUMBER = "".join(
+    f"{LABEL[program]}({'1' * 65}\n{' ' * 14}{'1' * 60}-1)\n{' ' * 14}= {blackbox.signed32(ONES - 1)}\n"
+    for program in PROGRAMS[:2]) + (
+    "calcrec:      parse error at column 126\n"
+    f"{' ' * 16}...{'1' * 29}-1\n{' ' * 48}^\n"
+    f"{' ' * 16}command expected the end of the line, found '-'\n"
+    f"The grammars disagree: calcloop {blackbox.signed32(ONES - 1)}, calcminusrec {blackbox.signed32(ONES - 1)},\n"
+    f"{' ' * 23}calcrec rejects it.\n"
+    f"  ...{'1' * 37} wraps around to {blackbox.signed32(ONES)}\n")
 
 # Three values of up to 11 characters make the last line too long for 80
 # columns: it breaks after a grammar. 99999999999 - 23 * 2^32 = 1215752191,
@@ -92,6 +130,7 @@ def ignore_sigchld():
 FAULTS = [
     ("SIGCHLD ignored", ["10-3-2"], ignore_sigchld, README_EXAMPLE),
     ("a number that wraps, typed again after three named", [WRAPS_LINE], None, WRAPS),
+    ("a number longer than a line, in the summary", ["1" * 125 + "-1"], None, LONG_NUMBER),
     ("values too long for one line of disagreement", ["--steps", "99999999999*99999999999-1"], None,
      LONG_DISAGREEMENT),
 ]
@@ -252,14 +291,20 @@ def paren_value(text):
 
 
 def summaries(stdout):
-    """The summary lines of calcexplain's output, in order, as
-    (program, text after the label)."""
+    """The summaries in calcexplain's output, in order, as (program, text
+    after the label), each with the lines it goes on on (14 blanks, then
+    the grouping or its value)."""
     found = []
     for line in stdout.decode("latin-1").split("\n"):
+        if found and found[-1][2] and re.match(r" {14}[^ ]", line):
+            found[-1][1] += "\n" + line
+            continue
+        if found:
+            found[-1][2] = False
         for program in PROGRAMS:
             if line.startswith(LABEL[program]):
-                found.append((program, line[len(LABEL[program]):]))
-    return found
+                found.append([program, line[len(LABEL[program]):], True])
+    return [(program, text) for program, text, _ in found]
 
 
 def check_generated(tally, bin_dir):
@@ -313,7 +358,7 @@ def check_steps(tally, bin_dir, batch):
     got = blackbox.run(bin_dir, "calcexplain", b"".join(batch), arguments=["--steps"], timeout=300,
                        hold_input_open=False)
     for line, explanation in zip(batch, got.stdout.decode("latin-1").split("\n\n")):
-        sections = re.split(r"(?m)^(calcloop|calcminusrec|calcrec):.*\n", explanation + "\n")[1:]
+        sections = re.split(r"(?m)^(calcloop|calcminusrec|calcrec):.*\n(?: {14}[^ ].*\n)*", explanation + "\n")[1:]
         for program, shown in zip(sections[0::2], sections[1::2]):
             try:
                 tree = differential.parse(line, differential.GRAMMARS[program])

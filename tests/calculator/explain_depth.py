@@ -45,11 +45,16 @@ def explained(stdout):
     """calcexplain's verdict for each grammar, with the column of a parse
     error (None otherwise), and whether it says the grammars disagree."""
     verdicts = {}
-    for line in stdout.decode("latin-1").split("\n"):
+    lines = stdout.decode("latin-1").split("\n")
+    for i, line in enumerate(lines):
         for program in PROGRAMS:
             if line.startswith(LABEL[program]):
                 text = line[len(LABEL[program]):]
-                value = re.fullmatch(r"\S+ = (-?[0-9]+)", text)
+                for more in lines[i + 1:]:  # a long grouping goes on under its start
+                    if not re.match(r" {14}[^ ]", more):
+                        break
+                    text += "\n" + more
+                value = re.fullmatch(r"(?s)\S.*[ \n]= (-?[0-9]+)", text)
                 error = re.fullmatch(r"parse error at column ([0-9]+)(.*)", text)
                 verdicts[program] = (("value", int(value.group(1))), None) if value else \
                     (("rejects", "parse error" + error.group(2)), int(error.group(1))) if error else (text, None)

@@ -56,13 +56,17 @@ def text_facts(block):
             if not line.startswith(LABEL[program]):
                 continue
             text = line[len(LABEL[program]):]
+            for more in lines[i + 1:]:  # a long grouping goes on under its start
+                if not re.match(r" {14}[^ ]", more):
+                    break
+                text += "\n" + more
             error = re.fullmatch(r"parse error at column ([0-9]+)(: expression nested too deeply)?", text)
             if error:
                 verdict = "too deep" if error.group(2) else "parse error"
                 message = None if error.group(2) else lines[i + 3].strip()
                 facts[program] = (verdict, int(error.group(1)), text, message)
             else:
-                facts[program] = ("value", int(text.rsplit(" = ", 1)[1]), text, None)
+                facts[program] = ("value", int(text.rsplit("= ", 1)[1]), text, None)
     return facts
 
 
@@ -107,7 +111,7 @@ def main():
         parser.add_argument("--engine-stack", action="store_true", help="stack limits do not reach the programs")
     args = blackbox.arguments(options)
     tally = blackbox.Tally()
-    sys.setrecursionlimit(20000)  # the trees nest up to 100 levels, twice that in JSON
+    sys.setrecursionlimit(20000)  # a tree of 300 nodes may nest 150 levels deep, twice that in JSON
     with open(args.schema) as schema_file:
         validator = jsonschema.Draft202012Validator(json.load(schema_file))
     limit = None if args.engine_stack else 1 << 20
