@@ -1,7 +1,8 @@
 // The address reader and writer: the runs, steps and lessons a link holds.
 import { test } from "node:test";
 import assert from "node:assert/strict";
-import { writeRun, readRun, readStep, withStep, writeLesson, readLessonAddress, askName } from "../../web/address.js";
+import { writeRun, readRun, readStep, withStep, writeLesson, readLessonAddress, askName, readListing, withListing }
+  from "../../web/address.js";
 
 // Each run, and the address it must make: keys in the controls' order, a
 // box ticked as "name=", a '+' escaped and a blank written as '+'.
@@ -60,4 +61,30 @@ test("a lesson's address, written and read", () => {
   assert.equal(readLessonAddress("#run=calcloop"), null);
   assert.equal(askName("run=calcloop&line=1%2B2"), "ask=calcloop&line=1%2B2");
   assert.equal(askName("run=prodshow"), "ask=prodshow");
+});
+
+// The listing view's state beside a run: put in, read back, replaced and
+// taken out, the run's own keys untouched.
+test("the listing view's state in an address", () => {
+  const run = "run=factexplain&n=4";
+  const two = { sides: [{ program: "fact", build: "plain", target: "x86_64" },
+                        { program: "fact", build: "plain", target: "sparc64" }] };
+  const cases = [
+    [{ compare: "fact-builds" }, "run=factexplain&n=4&listing=fact-builds"],
+    [{ compare: "" }, "run=factexplain&n=4&listing="],
+    [{ sides: two.sides.slice(0, 1) }, "run=factexplain&n=4&listing=fact.plain.x86_64"],
+    [two, "run=factexplain&n=4&listing=fact.plain.x86_64&beside=fact.plain.sparc64"],
+  ];
+  for (const [view, address] of cases) {
+    assert.equal(withListing("#" + run, view), address);
+    assert.deepEqual(readListing("#" + address), view);
+    assert.equal(readRun("#" + address).n, "4");
+    // Written again over itself, and closed: the run's address alone.
+    assert.equal(withListing(address, view), address);
+    assert.equal(withListing(address, null), run);
+  }
+  assert.equal(readListing("#" + run), null);
+  // A side that is not program.build.target opens the view's own choice.
+  assert.deepEqual(readListing("#listing=fact.plain"), { compare: "" });
+  assert.deepEqual(readListing("#listing=a.b.c&beside=x..y"), { compare: "" });
 });
