@@ -348,4 +348,5 @@ export async function showListings(container, options = {}) {
     panes.replaceChildren(...drawn);
   }
   await draw();
+  told();  // what the view chose where it was asked for nothing
 }

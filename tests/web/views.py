@@ -236,10 +236,13 @@ def check_listings(tally, page, args):
 def check_stack_listing(tally, page, args):
     """The recursion view's instructions are WebAssembly's by default, titled
     so; at a call step (the trace hook's line) the next line with
-    instructions is marked, and said to be. Then axe-core, with the listing
-    view open beside it on a comparison."""
+    instructions is marked, and said to be. No listing is loaded before it
+    is shown. Then the controls' button opens the listing view, which puts
+    itself in the address, and axe-core checks both."""
     page.driver.set_window_size(1280, 900)
-    open_view(page, args, "#run=factexplain&n=3&step=1&listing=precision-units", "stack")
+    open_view(page, args, "#run=factexplain&n=3&step=1", "stack")
+    loaded = "return performance.getEntriesByType('resource').filter((r) => r.name.includes('/listings/')).length"
+    tally.check("no listing loaded at start", page.driver.execute_script(loaded) == 0)
     page.element("stack-code").click()
     wait_for(page.driver, "return document.querySelectorAll('#stack-builds .stack-listing .listing-row').length > 0"
                           " && [...document.querySelectorAll('#stack-builds .stack-listing')].every((l) => l.dataset.marked)")
@@ -250,7 +253,10 @@ def check_stack_listing(tally, page, args):
         tally.check(f"the recursion view's listing: {title!r}, line {line} -> {marked}: {note!r}",
                     title.startswith("WebAssembly") and "machine code" not in title and line == "7"
                     and marked == "9" and "line 9" in note)
+    page.element("show-listings").click()
     wait_for(page.driver, "return document.querySelectorAll('#listings .listing-pane .listing-row').length")
+    tally.check("the listing view opened from the controls, in the address",
+                "listing=fact.optimised.wasm32" in page.driver.execute_script("return location.hash"))
     check_axe_here(tally, page, args, "the recursion view's listing and the listing view")
 
 
