@@ -7,6 +7,7 @@ step controls work from the keyboard alone. The listing view: the
 instructions its comparisons show, read as an assembly reader would (a
 mnemonic, the source line heading the rows below it)."""
 
+import json
 import os
 import re
 import sys
@@ -208,7 +209,15 @@ def check_listings(tally, page, args):
     `return 1;` in the plain build for x86-64 and for sparc64 marks that
     line and exactly the rows under its heading; on i686 precision2's step
     adds on the SSE unit (an xmm register), the extended step of precisionx
-    on the x87 unit (an f... mnemonic)."""
+    on the x87 unit (an f... mnemonic). A comparison whose target this build
+    had no compiler for is left out, and said to be (CI has them all)."""
+    with open(os.path.join(args.web, "listings", "index.js"), encoding="utf-8") as script:
+        index = json.loads(re.search(r"=\s*(\{.*\});", script.read(), re.S)[1])
+    targets = {target["name"] for target in index["targets"]}
+    missing = {"x86_64", "sparc64", "i686"} - targets
+    if missing:
+        print(f"the listings' checks are left out: this build has no listings for {', '.join(sorted(missing))}")
+        return
     plain, opt = open_listings(page, args, "fact-builds")
     calls = [[r["text"] for r in pane["rows"] if r["op"] == "call" and "fact" in r["text"]] for pane in (plain, opt)]
     tally.check("x86-64: the plain fact calls fact, the optimised one does not", bool(calls[0]) and not calls[1],
