@@ -100,8 +100,8 @@ function listingView(build, line) {
   const id = `${code.target}/${build.build}`;
   let drawn = code.drawn.get(id);
   if (!drawn) {
-    drawn = { root: makeElement("div", { className: "code stack-listing" }, makeElement("p", { textContent: "Loading the listing…" })),
-              line, view: null };
+    const loading = makeElement("p", { textContent: "Loading the listing…" });
+    drawn = { root: makeElement("div", { className: "code stack-listing" }, loading), line, view: null };
     code.drawn.set(id, drawn);
     const target = code.target;
     const name = listingName(code.index, "fact", build.build);
