@@ -88,3 +88,39 @@ export function readLessonAddress(hash) {
   }
   return null;
 }
+
+// The listing view, when it is open: "listing=" a comparison's name, or
+// one listing as program.build.target ("fact.optimised.wasm32") and, for
+// two side by side, "beside=" the second. Kept beside a run's address.
+const sideText = (side) => `${side.program}.${side.build}.${side.target}`;
+
+function sideOf(text) {
+  const parts = String(text).split(".");
+  return parts.length === 3 && parts.every(Boolean) ? { program: parts[0], build: parts[1], target: parts[2] } : null;
+}
+
+// readListing: what the listing view shows by an address: null when it is
+// closed, else {compare} (a comparison's name, "" for the view's own
+// choice) or {sides} (one or two listings).
+export function readListing(hash) {
+  const state = params(hash);
+  if (!state.has("listing")) return null;
+  const first = state.get("listing");
+  if (!first.includes(".")) return { compare: first };
+  const sides = [first, state.get("beside")].filter((text) => text !== null).map(sideOf);
+  return sides.every(Boolean) ? { sides } : { compare: "" };
+}
+
+// withListing: an address with the listing view's state put in place of the
+// one it held (view null: closed), the rest of the address kept as it is.
+export function withListing(hash, view) {
+  const state = params(hash);
+  state.delete("listing");
+  state.delete("beside");
+  if (view && view.compare !== undefined) state.set("listing", view.compare);
+  else if (view && view.sides && view.sides.length) {
+    state.set("listing", sideText(view.sides[0]));
+    if (view.sides.length > 1) state.set("beside", sideText(view.sides[1]));
+  }
+  return state.toString();
+}

@@ -184,7 +184,7 @@ export const COMPARISONS = [
     title: "precision2 against precisionx on i686: SSE against the x87 unit",
     sides: [
       { program: "harmonic", build: "optimised", target: "i686", point: ["arithmetic.h", "return sum + one /"] },
-      { program: "harmonic", build: "optimised", target: "i686", point: ["extended.h", "toSingle"] },
+      { program: "harmonic", build: "optimised", target: "i686", point: ["extended.h", "extendedAdd"] },
     ],
   },
   {

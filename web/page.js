@@ -3,7 +3,8 @@
 import optionTables from "page-data/options.js";
 import { programs } from "./programs.js";
 import { optionsOf as optionsIn, refusal, operandRefusal, sentence } from "./option-rules.js";
-import { longestAddress, writeRun, readRun } from "./address.js";
+import { longestAddress, writeRun, readRun, withListing } from "./address.js";
+import { listingState } from "./listing-panel.js";
 import { prepare, startRun } from "./run-tool.js";
 import { drawViews } from "./views.js";
 
@@ -463,10 +464,11 @@ export function restore(address) {
 
 // remember: the controls into the address. A run marks its history entry;
 // the first change after a run starts a new entry, so that Back returns to
-// the run before. A line too long for an address leaves it as it was.
+// the run before. A line too long for an address leaves it as it was. The
+// listing view, while open, keeps its part of the address.
 let heldAddress = () => "";  // while a lesson shows a step, its address
 function remember(ran) {
-  const address = "#" + (heldAddress() || controlsAddress());
+  const address = "#" + withListing(heldAddress() || controlsAddress(), listingState());
   if (address.length > longestAddress) return;
   const entry = { ran };
   if (address === location.hash && history.state && history.state.ran === ran) return;

@@ -48,6 +48,16 @@ function element(tag, className, text) {
   return e;
 }
 
+// Scrolls a list, not the page, to show an item: where a line is marked
+// from the other side, or from outside, and is out of the list's sight.
+function reveal(item) {
+  const list = item.closest("ol");
+  if (!list || list.scrollHeight <= list.clientHeight) return;
+  const shown = list.getBoundingClientRect();
+  const at = item.getBoundingClientRect();
+  if (at.top < shown.top || at.bottom > shown.bottom) list.scrollTop += at.top - shown.top - shown.height / 3;
+}
+
 // Arrow keys, Home and End move within a list whose items take the focus
 // in turn: one tab stop per list.
 function roving(list) {
@@ -139,20 +149,27 @@ export function renderListing(container, listing, { title = "", describedBy = ""
   sides.append(source, code);
   container.append(sides);
 
+  // seen: which sides to scroll to the marks ("source", "code"; both
+  // when the mark comes from outside the view).
   let marked = [];
-  function mark(target) {
+  function mark(target, seen = ["source", "code"]) {
     for (const item of marked) item.classList.remove("is-marked");
     marked = [];
     if (target === "" || target === undefined || target === null) return;
     const found = L.marksFor(listing, target);
-    if (found.line && lineItems.has(found.line)) marked.push(lineItems.get(found.line));
-    for (const row of found.rows) if (rowItems[row]) marked.push(rowItems[row]);
+    const line = found.line && lineItems.get(found.line);
+    const rowsMarked = [...found.rows].map((row) => rowItems[row]).filter(Boolean);
+    marked = line ? [line, ...rowsMarked] : rowsMarked;
     for (const item of marked) item.classList.add("is-marked");
+    if (line && seen.includes("source")) reveal(line);
+    if (rowsMarked.length && seen.includes("code")) reveal(rowsMarked[0]);
   }
   const point = (event) => {
     const item = event.target.closest("[data-key], [data-row]");
     if (!item) return;
-    mark(item.dataset.key !== undefined ? item.dataset.key : Number(item.dataset.row));
+    // The side pointed at stays still; the other follows.
+    if (item.dataset.key !== undefined) mark(item.dataset.key, ["code"]);
+    else mark(Number(item.dataset.row), ["source"]);
   };
   for (const side of [source, code]) {
     side.addEventListener("mouseover", point);
@@ -173,8 +190,9 @@ export function renderListing(container, listing, { title = "", describedBy = ""
 }
 
 // The counted facts, with a button per function to its self-calls and to
-// where its loops turn back, each press the next of them.
-function factList(list, listing, drawn) {
+// where its loops turn back, each press the next of them. drawn is what
+// renderListing returned for the listing.
+export function renderFacts(list, listing, drawn) {
   list.replaceChildren(...L.countedFacts(listing).map((fact) => element("li", "", fact)));
   for (const [found, what] of [[L.backBranches(listing), "where a loop turns back"],
                                [L.selfCalls(listing), "its call of itself"]]) {
@@ -240,7 +258,9 @@ function pane(state, side, onChange) {
 // comparisons offered, each listing titled for what it is. Options: base
 // (where the listings' scripts are, "listings/"), sides (one or two of
 // { program, build, target }), compare (a COMPARISONS id to start with),
-// headingLevel (of each listing's title, 3: the view sits under an h2).
+// headingLevel (of each listing's title, 3: the view sits under an h2),
+// onChange (told { compare } or { sides } whenever the choice changes, for
+// the page's address).
 export async function showListings(container, options = {}) {
   const base = options.base || "listings/";
   container.replaceChildren(element("p", "listing-status", "Loading the listings…"));
@@ -260,6 +280,8 @@ export async function showListings(container, options = {}) {
   const comparisons = L.availableComparisons(index);
   const start = comparisons.find((c) => c.id === options.compare);
   if (start) state.sides = start.sides.map((s) => ({ ...s }));
+  // A side that names no target is shown for the one that runs here.
+  state.sides = state.sides.map((side) => (side.target ? side : { ...side, target }));
 
   const view = element("div", "listing-view");
   const controls = element("div", "listing-controls");
@@ -271,7 +293,13 @@ export async function showListings(container, options = {}) {
     option.value = value;
     compare.append(option);
   }
-  compare.value = start ? start.id : "";
+  compare.value = start ? start.id : state.sides.length > 1 ? "two" : "";
+  const told = () => {
+    if (!options.onChange) return;
+    const chosen = comparisons.find((c) => c.id === compare.value);
+    options.onChange(chosen ? { compare: chosen.id }
+                            : { sides: state.sides.map(({ program, build, target }) => ({ program, build, target })) });
+  };
   compareLabel.append(compare);
   controls.append(compareLabel);
   const panes = element("div", "listing-panes");
@@ -284,6 +312,7 @@ export async function showListings(container, options = {}) {
     else if (compare.value === "two") state.sides = [state.sides[0], { ...state.sides[0] }];
     else state.sides = [state.sides[0]];
     draw();
+    told();
   });
 
   async function drawPane(k) {
@@ -293,6 +322,9 @@ export async function showListings(container, options = {}) {
       if (program && !program.builds.some((b) => b.build === changed.build)) changed.build = program.builds[0].build;
       delete changed.point;
       state.sides[k] = changed;
+      // A side changed by hand is no longer the comparison named.
+      if (comparisons.some((c) => c.id === compare.value)) compare.value = state.sides.length > 1 ? "two" : "";
+      told();
       drawPane(k).then((fresh) => panes.children[k].replaceWith(fresh));
     });
     const name = L.listingName(index, side.program, side.build);
@@ -302,7 +334,7 @@ export async function showListings(container, options = {}) {
       const listing = await loadListing(base, side.target, name);
       const drawn = renderListing(p.body, listing, { title: p.heading.textContent, describedBy: p.facts.id,
                                                      headingLevel: state.headingLevel + 1 });
-      factList(p.facts, listing, drawn);
+      renderFacts(p.facts, listing, drawn);
       if (side.point) drawn.mark(L.findLine(listing, ...side.point));
     } catch (error) {
       p.body.textContent = `This listing could not be loaded: ${error.message}`;
@@ -316,4 +348,5 @@ export async function showListings(container, options = {}) {
     panes.replaceChildren(...drawn);
   }
   await draw();
+  told();  // what the view chose where it was asked for nothing
 }

@@ -1,7 +1,10 @@
 // factexplain's document drawn: each build's stack of frames stepped through
 // its calls and returns, both builds in lockstep, beside fact.cpp with the
-// line running and that line's instructions in the build's listing.
+// line running, or beside the build's whole listing of fact for a target
+// (WebAssembly first, the one that runs here) with that line marked.
 import { viewElement, makeElement, makeStepper } from "./view-tools.js";
+import { loadIndex, loadListing, renderListing, renderFacts } from "./views-listing.js";
+import { listingName, targetTitle, sourceFiles, lineKey } from "./listing.js";
 
 const stack = { json: null, stepper: null };
 
@@ -73,7 +76,68 @@ function frameList(frames, current) {
   return list;
 }
 
+// The listings drawn, by target and build, kept from step to step: each
+// step only moves the mark. The target starts at the one that runs here.
+const code = { index: null, target: "", drawn: new Map() };
+
+// The line to mark for the line running: itself if it made instructions,
+// else the next line of fact.cpp that did (the trace hook's line makes
+// none), else the one before; and a sentence saying so.
+function lineToMark(listing, line) {
+  const file = sourceFiles(listing).findIndex((f) => f.name === "fact.cpp");
+  if (file < 0) return { key: "", said: "" };
+  const lines = sourceFiles(listing)[file].lines.filter((l) => l.instructions > 0);
+  if (lines.some((l) => l.number === line)) return { key: lineKey(file, line), said: "" };
+  const near = lines.find((l) => l.number > line) || [...lines].reverse().find((l) => l.number < line);
+  if (!near) return { key: "", said: `Line ${line} made no instructions in this build.` };
+  return { key: near.key, said: `Line ${line} made no instructions of its own in this build: marked is line ${
+    near.number}, the ${near.number > line ? "next" : "last"} line that did.` };
+}
+
+// listingView: the build's listing of fact for the target chosen, loaded
+// once, with the line running marked.
+function listingView(build, line) {
+  const id = `${code.target}/${build.build}`;
+  let drawn = code.drawn.get(id);
+  if (!drawn) {
+    const loading = makeElement("p", { textContent: "Loading the listing…" });
+    drawn = { root: makeElement("div", { className: "code stack-listing" }, loading), line, view: null };
+    code.drawn.set(id, drawn);
+    const target = code.target;
+    const name = listingName(code.index, "fact", build.build);
+    const entry = code.index.listings.find((l) => l.name === name);
+    loadListing("listings/", target, name).then((listing) => {
+      const title = `${targetTitle(code.index, target)}: ${entry ? entry.title : name}`;
+      const facts = makeElement("ul", { className: "listing-facts", id: `stack-facts-${build.build}` });
+      const note = makeElement("p", { className: "listing-note" });
+      const body = makeElement("div");
+      drawn.root.replaceChildren(makeElement("h4", { className: "listing-title", textContent: title }), facts, note, body);
+      drawn.view = renderListing(body, listing, { title, describedBy: facts.id, headingLevel: 5 });
+      renderFacts(facts, listing, drawn.view);
+      drawn.listing = listing;
+      drawn.note = note;
+      markLine(drawn, drawn.line);
+    }, (error) => {
+      code.drawn.delete(id);
+      drawn.root.replaceChildren(makeElement("p", { textContent: `The listing could not be loaded: ${error.message}` }));
+    });
+  }
+  markLine(drawn, line);
+  return drawn.root;
+}
+
+function markLine(drawn, line) {
+  drawn.line = line;
+  if (!drawn.view) return;
+  const { key, said } = line ? lineToMark(drawn.listing, line) : { key: "", said: "" };
+  drawn.view.mark(key);
+  drawn.note.textContent = said;
+  drawn.root.dataset.line = line || "";
+  drawn.root.dataset.marked = key;
+}
+
 function sourceView(build, line) {
+  if (viewElement("stack-code").checked && code.index) return listingView(build, line);
   const list = makeElement("ol", { className: "source", attrs: { "aria-label": stack.json.source.file } });
   stack.json.source.lines.forEach((text, k) => {
     const item = makeElement("li", { textContent: text || " " });
@@ -83,16 +147,7 @@ function sourceView(build, line) {
     }
     list.append(item);
   });
-  const view = makeElement("div", { className: "code" }, list);
-  if (viewElement("stack-code").checked && line) {
-    const instructions = (build.listing || []).filter((entry) => entry.line === line);
-    view.append(makeElement("p", { className: "listing-title", textContent: `Line ${line} in this build's machine code:` }),
-                makeElement("pre", { className: "listing", attrs: { "aria-label": `line ${line}'s instructions` } },
-      instructions.length ? instructions.map((entry) => (entry.label ? `${entry.label}:\n` : "") +
-                                             `${entry.address === null ? "" : entry.address + "  "}    ${entry.text}`).join("\n")
-                          : "(no instructions of its own)"));
-  }
-  return view;
+  return makeElement("div", { className: "code" }, list);
 }
 
 function drawStackStep(step) {
@@ -123,6 +178,32 @@ export function drawStack(json) {
   stack.stepper.start(Math.max(0, ...json.builds.map((build) => build.events.length)), false);
 }
 
-viewElement("stack-code").addEventListener("change", () => {
+function redraw() {
   if (stack.json) drawStackStep(stack.stepper.step);
+}
+
+// The box ticked the first time: the targets there are, from the index of
+// the listings, loaded now.
+viewElement("stack-code").addEventListener("change", async () => {
+  const field = viewElement("stack-target-field");
+  if (viewElement("stack-code").checked && !code.index) {
+    try {
+      code.index = await loadIndex("listings/");
+    } catch (error) {
+      viewElement("stack-code").checked = false;
+      viewElement("stack-code-note").textContent = `The listings could not be loaded: ${error.message}`;
+      return;
+    }
+    const select = viewElement("stack-target");
+    for (const target of code.index.targets) select.append(new Option(target.title, target.name));
+    code.target = code.index.targets.some((t) => t.name === "wasm32") ? "wasm32" : code.index.targets[0].name;
+    select.value = code.target;
+  }
+  viewElement("stack-code-note").textContent = "";
+  field.hidden = !viewElement("stack-code").checked;
+  redraw();
+});
+viewElement("stack-target").addEventListener("change", () => {
+  code.target = viewElement("stack-target").value;
+  redraw();
 });

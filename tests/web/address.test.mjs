@@ -1,7 +1,8 @@
 // The address reader and writer: the runs, steps and lessons a link holds.
 import { test } from "node:test";
 import assert from "node:assert/strict";
-import { writeRun, readRun, readStep, withStep, writeLesson, readLessonAddress, askName } from "../../web/address.js";
+import { writeRun, readRun, readStep, withStep, writeLesson, readLessonAddress, askName, readListing, withListing }
+  from "../../web/address.js";
 
 // Each run, and the address it must make: keys in the controls' order, a
 // box ticked as "name=", a '+' escaped and a blank written as '+'.
@@ -60,4 +61,22 @@ test("a lesson's address, written and read", () => {
   assert.equal(readLessonAddress("#run=calcloop"), null);
   assert.equal(askName("run=calcloop&line=1%2B2"), "ask=calcloop&line=1%2B2");
   assert.equal(askName("run=prodshow"), "ask=prodshow");
+});
+
+// The listing view's state beside a run: put in, read back, taken out.
+test("the listing view's state in an address", () => {
+  const side = (target) => ({ program: "fact", build: "plain", target });
+  const cases = [
+    [{ compare: "fact-builds" }, "listing=fact-builds"],
+    [{ compare: "" }, "listing="],
+    [{ sides: [side("x86_64"), side("sparc64")] }, "listing=fact.plain.x86_64&beside=fact.plain.sparc64"],
+  ];
+  for (const [view, address] of cases) {
+    assert.equal(withListing("#run=fact&n=4&listing=old", view), "run=fact&n=4&" + address);
+    assert.deepEqual(readListing("#n=4&" + address), view);
+    assert.equal(withListing("#run=fact&" + address, null), "run=fact");
+  }
+  assert.equal(readListing("#run=fact"), null);
+  // A side that is not program.build.target opens the view's own choice.
+  assert.deepEqual(readListing("#listing=fact.plain&beside=a.b.c"), { compare: "" });
 });
