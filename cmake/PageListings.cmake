@@ -156,28 +156,3 @@ if(_pl_targets_built)
   add_dependencies(page-listings ${_pl_targets_built})
 endif()
 set_property(GLOBAL PROPERTY PAGE_LISTING_FILES ${_pl_page_files})
-
-# Whether this build makes its own target's listings as the page's build
-# does (its preset's configuration), so that the two can be held together:
-# PAGE_LISTING_SELF names the target, or is empty and PAGE_LISTING_SELF_WHY
-# says why not.
-set(PAGE_LISTING_SELF "")
-set(PAGE_LISTING_SELF_WHY "")
-if(EMSCRIPTEN)
-  set(_pl_self wasm32)
-elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
-  set(_pl_self x86_64)
-else()
-  set(_pl_self ${CMAKE_SYSTEM_PROCESSOR})
-endif()
-if(NOT _pl_self IN_LIST PAGE_LISTING_TARGETS)
-  set(PAGE_LISTING_SELF_WHY "the page's listings leave out ${_pl_self}")
-elseif(NOT CMAKE_BUILD_TYPE STREQUAL "Release")
-  set(PAGE_LISTING_SELF_WHY "the page's listings are of Release builds, this one is ${CMAKE_BUILD_TYPE}")
-elseif(SANITIZE OR PORTABLE_EXTENDED)
-  set(PAGE_LISTING_SELF_WHY "the page's listings are of builds without SANITIZE or PORTABLE_EXTENDED")
-elseif(NOT EMSCRIPTEN AND (NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU" OR NOT "${CMAKE_CXX_FLAGS}" STREQUAL ""))
-  set(PAGE_LISTING_SELF_WHY "the page's listings are g++'s, without flags of this build's own")
-else()
-  set(PAGE_LISTING_SELF ${_pl_self})
-endif()

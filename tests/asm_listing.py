@@ -4,9 +4,11 @@ the two builds of fact differ as they should (the plain one calls itself);
 and where long double is the x87 format, precisionx's listing shows the x87
 steps of its extended evaluation beside the SSE steps of strict single.
 
-With --page, the page's listings of this build's target, made in a build of
-their own: each the same bytes as this build's listing, its counted facts
-those of its rows, and fact's self-call and loop where the builds put them."""
+With --page, the page's listings (made in builds of their own, one a target)
+against the asm listings of each target's own preset: each the same bytes,
+its counted facts those of its rows, and fact's self-call and loop where the
+builds put them. A target whose preset has not been built is named, not
+compared."""
 
 import argparse
 import json
@@ -88,12 +90,22 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--asm", required=True, help="the directory the asm target writes")
     parser.add_argument("--x87", action="store_true", help="long double is the x87 format")
-    parser.add_argument("--page", help="the page's listings of this build's target")
+    parser.add_argument("--page", help="the page's listings, a folder a target")
+    parser.add_argument("--against", nargs="*", default=[], metavar="TARGET=ASM",
+                        help="with --page: each target and its preset's asm folder")
     parser.add_argument("--schema", help="the page's listings' schema")
     args = parser.parse_args()
     tally = blackbox.Tally()
     if args.page:
-        check_page(tally, args.asm, args.page, args.schema)
+        for pair in args.against:
+            target, asm = pair.split("=", 1)
+            page = os.path.join(args.page, target)
+            if not os.path.isdir(page):
+                print(f"not compared: {target}: the page's build left it out (its compiler is missing)")
+            elif not os.path.isdir(asm):
+                print(f"not compared: {target}: no {asm} (build its preset first, as CI does)")
+            else:
+                check_page(tally, asm, page, args.schema)
         tally.finish()
         return
     for directory, source, recursive in LISTINGS:
