@@ -4,7 +4,7 @@
 // running the companion in the page when the step is shown.
 import shipped from "page-data/lessons.js";
 import { readLesson, runState, jsonCommand, answerOf, questionFrom, predictedNumber, matches } from "./lesson-check.js";
-import { longestAddress, writeLesson, readLessonAddress, askName } from "./address.js";
+import { longestAddress, writeLesson, readLessonAddress, askName, writeParams } from "./address.js";
 import { restore, run, stop, isRunning, controlsAddress } from "./page.js";
 import { runWhole } from "./run-tool.js";
 
@@ -87,7 +87,7 @@ function showStep(push) {
   lessonElement("reveal").disabled = true;
   const place = lessonElement("prediction");
   place.replaceChildren(lessonText("Working out the answer..."));
-  restore(runState(step.run).toString());
+  restore(writeParams(runState(step.run)));
   lesson.holdsAddress = true;
   placeAddress(push);
   // The run shown before could answer this step: it waits for the reveal.
@@ -122,7 +122,9 @@ function predictionFields(step, answer) {
   };
   if (step.ask === "yesno") return [input("radio", "predict", "yes", "yes"), input("radio", "predict", "no", "no")];
   if (step.ask === "choice") {
-    const boxes = [...answer.choices, ""].map((choice) => input("checkbox", "predict", choice, choice || "none of them"));
+    // A choice may be 0 or "": only the box added last means "none of them".
+    const boxes = [...answer.choices.map(String), null].map((choice) =>
+      input("checkbox", "predict", choice ?? "", choice ?? "none of them"));
     boxes.forEach((label) => label.firstChild.addEventListener("change", (event) => {
       // "none of them" and a choice exclude each other.
       if (!event.target.checked) return;
@@ -165,7 +167,7 @@ async function reveal(event) {
   const shown = lesson.step;
   for (const field of lessonElement("prediction").querySelectorAll("input")) field.disabled = true;
   lessonElement("reveal").disabled = true;
-  restore(runState(step.run).toString());
+  restore(writeParams(runState(step.run)));
   lesson.holdsAddress = true;
   document.body.classList.remove("lesson-asking");
   if (isRunning()) stop();
@@ -228,7 +230,7 @@ function openQuestion(state, push) {
   const step = questionFrom(state);
   if (!step) return false;
   const doc = readLesson(JSON.stringify({ title: "A question from a run", steps: [step] }));
-  openLesson(doc, askName(state.toString()), 0, push);
+  openLesson(doc, askName(writeParams(state)), 0, push);
   return true;
 }
 
