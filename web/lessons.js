@@ -59,6 +59,7 @@ function answerFor(step) {
 // how the address names it ("" for one the address cannot hold).
 function openLesson(doc, name, step, push) {
   if (lesson.doc !== doc) answers.clear();
+  lessonElement("lesson-error").textContent = "";
   Object.assign(lesson, { doc, name, step: Math.max(0, Math.min(step, doc.steps.length - 1)) });
   document.body.classList.add("lesson-open");
   lessonElement("lesson-title").textContent = doc.title;
@@ -205,14 +206,39 @@ function placeAddress(push) {
   else history.replaceState({ lesson: true }, "", address);
 }
 
+// checkPaths: a lesson's every step worked out before it opens, so that a
+// path that names nothing refuses the lesson at once, naming its step.
+// Resolves to "" or the first step's error.
+async function checkPaths(doc) {
+  const problems = await Promise.all(doc.steps.map((step, at) => answerOf(step, runJson).then(() => "",
+    (error) => `Step ${at + 1}: ${error.message}. The lesson is not opened.`)));
+  return problems.find(Boolean) || "";
+}
+
+// openChecked: a lesson not shipped with the page, opened once every step's
+// answer is found; else it is refused, and the page says why.
+async function openChecked(doc, name, step, push) {
+  const error = lessonElement("lesson-error");
+  error.textContent = "Checking the lesson's steps...";
+  const problem = await checkPaths(doc);
+  error.textContent = problem;
+  if (problem) return false;
+  openLesson(doc, name, step, push);
+  return true;
+}
+
 // openAddress: the lesson an address names, at its step; false if none.
 function openAddress(hash) {
   const found = readLessonAddress(hash);
   try {
     if (found && found.lesson !== undefined && shippedLessons().includes(found.lesson)) {
       openLesson(readLesson(shipped[found.lesson]), found.lesson, found.step, false);
+    } else if (found && found.lesson !== undefined) {
+      lessonElement("lesson-error").textContent = `There is no lesson "${found.lesson}". ` +
+        `The page has: ${shippedLessons().join(", ")}.`;
+      return true;  // said so; no other lesson opens in its place
     } else if (found && found.text !== undefined) {
-      openLesson(readLesson(found.text), "", found.step, false);
+      openChecked(readLesson(found.text), "", found.step, false);
     } else if (found && found.ask !== undefined) {
       return openQuestion(new URLSearchParams(found.ask), false);
     } else {
@@ -285,9 +311,7 @@ async function printWorksheet() {
 async function openOwn(text) {
   const error = lessonElement("lesson-error");
   try {
-    openLesson(readLesson(text), "", 0, true);
-    error.textContent = "";
-    lessonElement("lesson-load").hidden = true;
+    if (await openChecked(readLesson(text), "", 0, true)) lessonElement("lesson-load").hidden = true;
   } catch (problem) {
     error.textContent = problem.message;
   }
