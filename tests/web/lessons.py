@@ -97,6 +97,11 @@ def open_at(page, web, address, wait=True):
         wait_for(page.driver, "return document.querySelector('#prediction input')")
 
 
+def focused_on_prediction(page):
+    """A step opened puts the keyboard in its prediction's first field."""
+    wait_for(page.driver, "return document.activeElement === document.querySelector('#prediction input')")
+
+
 def wrong(answer, kind, choices):
     """A prediction that differs from the answer."""
     if kind == "yesno":
@@ -140,7 +145,7 @@ def check_walks(tally, page, args):
         steps = lesson_file(args, name)["steps"]
         tally.check(f"{name}: {len(steps)} steps, each with its answer read here", len(steps) == len(answers))
         open_at(page, args.web, f"#lesson={name}")
-        page.press("#prediction input", None, wait=False)
+        focused_on_prediction(page)
         for at, (step, answer_of) in enumerate(zip(steps, answers)):
             want = answer_of(native)
             choices = page.driver.execute_script(
@@ -201,6 +206,7 @@ def check_refused(tally, page, args):
                 json.loads(state[0][1]) == lesson and state[1] == ["step", "1"], state)
     # A path that names nothing in its step's document refuses the lesson as it opens.
     bad = {"title": "Bad path", "steps": [lesson["steps"][0], {**lesson["steps"][0], "path": "builds.0.nowhere.n"}]}
+    page.press("#lesson-own", Keys.ENTER, wait=False)  # the panel closed as the lesson opened
     page.element("lesson-text").clear()
     page.element("lesson-text").send_keys(json.dumps(bad))
     page.press("#lesson-open", Keys.ENTER, wait=False)
@@ -219,7 +225,7 @@ def check_question(tally, page, args):
     page.open(args.web, "#run=calcexplain&line=7-2-1")
     page.press("#make-question", Keys.ENTER, wait=False)
     wait_for(page.driver, "return document.querySelector('#prediction input')")
-    page.press("#prediction input", None, wait=False)
+    focused_on_prediction(page)
     want = ",".join(Native(args.bin).value(g, "7-2-1") for g in CALCULATORS)
     predict(page.driver, "number", want, [])
     wait_for(page.driver, "return document.getElementById('verdict').dataset.answer !== undefined")
@@ -297,8 +303,10 @@ def check_large(tally, page, args):
             "run": "run=floatexplain&command=value&X=" + "%20".join(numbers), "path": f"values.{len(numbers) - 1}.exact"}
     document = blackbox.run(args.bin, "floatexplain", b"", arguments=["--json", "value", *numbers]).stdout
     want = json.loads(document)["values"][-1]["exact"]
-    open_at(page, args.web, "#" + urllib.parse.urlencode({"lessontext": json.dumps({"title": "Large", "steps": [step]})}))
-    page.press("#prediction input", None, wait=False)
+    # Written as the page writes a link: a blank as %20, since a "+" is a plus.
+    open_at(page, args.web, "#" + urllib.parse.urlencode({"lessontext": json.dumps({"title": "Large", "steps": [step]})},
+                                                         quote_via=urllib.parse.quote))
+    focused_on_prediction(page)
     predict(page.driver, "number", want, [])
     wait_for(page.driver, "return document.getElementById('verdict').dataset.answer !== undefined")
     verdict = page.element("verdict")
