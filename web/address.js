@@ -6,7 +6,12 @@
 // A line too long for an address leaves the address as it was.
 export const longestAddress = 8000;
 
-const params = (hash) => new URLSearchParams(String(hash).replace(/^#/, ""));
+// In an address a person writes, as in a lesson file, a '+' is a plus
+// ("line=2+3"), and a blank is "%20"; the page writes its own links so,
+// and reads them back the same.
+export const readParams = (hash) => new URLSearchParams(String(hash).replace(/^#/, "").replace(/\+/g, "%2B"));
+export const writeParams = (state) => state.toString().replace(/\+/g, "%20");
+const params = readParams;
 
 // writeRun: a run as an address, its keys in the order the controls show
 // them. run: {program, line, n, command, operands: [[name, value]],
@@ -19,7 +24,7 @@ export function writeRun(run) {
   for (const [name, value] of run.options || []) state.set(name.replace(/^--/, ""), value);
   if (run.tree) state.set("tree", run.tree.replace(/^--/, ""));
   if (run.help) state.set("help", "");
-  return state.toString();
+  return writeParams(state);
 }
 
 // readRun: the run an address names, or null: its operands and options are
@@ -51,7 +56,7 @@ export function withStep(hash, step) {
   const state = params(hash);
   if (!state.has("run")) return null;
   state.set("step", String(step));
-  return state.toString();
+  return writeParams(state);
 }
 
 // writeLesson: a lesson at a step (counted from 0): by its name if the page
@@ -62,7 +67,7 @@ export function writeLesson({ name, doc, step }) {
   if (name) state.set("lesson", name);
   else state.set("lessontext", JSON.stringify(doc));
   state.set("step", String(step + 1));
-  return state.toString();
+  return writeParams(state);
 }
 
 // askName: the name of a question made of a run's address.
@@ -70,7 +75,8 @@ export function askName(runAddress) {
   const state = params(runAddress);
   const program = state.get("run");
   state.delete("run");
-  return `ask=${encodeURIComponent(program)}${state.toString() ? "&" + state : ""}`;
+  const rest = writeParams(state);
+  return `ask=${encodeURIComponent(program)}${rest ? "&" + rest : ""}`;
 }
 
 // readLesson: what lesson an address opens: {lesson, step}, {text, step},
@@ -84,7 +90,7 @@ export function readLessonAddress(hash) {
     const run = new URLSearchParams(state);
     run.set("run", run.get("ask"));
     run.delete("ask");
-    return { ask: run.toString() };
+    return { ask: writeParams(run) };
   }
   return null;
 }

@@ -118,6 +118,8 @@
                 runCopy: copyOptions => run(factory, copyOptions),
             });
             connect(instance.FS, reader(options.stdin), stdout, stderr, options.terminals);
+            if (!options.entry)
+                steadyStack(instance, name, options.arguments || []);
             return options.entry ? callEntry(() => options.entry(instance))
                                  : instance.callMain(options.arguments || []);
         } catch (e) {
@@ -125,6 +127,22 @@
             stderr(bytesOf(name + ": crashed: " + reason + "\n"));
             return crashStatus;
         }
+    }
+
+    // callMain copies argv onto the stack, each piece rounded up to 16
+    // bytes, so the stack main starts on would move with the arguments:
+    // factexplain's frames would lie 16 bytes apart between a run and its
+    // --json run. Space reserved first makes the two take the same stack
+    // whenever the arguments fit in it.
+    const argumentSpace = 1024;
+    function steadyStack(instance, name, args) {
+        if (typeof instance.stackAlloc !== "function")
+            return;
+        const rounded = bytes => Math.ceil(bytes / 16) * 16;
+        const used = rounded((args.length + 2) * 4) +
+            [name, ...args].reduce((sum, arg) => sum + rounded(bytesOf(arg).length + 1), 0);
+        if (used <= argumentSpace)
+            instance.stackAlloc(argumentSpace - used);
     }
 
     // Runs entry as callMain runs main: the status is what it returns, or

@@ -4,6 +4,7 @@
 // prediction are compared in. A lesson file holds the questions, the runs
 // and where in a document each answer lies, never the answers.
 import { hasProgram } from "./programs.js";
+import { writeParams } from "./address.js";
 
 const stepKeys = ["question", "run", "from", "ask", "path", "each", "choices", "equals", "contains",
                   "sameAs", "why"];
@@ -179,31 +180,51 @@ export async function answerOf(step, runJson) {
   const text = Array.isArray(value)
     ? (step.ask === "choice" ? value.join(", ") || "none of them" : value.map((item, at) => `${labels[at]} ${item}`).join(", "))
     : value;
-  const why = step.why.replace(/\{([^{}]+)\}/g, (whole, path) => {
-    const part = pick(doc, path);
-    return part === undefined ? whole : Array.isArray(part) ? part.join(", ") : String(part);
-  });
+  const why = fillWhy(step.why, doc);
   return { value, text, why, labels, choices: step.ask === "choice" ? pick(doc, step.choices) : [] };
+}
+
+// fillWhy: a why with its {path}s filled from the document. A part written
+// in [[...]] is left out where a path in it names nothing (or null), so that a why
+// can speak of a value only where the run gives one.
+export function fillWhy(why, doc) {
+  const fill = (text, missing) => text.replace(/\{([^{}]+)\}/g, (whole, path) => {
+    const part = pick(doc, path);
+    if (part === undefined || part === null || (Array.isArray(part) && !part.length)) missing.push(path);
+    if (part === undefined) return whole;
+    return Array.isArray(part) ? part.join(", ") : String(part);
+  });
+  return fill(why.replace(/\[\[(.*?)\]\]/g, (whole, part) => {
+    const missing = [];
+    const filled = fill(part, missing);
+    return missing.length ? "" : filled;
+  }), []).replace(/ {2,}/g, " ").trim();
 }
 
 // questionFrom: a step made from a run of the page, or null if the run is
 // not one a question can be asked of.
+// grammarWhy: what a grammar made of the line: its grouping where it gives
+// a value, its message where it rejects the line (the grouping of a line
+// it rejects is only the part it read, no grouping of the line).
+const grammarWhy = (at) => `[[{lines.0.grammars.${at}.grammar} gives {lines.0.grammars.${at}.value}, grouping it as ` +
+  `{lines.0.grammars.${at}.grouping}.]] [[{lines.0.grammars.${at}.grammar} rejects it: {lines.0.grammars.${at}.message}.]]`;
+
 export function questionFrom(state) {
   const name = state.get("run");
   const line = state.get("line");
-  const run = state.toString().replace(/\+/g, "%20");
+  const run = writeParams(state);
   const ask = (question, fields) => ({ question, run, ...fields,
     why: fields.why || "The run shows the answer as the program prints it." });
   if (name === "calcexplain" && !state.has("help")) {
     return ask(`What does each grammar print for ${line}? (A number, or "none" if it rejects the line.)`,
                { ask: "number", each: "lines.0.grammars.*.grammar", path: "lines.0.grammars.*.value",
-                 why: "calcloop groups it as {lines.0.grammars.0.grouping}, calcminusrec as {lines.0.grammars.1.grouping}, calcrec as {lines.0.grammars.2.grouping}." });
+                 why: ["calcloop", "calcminusrec", "calcrec"].map((_, at) => grammarWhy(at)).join(" ") });
   }
   const calculator = ["calcloop", "calcminusrec", "calcrec"].indexOf(name);
   if (calculator >= 0) {
     return ask(`What does ${name} print for ${line}? (A number, or "none" if it rejects the line.)`,
-               { from: new URLSearchParams({ run: "calcexplain", line }).toString(), ask: "number",
-                 path: `lines.0.grammars.${calculator}.value`, why: `${name} groups it as {lines.0.grammars.${calculator}.grouping}.` });
+               { from: writeParams(new URLSearchParams({ run: "calcexplain", line })), ask: "number",
+                 path: `lines.0.grammars.${calculator}.value`, why: grammarWhy(calculator) });
   }
   if (name === "floatexplain" && state.get("command") === "value" && (state.get("X") || "").trim()) {
     const x = state.get("X").trim().split(/\s+/)[0];

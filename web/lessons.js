@@ -4,7 +4,7 @@
 // running the companion in the page when the step is shown.
 import shipped from "page-data/lessons.js";
 import { readLesson, runState, jsonCommand, answerOf, questionFrom, predictedNumber, matches } from "./lesson-check.js";
-import { longestAddress, writeLesson, readLessonAddress, askName } from "./address.js";
+import { longestAddress, writeLesson, readLessonAddress, askName, writeParams } from "./address.js";
 import { restore, run, stop, isRunning, controlsAddress } from "./page.js";
 import { runWhole } from "./run-tool.js";
 
@@ -59,6 +59,7 @@ function answerFor(step) {
 // how the address names it ("" for one the address cannot hold).
 function openLesson(doc, name, step, push) {
   if (lesson.doc !== doc) answers.clear();
+  lessonElement("lesson-error").textContent = "";
   Object.assign(lesson, { doc, name, step: Math.max(0, Math.min(step, doc.steps.length - 1)) });
   document.body.classList.add("lesson-open");
   lessonElement("lesson-title").textContent = doc.title;
@@ -70,6 +71,7 @@ function openLesson(doc, name, step, push) {
   choice.value = own.hidden ? name : "";
   showStep(push);
   drawWorksheet();
+  focusPrediction();
 }
 
 // showStep: the question and a place for the prediction; the reveal waits
@@ -87,17 +89,73 @@ function showStep(push) {
   lessonElement("reveal").disabled = true;
   const place = lessonElement("prediction");
   place.replaceChildren(lessonText("Working out the answer..."));
-  restore(runState(step.run).toString());
+  restore(writeParams(runState(step.run)));
   lesson.holdsAddress = true;
   placeAddress(push);
   // The run shown before could answer this step: it waits for the reveal.
   document.body.classList.add("lesson-asking");
   const shown = lesson.step;
+  showProgress();
   answerFor(step).then((answer) => {
-    if (lesson.doc.steps[shown] === step && lesson.step === shown) place.replaceChildren(...predictionFields(step, answer));
+    if (lesson.doc.steps[shown] !== step || lesson.step !== shown) return;
+    place.replaceChildren(...predictionFields(step, answer));
+    const kept = readWork()[shown];
+    if (!kept || !Array.isArray(kept.fields)) return;
+    // A step answered before: its fields as they were, and its verdict.
+    [...place.querySelectorAll("input")].forEach((field, at) => {
+      const [value, checked] = kept.fields[at] || ["", false];
+      if (field.type === "text") field.value = value;
+      else field.checked = checked;
+    });
+    if (prediction() !== null) showAnswer(prediction(), false);
   }, (error) => {
     if (lesson.step === shown) place.replaceChildren(lessonText(`The answer could not be worked out: ${error.message}`));
   });
+}
+
+// The student's work, kept in the browser per lesson: each step's fields
+// as filled in, its prediction and whether it matched. A browser that keeps
+// nothing (storage refused) loses it at a reload, as before.
+const workKey = () => "lesson-work:" + (lesson.name || JSON.stringify(lesson.doc));
+function readWork() {
+  try {
+    const work = JSON.parse(localStorage.getItem(workKey()) || "{}");
+    return work && typeof work === "object" && !Array.isArray(work) ? work : {};
+  } catch {
+    return {};
+  }
+}
+function keepWork(work) {
+  try {
+    localStorage.setItem(workKey(), JSON.stringify(work));
+  } catch {
+    // Storage full or refused: the work stays on the screen only.
+  }
+}
+
+// showProgress: how many steps are answered and how many right; on the last
+// step, once every step is answered, the score and each step's verdict.
+function showProgress() {
+  const work = readWork();
+  const steps = lesson.doc.steps;
+  const done = steps.map((_, at) => work[at]).filter(Boolean);
+  const right = done.filter((kept) => kept.matched).length;
+  lessonElement("lesson-progress").textContent =
+    `Answered ${done.length} of ${steps.length}, ${right} right.`;
+  const summary = lessonElement("lesson-summary");
+  const finished = done.length === steps.length && lesson.step === steps.length - 1;
+  summary.hidden = !finished;
+  if (!finished) return summary.replaceChildren();
+  const list = document.createElement("ol");
+  steps.forEach((step, at) => {
+    const item = document.createElement("li");
+    item.textContent = `${work[at].matched ? "Right" : "Not this time"}: ${step.question}`;
+    item.dataset.matched = work[at].matched;
+    list.append(item);
+  });
+  const heading = document.createElement("h3");
+  heading.textContent = `End of the lesson: ${right} of ${steps.length} right`;
+  summary.replaceChildren(heading, list);
 }
 
 function lessonText(text) {
@@ -122,7 +180,9 @@ function predictionFields(step, answer) {
   };
   if (step.ask === "yesno") return [input("radio", "predict", "yes", "yes"), input("radio", "predict", "no", "no")];
   if (step.ask === "choice") {
-    const boxes = [...answer.choices, ""].map((choice) => input("checkbox", "predict", choice, choice || "none of them"));
+    // A choice may be 0 or "": only the box added last means "none of them".
+    const boxes = [...answer.choices.map(String), null].map((choice) =>
+      input("checkbox", "predict", choice ?? "", choice ?? "none of them"));
     boxes.forEach((label) => label.firstChild.addEventListener("change", (event) => {
       // "none of them" and a choice exclude each other.
       if (!event.target.checked) return;
@@ -156,16 +216,23 @@ function prediction() {
 }
 
 // reveal: the step's run made as any run of the page, and the verdict.
-async function reveal(event) {
+function reveal(event) {
   event.preventDefault();
   const predicted = prediction();
   if (predicted === null || lesson.answered) return;
+  showAnswer(predicted, true);
+}
+
+// showAnswer: the verdict on a prediction, kept with the fields as filled
+// in; fresh is false for a step answered before, shown again.
+async function showAnswer(predicted, fresh) {
   lesson.answered = true;
+  const fields = [...lessonElement("prediction").querySelectorAll("input")].map((field) => [field.value, field.checked]);
   const step = lesson.doc.steps[lesson.step];
-  const shown = lesson.step;
+  const [shown, doc] = [lesson.step, lesson.doc];
   for (const field of lessonElement("prediction").querySelectorAll("input")) field.disabled = true;
   lessonElement("reveal").disabled = true;
-  restore(runState(step.run).toString());
+  restore(writeParams(runState(step.run)));
   lesson.holdsAddress = true;
   document.body.classList.remove("lesson-asking");
   if (isRunning()) stop();
@@ -173,7 +240,7 @@ async function reveal(event) {
   const verdict = lessonElement("verdict");
   try {
     const answer = await answerFor(step);
-    if (lesson.step !== shown) return;
+    if (lesson.step !== shown || lesson.doc !== doc) return;
     const matched = matches(predicted, answer.value);
     const said = Array.isArray(predicted) && step.ask === "choice" ? predicted.join(", ") || "none of them"
       : Array.isArray(predicted) ? predicted.join(", ") : predicted;
@@ -182,9 +249,14 @@ async function reveal(event) {
     verdict.textContent = matched ? `Your prediction matched: ${answer.text}.`
       : `Not this time: you predicted ${said}; the answer is ${answer.text}.`;
     lessonElement("why").textContent = answer.why;
+    const work = readWork();
+    work[shown] = { fields, matched };
+    keepWork(work);
+    showProgress();
   } catch (error) {
     verdict.textContent = `The answer could not be worked out: ${error.message}`;
   }
+  if (!fresh) return;
   const next = lessonElement("step-next");
   (next.disabled ? verdict : next).focus();
 }
@@ -203,14 +275,39 @@ function placeAddress(push) {
   else history.replaceState({ lesson: true }, "", address);
 }
 
+// checkPaths: a lesson's every step worked out before it opens, so that a
+// path that names nothing refuses the lesson at once, naming its step.
+// Resolves to "" or the first step's error.
+async function checkPaths(doc) {
+  const problems = await Promise.all(doc.steps.map((step, at) => answerOf(step, runJson).then(() => "",
+    (error) => `Step ${at + 1}: ${error.message}. The lesson is not opened.`)));
+  return problems.find(Boolean) || "";
+}
+
+// openChecked: a lesson not shipped with the page, opened once every step's
+// answer is found; else it is refused, and the page says why.
+async function openChecked(doc, name, step, push) {
+  const error = lessonElement("lesson-error");
+  error.textContent = "Checking the lesson's steps...";
+  const problem = await checkPaths(doc);
+  error.textContent = problem;
+  if (problem) return false;
+  openLesson(doc, name, step, push);
+  return true;
+}
+
 // openAddress: the lesson an address names, at its step; false if none.
 function openAddress(hash) {
   const found = readLessonAddress(hash);
   try {
     if (found && found.lesson !== undefined && shippedLessons().includes(found.lesson)) {
       openLesson(readLesson(shipped[found.lesson]), found.lesson, found.step, false);
+    } else if (found && found.lesson !== undefined) {
+      lessonElement("lesson-error").textContent = `There is no lesson "${found.lesson}". ` +
+        `The page has: ${shippedLessons().join(", ")}.`;
+      return true;  // said so; no other lesson opens in its place
     } else if (found && found.text !== undefined) {
-      openLesson(readLesson(found.text), "", found.step, false);
+      openChecked(readLesson(found.text), "", found.step, false);
     } else if (found && found.ask !== undefined) {
       return openQuestion(new URLSearchParams(found.ask), false);
     } else {
@@ -228,7 +325,7 @@ function openQuestion(state, push) {
   const step = questionFrom(state);
   if (!step) return false;
   const doc = readLesson(JSON.stringify({ title: "A question from a run", steps: [step] }));
-  openLesson(doc, askName(state.toString()), 0, push);
+  openLesson(doc, askName(writeParams(state)), 0, push);
   return true;
 }
 
@@ -248,20 +345,29 @@ async function drawWorksheet() {
   const answerTitle = document.createElement("h2");
   answerTitle.textContent = `Answers: ${doc.title}`;
   answerPart.append(answerTitle, answerList);
-  sheet.replaceChildren(title, lessonText(doc.intro || ""), questions, answerPart);
-  for (const step of doc.steps) {
+  const names = lessonText("Name: ____________________________   Date: ______________");
+  names.className = "name-line";
+  sheet.replaceChildren(title, names, lessonText(doc.intro || ""), questions, answerPart);
+  // Each question with what may be answered: yes or no, or its choices (the
+  // run's own, known once its document is read) to tick.
+  const offered = doc.steps.map((step) => {
     const item = document.createElement("li");
     const room = lessonText("Your prediction:");
     room.className = "room";
-    item.append(lessonText(step.question), room);
+    const options = lessonText(step.ask === "yesno" ? "Circle one: yes / no" : "");
+    options.className = "offered";
+    item.append(lessonText(step.question), options, room);
     questions.append(item);
-  }
-  for (const step of doc.steps) {
+    return options;
+  });
+  for (const [at, step] of doc.steps.entries()) {
     const item = document.createElement("li");
     answerList.append(item);
     try {
       const answer = await answerFor(step);
       if (lesson.doc !== doc) return;
+      if (step.ask === "choice")
+        offered[at].textContent = `Circle any: ${[...answer.choices.map(String), "none of them"].join(" / ")}`;
       const said = lessonText(`${step.question} `);
       const strong = document.createElement("strong");
       strong.textContent = answer.text;
@@ -283,9 +389,7 @@ async function printWorksheet() {
 async function openOwn(text) {
   const error = lessonElement("lesson-error");
   try {
-    openLesson(readLesson(text), "", 0, true);
-    error.textContent = "";
-    lessonElement("lesson-load").hidden = true;
+    if (await openChecked(readLesson(text), "", 0, true)) lessonElement("lesson-load").hidden = true;
   } catch (problem) {
     error.textContent = problem.message;
   }
@@ -311,6 +415,25 @@ export function listenLessons() {
 // startLessons: the lessons offered, and the one the address opened at
 // (addressAtOpen, as it was before the page wrote its controls' state).
 export function startLessons(addressAtOpen) {
+  const progress = Object.assign(document.createElement("p"), { id: "lesson-progress" });
+  progress.setAttribute("role", "status");
+  lessonElement("step").before(progress);
+  const again = Object.assign(document.createElement("button"), { id: "lesson-again", type: "button",
+                                                                   className: "quiet", textContent: "Start again" });
+  lessonElement("lesson-print").after(" ", again);
+  const summary = Object.assign(document.createElement("section"), { id: "lesson-summary", hidden: true });
+  summary.setAttribute("aria-label", "The lesson's summary");
+  lessonElement("why").after(summary);
+  again.addEventListener("click", () => {
+    try {
+      localStorage.removeItem(workKey());
+    } catch {
+      // Nothing was kept.
+    }
+    lesson.step = 0;
+    showStep(true);
+    focusPrediction();
+  });
   const choice = lessonElement("lesson-choice");
   for (const name of shippedLessons()) choice.append(new Option(readLesson(shipped[name]).title, name));
   choice.append(new Option("", ""));
@@ -350,11 +473,14 @@ export function startLessons(addressAtOpen) {
 }
 
 // focusPrediction: after Next or Back, the keyboard is where the answer goes.
+// The focus is taken only from the lesson or the page's body, never from a
+// control the student has gone on to use meanwhile.
 function focusPrediction() {
   const shown = lesson.step;
   answerFor(lesson.doc.steps[shown]).finally(() => {
-    const first = lessonElement("prediction").querySelector("input");
-    if (first && lesson.step === shown) first.focus();
+    const first = lessonElement("prediction").querySelector("input:not(:disabled)");
+    const at = document.activeElement;
+    if (first && lesson.step === shown && (!at || at === document.body || lessonElement("lesson").contains(at))) first.focus();
   });
 }
 

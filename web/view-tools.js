@@ -39,13 +39,14 @@ function rememberStep(step) {
 // Speeds of Play, in steps a second.
 const playSpeeds = [["slow", 1], ["normal", 2.5], ["fast", 6], ["fastest", 20]];
 
-// makeStepper: Back, Next, Play with its speed, End and the step number, in
+// makeStepper: Start, Back, Next, Play with its speed, End and the step number, in
 // `box`, their ids beginning with `name`; draw(step) draws a step. Returns
 // {start(steps, atEnd), stop(), step}.
 export function makeStepper(box, name, label, draw) {
   const state = { step: 0, steps: 0, timer: null };
   const button = (text, quiet) => makeElement("button", { type: "button", textContent: text, className: quiet ? "quiet" : "",
                                                           id: `${name}-${text.toLowerCase()}` });
+  const first = button("Start", true);
   const back = button("Back", true);
   const next = button("Next");
   const play = button("Play", true);
@@ -53,7 +54,7 @@ export function makeStepper(box, name, label, draw) {
   const speed = makeElement("select", { id: `${name}-speed` },
     ...playSpeeds.map(([name, rate]) => new Option(name, rate, false, name === "normal")));
   const shown = makeElement("span", { className: "step-number", id: `${name}-step`, attrs: { role: "status" } });
-  box.replaceChildren(back, next, play, makeElement("label", {}, "Speed ", speed), end, shown);
+  box.replaceChildren(first, back, next, play, makeElement("label", {}, "Speed ", speed), end, shown);
   box.setAttribute("role", "group");
   box.setAttribute("aria-label", label);
 
@@ -61,10 +62,10 @@ export function makeStepper(box, name, label, draw) {
     // A button about to be disabled gives its focus to one that is not.
     const focused = document.activeElement;
     state.step = Math.min(state.steps, Math.max(0, step));
-    back.disabled = state.step === 0;
+    first.disabled = back.disabled = state.step === 0;
     next.disabled = end.disabled = state.step === state.steps;
     shown.textContent = `step ${state.step} of ${state.steps}`;
-    if (focused && focused.disabled) (focused === back ? next : back).focus();
+    if (focused && focused.disabled) (focused === back || focused === first ? next : back).focus();
     if (state.step === state.steps) playing(false);
     rememberStep(state.step);
     draw(state.step);
@@ -79,6 +80,7 @@ export function makeStepper(box, name, label, draw) {
     play.setAttribute("aria-pressed", String(on));
     play.textContent = on ? "Pause" : "Play";
   }
+  first.addEventListener("click", () => go(0));
   back.addEventListener("click", () => go(state.step - 1));
   next.addEventListener("click", () => go(state.step + 1));
   end.addEventListener("click", () => go(state.steps));
@@ -88,9 +90,10 @@ export function makeStepper(box, name, label, draw) {
   box.addEventListener("keydown", (event) => {
     if (event.target.tagName !== "BUTTON") return;
     const by = { ArrowRight: 1, PageDown: 1, ArrowLeft: -1, PageUp: -1 }[event.key];
-    if (!by) return;
+    const to = { Home: 0, End: state.steps }[event.key];
+    if (!by && to === undefined) return;
     event.preventDefault();
-    go(state.step + by);
+    go(to ?? state.step + by);
   });
   return {
     // start: a new run of `steps` steps, at the linked step, or else at

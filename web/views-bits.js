@@ -30,11 +30,15 @@ function bitGroups(value, onBits) {
     const places = value.places.filter((place) => place.field === field).sort((a, b) => b.bit - a.bit);
     const row = makeElement("span", { className: "bit-row" });
     if (field === "fraction") {
-      // The leading bit that is not stored: 1 for a normal number, 0 below.
+      // The leading bit that is not stored: 1 for a normal number, 0 below,
+      // none for infinity and NaN (the document gives null).
+      const hidden = known(value.hiddenBit);
+      const power = known(value.hiddenPower) ? value.hiddenPower : value.exponent;
       row.append(makeElement("span", { className: "bit hidden-bit", attrs: { title: "the hidden bit, not stored" } },
-        makeElement("span", { className: "place" }, "2", makeElement("sup", { textContent: String(value.hiddenPower ?? value.exponent ?? 0) })),
-        makeElement("span", { className: "hidden-value", textContent: `${value.hiddenBit}.`,
-                              attrs: { "aria-label": `hidden bit ${value.hiddenBit}` } })));
+        known(power) ? makeElement("span", { className: "place" }, "2", makeElement("sup", { textContent: String(power) }))
+                     : makeElement("span", { className: "place", textContent: "" }),
+        makeElement("span", { className: "hidden-value", textContent: hidden ? `${value.hiddenBit}.` : "\u2013",
+                              attrs: { "aria-label": hidden ? `hidden bit ${value.hiddenBit}` : `no hidden bit: ${classWords(value)}` } })));
     }
     for (const place of places) {
       const set = bitOf(place.bit);
@@ -53,6 +57,14 @@ function bitGroups(value, onBits) {
   });
 }
 
+// known: a field the document gives; null where the value has none.
+const known = (field) => field !== null && field !== undefined;
+
+// classWords: the document's class as a sentence says it.
+function classWords(value) {
+  return { nan: "not a number", infinity: value.sign ? "minus infinity" : "infinity" }[value.class] || value.class;
+}
+
 function fieldList(value) {
   const format = value.format;
   const entries = [
@@ -61,8 +73,8 @@ function fieldList(value) {
     ["class", value.class],
     ["sign", `${value.sign}: ${value.sign ? "negative" : "positive"}`],
     ["exponent", `field ${value.exponentField}, bias ${format.bias}` +
-                 (value.exponent !== undefined ? `: true exponent ${value.exponent}` : "")],
-    ["hidden bit", String(value.hiddenBit)],
+                 (known(value.exponent) ? `: true exponent ${value.exponent}` : `: no exponent, ${classWords(value)}`)],
+    ["hidden bit", known(value.hiddenBit) ? String(value.hiddenBit) : `none: ${classWords(value)}`],
     ["stored value", value.exact],
   ];
   return entries.flatMap(([term, text]) => [makeElement("dt", { textContent: term }),
@@ -74,6 +86,7 @@ function fieldList(value) {
 // to it. The places are for the eye only: the exact values are in words.
 function numberLine(value) {
   const { below, above, interval } = value;
+  if (value.class === "nan") return [null, "No number line: not a number has no place among the reals."];
   if (!below || !above || !interval)
     return [null, "No number line: the value has no neighbour on one side."];
   const low = parseFloat(below.exact);

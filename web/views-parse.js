@@ -100,6 +100,7 @@ function verdictText(grammar) {
 // Trees larger than this are not laid out (Graphviz would hold the page for
 // seconds, for a picture too large to read): the steps still show the stack.
 const largestTree = 1000;
+const longestHeading = 60;
 
 async function drawTrees(json) {
   const pictures = {};
@@ -141,7 +142,7 @@ function showTree() {
   if (!picture.items.length)
     return box.replaceChildren(makeElement("p", { textContent: "No tree in the document: see the note above the steps." }));
   if (!picture.svg) return box.replaceChildren(makeElement("p", { textContent: `The tree has ${picture.items.length} nodes: too many to draw here.` }));
-  box.replaceChildren(picture.svg);
+  box.replaceChildren(makeElement("p", { className: "tree-wait", attrs: { role: "status" } }), picture.svg);
   scaleTree();
   box.scrollLeft = (box.scrollWidth - box.clientWidth) / 2;  // the root in view
   revealTree(parse.stepper ? parse.stepper.step : Infinity);
@@ -187,6 +188,11 @@ function revealTree(step) {
     // An edge shows once both its ends do: an operator comes after its operands.
     if (edge) edge.classList.toggle("later", Math.max(item.step, item.parent.step) > step);
   });
+  // Before its first node, the picture would be an empty box: say when it begins.
+  const wait = viewElement("tree-picture").querySelector(".tree-wait");
+  const firstStep = Math.min(...picture.items.map((item) => item.step));
+  if (wait) wait.textContent = step < firstStep && firstStep <= parse.steps
+    ? `The tree begins at step ${firstStep}, as its first node is made.` : "";
   // The verdict in the expression tree's title waits for the end.
   const title = picture.svg.querySelector("g.graph > text");
   if (title && kind === "expression") title.classList.toggle("later", step < parse.steps);
@@ -265,7 +271,10 @@ export async function drawParse(json) {
   if (!line) return;
   parse.grammars = line.grammars;
   parse.line = line.line;
-  viewElement("parse-line").textContent = line.line;
+  // A line too long for a heading is named by its beginning and its length;
+  // the steps below show it whole, in a box that scrolls.
+  viewElement("parse-line").textContent = line.line.length > longestHeading
+    ? `${line.line.slice(0, longestHeading)}... (${line.line.length} characters)` : line.line;
   // What a long line's document leaves out (a trace cut short steps as far
   // as it goes; a tree too large is not there), said as the document says it.
   viewElement("parse-note").textContent = line.grammars

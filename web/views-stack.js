@@ -39,8 +39,12 @@ function frameItem(frame, current) {
   const item = makeElement("li", { className: "frame" + (frame.returned ? " returned" : "") + (current ? " latest" : ""),
                                    dataset: { depth: frame.depth, n: frame.n } });
   if (current) item.setAttribute("aria-current", "step");
-  item.append(makeElement("span", { className: "call", textContent: `fact(${frame.n})` }),
-              makeElement("span", { className: "depth", textContent: frame.unseen ? " (frame not seen)" : ` depth ${frame.depth}` }));
+  // A frame is its first call's; the calls that arrive in it later are
+  // listed below. One box for calls whose frames are not seen holds them all.
+  const [first, latest] = [frame.arrived[0], frame.arrived[frame.arrived.length - 1]];
+  const title = frame.unseen && first !== latest ? `fact(${first}) to fact(${latest})` : `fact(${first})`;
+  item.append(makeElement("span", { className: "call", textContent: title }),
+              makeElement("span", { className: "depth", textContent: frame.unseen ? " (frames not seen)" : ` depth ${frame.depth}` }));
   if (frame.arrived.length > 1) {
     const shown = frame.arrived.length > 6 ? ["...", ...frame.arrived.slice(-5)] : frame.arrived;
     item.append(makeElement("small", { textContent: `${frame.arrived.length} calls arrived here: ` +

@@ -5,7 +5,7 @@ import { writeRun, readRun, readStep, withStep, writeLesson, readLessonAddress, 
   from "../../web/address.js";
 
 // Each run, and the address it must make: keys in the controls' order, a
-// box ticked as "name=", a '+' escaped and a blank written as '+'.
+// box ticked as "name=", a '+' escaped and a blank written as "%20".
 const runs = [
   [{ program: "calcexplain", line: "1-2*3-4", options: [["--steps", ""]], tree: "--dot" },
    "run=calcexplain&line=1-2*3-4&steps=&tree=dot"],
@@ -13,7 +13,7 @@ const runs = [
   [{ program: "floatexplain", command: "sum", operands: [], options: [["--every", "10"]] },
    "run=floatexplain&command=sum&every=10"],
   [{ program: "floatexplain", command: "value", operands: [["X...", "0.1 1/3"]] },
-   "run=floatexplain&command=value&X=0.1+1%2F3"],
+   "run=floatexplain&command=value&X=0.1%201%2F3"],
   [{ program: "factexplain", n: "13", options: [["--code", ""]], help: true }, "run=factexplain&n=13&code=&help="],
   [{ program: "calcloop", line: "1+2" }, "run=calcloop&line=1%2B2"],
 ];
@@ -34,6 +34,13 @@ test("a run written as an address, and read back", () => {
   }
 });
 
+test("a '+' a person writes is a plus, a blank is %20 or a space", () => {
+  const written = [["#run=calcloop&line=2+3", "2+3"], ["#run=calcloop&line=2%2B3", "2+3"], ["run=calcloop&line=2%203", "2 3"],
+                   ["#run=calcexplain&line=1+2*3-4&tree=dot", "1+2*3-4"], ["#run=calcloop&line=%2B+ +", "++ +"]];
+  for (const [address, line] of written) assert.equal(readRun(address).line, line, address);
+  assert.equal(readLessonAddress("#ask=calcloop&line=2+3").ask, "line=2%2B3&run=calcloop");
+});
+
 test("an address without a run names none", () => {
   for (const address of ["", "#", "#line=1", "#lesson=grammars&step=2"]) assert.equal(readRun(address), null, address);
 });
@@ -49,7 +56,7 @@ test("the step a link opens a picture at", () => {
 test("a lesson's address, written and read", () => {
   const doc = { title: "T", steps: [{ question: "Q?" }] };
   const lessons = [[{ name: "grammars", doc, step: 2 }, "lesson=grammars&step=3", { lesson: "grammars", step: 2 }],
-                   [{ name: "", doc, step: 0 }, "lessontext=" + new URLSearchParams({ t: JSON.stringify(doc) }).toString().slice(2) + "&step=1",
+                   [{ name: "", doc, step: 0 }, "lessontext=" + encodeURIComponent(JSON.stringify(doc)).replace(/[!'()*]/g, (c) => "%" + c.charCodeAt(0).toString(16).toUpperCase()) + "&step=1",
                     { text: JSON.stringify(doc), step: 0 }],
                    [{ name: "ask=calcloop&line=1", doc, step: 0 }, "ask=calcloop&line=1", { ask: "line=1&run=calcloop" }]];
   for (const [lesson, address, read] of lessons) {

@@ -75,6 +75,9 @@ test("answers worked out from the documents", async () => {
      ["5", "9", "none"], "calcloop 5, calcminusrec 9, calcrec none"],
     [step({ path: "lines.0.grammars.2.value", why: "It reads {lines.0.grammars.2.error}, not {nothing.here}." }), "none", "none",
      "It reads unexpected '-', not {nothing.here}."],
+    // A part in [[...]] only where each of its paths names something.
+    [step({ path: "lines.0.grammars.2.value", why: "[[It gives {lines.0.grammars.2.value}.]] [[It stops: {lines.0.grammars.2.error}.]] [[{lines.0.grammars.0.value}]]" }),
+     "none", "none", "It stops: unexpected '-'. 5"],
     [step({ ask: "yesno", run: "run=floatexplain&command=value&X=0.5", path: "values.0.rounding.direction", equals: "exact" }), "yes", "yes"],
     [step({ ask: "yesno", run: "run=floatexplain&command=op&A=0.1&OP=*&B=10", path: "flags", contains: "overflow" }), "no", "no"],
     [step({ ask: "yesno", path: "lines.0.grammars.0.value", sameAs: { path: "lines.0.grammars.1.value" } }), "no", "no"],

@@ -87,10 +87,19 @@ def options(parser):
     parser.add_argument("--lessons", required=True, help="the shipped lessons' folder, web/lessons")
 
 
-def open_at(page, web, address):
+def open_at(page, web, address, wait=True):
+    # Each check starts with no work kept from the one before.
+    if page.driver.current_url.startswith("file:"):
+        page.driver.execute_script("localStorage.clear()")
     page.driver.get("about:blank")
     page.driver.get("file://" + os.path.abspath(os.path.join(web, "index.html")) + address)
-    wait_for(page.driver, "return document.querySelector('#prediction input')")
+    if wait:
+        wait_for(page.driver, "return document.querySelector('#prediction input')")
+
+
+def focused_on_prediction(page):
+    """A step opened puts the keyboard in its prediction's first field."""
+    wait_for(page.driver, "return document.activeElement === document.querySelector('#prediction input')")
 
 
 def wrong(answer, kind, choices):
@@ -136,7 +145,7 @@ def check_walks(tally, page, args):
         steps = lesson_file(args, name)["steps"]
         tally.check(f"{name}: {len(steps)} steps, each with its answer read here", len(steps) == len(answers))
         open_at(page, args.web, f"#lesson={name}")
-        page.press("#prediction input", None, wait=False)
+        focused_on_prediction(page)
         for at, (step, answer_of) in enumerate(zip(steps, answers)):
             want = answer_of(native)
             choices = page.driver.execute_script(
@@ -192,9 +201,23 @@ def check_refused(tally, page, args):
         file.flush()
         page.element("lesson-file").send_keys(file.name)
         wait_for(page.driver, "return document.getElementById('lesson-title').textContent === 'Typed'")
-    state = page.driver.execute_script("return [...new URLSearchParams(location.hash.slice(1))]")
+    state = page.driver.execute_script("return [...new URLSearchParams(location.hash.slice(1).replace(/\\+/g, '%2B'))]")
     tally.check("a lesson from a file opens, its address holds it", len(state) == 2 and
                 json.loads(state[0][1]) == lesson and state[1] == ["step", "1"], state)
+    # A path that names nothing in its step's document refuses the lesson as it opens.
+    bad = {"title": "Bad path", "steps": [lesson["steps"][0], {**lesson["steps"][0], "path": "builds.0.nowhere.n"}]}
+    page.press("#lesson-own", Keys.ENTER, wait=False)  # the panel closed as the lesson opened
+    page.element("lesson-text").clear()
+    page.element("lesson-text").send_keys(json.dumps(bad))
+    page.press("#lesson-open", Keys.ENTER, wait=False)
+    wait_for(page.driver, "return !document.getElementById('lesson-error').textContent.startsWith('Checking')")
+    error = page.element("lesson-error").text
+    tally.check("a lesson whose step 2 path names nothing is refused as it opens", error.startswith("Step 2:")
+                and "builds.0.nowhere.n" in error and page.element("lesson-title").text == "Typed", error)
+    open_at(page, args.web, "#lesson=nosuch", False)
+    error = page.element("lesson-error").text
+    tally.check("#lesson=nosuch says there is no such lesson", '"nosuch"' in error and
+                not page.driver.execute_script("return document.body.classList.contains('lesson-open')"), error)
 
 
 def check_question(tally, page, args):
@@ -202,13 +225,19 @@ def check_question(tally, page, args):
     page.open(args.web, "#run=calcexplain&line=7-2-1")
     page.press("#make-question", Keys.ENTER, wait=False)
     wait_for(page.driver, "return document.querySelector('#prediction input')")
-    page.press("#prediction input", None, wait=False)
+    focused_on_prediction(page)
     want = ",".join(Native(args.bin).value(g, "7-2-1") for g in CALCULATORS)
     predict(page.driver, "number", want, [])
     wait_for(page.driver, "return document.getElementById('verdict').dataset.answer !== undefined")
     tally.check("a question made of calcexplain 7-2-1, its link, each grammar's value", (
         page.driver.execute_script("return location.hash"), page.element("verdict").get_attribute("data-matched"),
         "7-2-1" in page.element("question").text) == ("#ask=calcexplain&line=7-2-1", "true", True))
+    # A grammar that rejects the line is said to, its partial parse no grouping.
+    grammars = Native(args.bin).json("calcexplain", "7-2-1")["lines"][0]["grammars"]
+    why = " ".join(f"{g['grammar']} gives {g['value']}, grouping it as {g['grouping']}." if g["verdict"] == "value"
+                   else f"{g['grammar']} rejects it: {g['message']}." for g in grammars)
+    tally.check("7-2-1's why: a grouping only where a grammar gives a value", page.element("why").text == why and
+                any(g["verdict"] != "value" for g in grammars), f"{page.element('why').text!r} against {why!r}")
 
 
 def check_link(tally, page, args):
@@ -222,6 +251,48 @@ def check_link(tally, page, args):
     page.wait()
     tally.check("a run's link after the lesson runs and shows that run", page.driver.execute_script(
         "return [location.hash, !!document.getElementById('result').offsetParent]") == ["#run=factexplain&n=5", True])
+    # A '+' written in a link is a plus, as in a lesson file.
+    page.open(args.web, "#run=calcloop&line=2+3")
+    want = blackbox.run(args.bin, "calcloop", b"2+3\n").stdout.decode()
+    tally.check("#run=calcloop&line=2+3 runs 2+3", page.element("output").text == want.rstrip("\n"),
+                page.element("output").text)
+
+
+BOXES = """return [...document.querySelectorAll('#prediction label')].map((l) =>
+    [l.textContent.trim(), l.querySelector('input').value, l.querySelector('input').checked])"""
+
+
+def check_kept(tally, page, args):
+    """Recursion step 3: a box for each n called, 0 among them, and "none of
+    them" apart; the prediction and its verdict kept across Back and Next
+    and a reload, and the progress counted."""
+    open_at(page, args.web, "#lesson=recursion&step=3")
+    calls = [str(e["n"]) for e in Native(args.bin).fact(4, 1)["events"] if e["event"] == "call"]
+    boxes = page.driver.execute_script(BOXES)
+    tally.check("recursion step 3: a box per call's n, then none of them", boxes ==
+                [[n, n, False] for n in calls] + [["none of them", "", False]], boxes)
+    page.driver.execute_script("document.querySelector('#prediction input[value=\"0\"]').click()")
+    page.element("reveal").click()
+    wait_for(page.driver, "return document.getElementById('verdict').dataset.answer !== undefined")
+    verdict = page.element("verdict").text
+    tally.check("ticking n = 0 predicts 0", "you predicted 0;" in verdict or "matched" in verdict, verdict)
+    page.wait()
+    kept = lambda: page.driver.execute_script(  # noqa: E731
+        "return [document.getElementById('verdict').textContent, document.getElementById('lesson-progress').textContent]")
+    page.element("step-back").click()
+    page.element("step-next").click()
+    wait_for(page.driver, "return document.getElementById('verdict').textContent !== ''")
+    after_back = kept()
+    page.wait()
+    page.driver.refresh()
+    wait_for(page.driver, "return document.getElementById('verdict').textContent !== ''")
+    after_reload = kept()
+    boxes = page.driver.execute_script(BOXES)
+    tally.check("the prediction and its verdict kept across Back, Next and a reload",
+                after_back == after_reload == [verdict, "Answered 1 of 6, 0 right." if "predicted 0" in verdict
+                                               else "Answered 1 of 6, 1 right."]
+                and [b[2] for b in boxes] == [n == "0" for n in calls] + [False], f"{after_back} {after_reload} {boxes}")
+    page.wait()
 
 
 def check_large(tally, page, args):
@@ -232,8 +303,10 @@ def check_large(tally, page, args):
             "run": "run=floatexplain&command=value&X=" + "%20".join(numbers), "path": f"values.{len(numbers) - 1}.exact"}
     document = blackbox.run(args.bin, "floatexplain", b"", arguments=["--json", "value", *numbers]).stdout
     want = json.loads(document)["values"][-1]["exact"]
-    open_at(page, args.web, "#" + urllib.parse.urlencode({"lessontext": json.dumps({"title": "Large", "steps": [step]})}))
-    page.press("#prediction input", None, wait=False)
+    # Written as the page writes a link: a blank as %20, since a "+" is a plus.
+    open_at(page, args.web, "#" + urllib.parse.urlencode({"lessontext": json.dumps({"title": "Large", "steps": [step]})},
+                                                         quote_via=urllib.parse.quote))
+    focused_on_prediction(page)
     predict(page.driver, "number", want, [])
     wait_for(page.driver, "return document.getElementById('verdict').dataset.answer !== undefined")
     verdict = page.element("verdict")
@@ -265,6 +338,11 @@ def check_print(tally, page, args):
             pages = subprocess.run(["pdftotext", "-layout", file.name, "-"], capture_output=True, text=True,
                                    check=True).stdout.rstrip("\f").split("\f")
         before, last = flat(" ".join(pages[:-1])), flat(pages[-1])
+        offered = ["Circle any: " + " / ".join([*CALCULATORS, "none of them"]) if step["ask"] == "choice"
+                   else "Circle one: yes / no" for step in steps if step["ask"] != "number"]
+        tally.check(f"{paper}: a name and date line, each choice and yes / no with its question",
+                    "Name:" in before and "Date:" in before and all(flat(o) in before for o in offered),
+                    f"{offered} in {before!r}")
         tally.check(f"{paper}: {len(pages)} pages, every question before the last, no controls",
                     len(pages) >= 2 and all(flat(q) in before for q in questions) and "Reveal" not in before + last,
                     f"{pages}")
@@ -284,7 +362,7 @@ def check_axe(tally, page, args):
 
 
 def main():
-    browser.run_checks(blackbox.arguments(options), (check_schema, check_walks, check_refused, check_link,
+    browser.run_checks(blackbox.arguments(options), (check_schema, check_walks, check_refused, check_link, check_kept,
                                                       check_question, check_large, check_print, check_axe))
 
 

@@ -141,6 +141,29 @@ def check_bits(tally, page, args):
                 str(places))
 
 
+def check_specials(tally, page, args):
+    """Infinity and NaN, where the document has no exponent or hidden bit
+    (null): the picture says so in words, never "null"."""
+    for address in ("X=inf", "X=nan", "X=1e39", "X=65520&format=half"):
+        open_view(page, args, "#run=floatexplain&command=value&" + address, "bits")
+        shown = page.driver.execute_script("return document.getElementById('bits').textContent + "
+                                           "[...document.querySelectorAll('#bits [aria-label]')]"
+                                           ".map((e) => e.getAttribute('aria-label')).join(' ')")
+        tally.check(f"{address}: no null in the bits", "null" not in shown and "undefined" not in shown, shown)
+
+
+def check_frame_addresses(tally, page, args):
+    """At the step where fact(0) has been called, each frame of the plain
+    build in the picture is at the address the output box prints for it."""
+    open_view(page, args, "#run=factexplain&n=4&step=5", "stack")
+    printed = page.element("output").text.split("Optimised build")[0]
+    want = re.findall(r"frame (0x[0-9a-f]+)", printed)
+    got = page.driver.execute_script("""return [...document.querySelectorAll(
+        '#stack-builds .build[data-build=plain] .frame .where')].map((w) => w.textContent.split(',')[0])""")
+    tally.check(f"factexplain 4: the frames' addresses as printed ({len(want)})", got == want and len(want) == 5,
+                f"{got} against {want}")
+
+
 LABEL_SIZE = """const svg = document.querySelector('#tree-picture svg');
     const scale = svg.getBoundingClientRect().width / svg.viewBox.baseVal.width;
     return [Math.min(...[...svg.querySelectorAll('g.node text')].map((t) => +t.getAttribute('font-size') * scale)),
@@ -254,8 +277,8 @@ def check_stack_listing(tally, page, args):
 def main():
     global ARGS
     ARGS = blackbox.arguments(options)
-    run_checks(ARGS, (check_parse, check_stack, check_bits, check_label_size, check_axe, check_listings,
-                      check_stack_listing), 1280, 900)
+    run_checks(ARGS, (check_parse, check_stack, check_bits, check_specials, check_frame_addresses, check_label_size,
+                      check_axe, check_listings, check_stack_listing), 1280, 900)
 
 
 if __name__ == "__main__":
