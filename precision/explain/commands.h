@@ -23,7 +23,7 @@ extern const option valueOptions[];
 extern const option opOptions[];
 
 // --json, before the command or among the options of value, op, sum and
-// tenths: the model as one JSON document in place of the text (jsonview.h).
+// tenths: the model as one JSON document in place of the text (json_view.h).
 inline constexpr option jsonOption = {"json", no_argument, nullptr, 'j'};
 extern bool jsonOutput;
 // Whether `code` is --json's; if so, --json is on (or refused: no library).

@@ -11,9 +11,10 @@
 #include "flags.h"
 #include "format.h"
 #include "hooks.h"
-#include "jsonview.h"
+#include "json_view.h"
 #include "rounding.h"
 #include "show.h"
+#include "text.h"
 #include "traced.h"
 
 #include <cmath>
@@ -180,13 +181,6 @@ struct Units {
 Size sizeOf(bool wholeUnits, bool overHalf)
 {
     return wholeUnits ? Size::wholeUnits : overHalf ? Size::overHalf : Size::halfOrLess;
-}
-
-std::string binadeText(int exponent)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "[2^%d, 2^%d)", exponent, exponent + 1);
-    return text;
 }
 
 const char* sizeText(Size size)
@@ -448,10 +442,10 @@ void showRows(const Facts& facts)
 // less than cut = terms * 2^-64 below the true sum. It is shown to the
 // fewest decimal places whose rounding costs at most as much again, half a
 // unit of the last place <= cut, so that it is off by less than 2 * cut:
-// that bound is `errorBound`.
-std::string exactSumText(const Facts& facts, std::string& errorBound, int cut = -64)
+// that bound, rounded up to two digits, is the one shown.
+ExactSum exactSumOf(const Count& exact, long terms, int cut)
 {
-    Exact bound = exactDyadic(static_cast<std::uint64_t>(facts.terms), cut + 1);
+    Exact bound = exactDyadic(static_cast<std::uint64_t>(terms), cut + 1);
     auto power = [](int exponent) { return exactDecimal(false, "1", exponent); };
     // The fewest places: the first p with 10^-p <= bound (a binary fraction
     // is never a power of ten, so 10^-p < bound).
@@ -471,68 +465,46 @@ std::string exactSumText(const Facts& facts, std::string& errorBound, int cut = 
         rounded = 10;
         ++exponent;
     }
-    errorBound = std::to_string(rounded / 10) + "." + std::to_string(rounded % 10) + "e" + std::to_string(exponent);
-    return decimal(exactCount(facts.exact, cut), places);
+    return {roundedToPlaces(exactCount(exact, cut), places), places, rounded, exponent};
 }
 
-void showExactSum(const Facts& facts, int cut)
+// The summary's facts, as the text and --json show them. `cut` is where
+// each term of the exact sum was cut, as exactSumOf says.
+SumSummary summaryOf(const Facts& facts, Stored sum, int cut)
 {
-    std::string bound;
-    std::string sum = exactSumText(facts, bound, cut);
-    std::printf("exact sum: %s (error below %s)\n", sum.c_str(), bound.c_str());
-}
-
-// Each phase with the error its steps add to the sum: what the sum gained
-// beyond the exact terms it was given, in ulps of the phase's binade.
-void showPhases(const SumSummary& summary)
-{
-    std::printf("\nphases: in each binade of the sum, the terms as added against its ulp:\n"
-                "  1 ulp or more: roundings of either sign; 1/2 to 1 ulp: every step rounds up;\n"
-                "  1/2 ulp or less: absorbed, ties to even. The error a phase adds is the sum\n"
-                "  of its roundings: how far the sum moved beyond its terms.\n\n");
-    printRow("%-14s  %-6s  %-15s  %9s  %8s  %s", "binade", "ulp", "terms", "first i", "steps", "error added");
-    for (const SumPhase& phase : summary.phases)
-        printRow("%-14s  %-6s  %-15s  %9d  %8ld  %s", binadeText(phase.binade).c_str(),
-                 powerOfTwo(phase.ulpExponent).c_str(), phase.terms, phase.firstI, phase.steps,
-                 phase.errorAdded.c_str());
-}
-
-// The summary's facts, as the text and --json show them.
-SumSummary summaryOf(const Facts& facts)
-{
-    SumSummary summary{iAt(0), iAt(steps - 1), request.decreasing, request.extended, facts.terms,
-                       facts.firstAbsorbed, facts.lastChange, facts.absorbed, facts.unlikeStrict, facts.sum,
-                       "", "", "", ulpExponent(facts.sum), {}};
-    summary.exactSum = exactSumText(facts, summary.errorBound);
-    Exact error = exactSingle(facts.sum) - exactCount(facts.exact, -64);
-    summary.error = errorText(error, summary.ulpExponent);
+    SumSummary summary{};
+    summary.first = iAt(0);
+    summary.last = iAt(steps - 1);
+    summary.decreasing = request.decreasing;
+    summary.extended = request.extended;
+    summary.terms = facts.terms;
+    summary.firstAbsorbed = facts.firstAbsorbed;
+    summary.lastChange = facts.lastChange;
+    summary.absorbed = facts.absorbed;
+    summary.unlikeStrict = facts.unlikeStrict;
+    summary.sum = sum;
+    summary.printed = asDouble(sum);
+    summary.exactSum = exactSumOf(facts.exact, facts.terms, cut);
+    summary.ulpExponent = ulpExponent(sum);
+    summary.error = exactOf(sum) - exactCount(facts.exact, cut);
+    summary.errorUlps = scaled(summary.error, -summary.ulpExponent);
     for (const Phase& phase : facts.phases) {
         Exact moved = exactSingle(phase.after) - exactSingle(phase.before);
         Exact added = moved - (exactTerms(phase.termsAfter) - exactTerms(phase.termsBefore));
         int ulp = ulpExponent(phase.after);
         summary.phases.push_back(
-            {phase.binade, ulp, sizeText(phase.size), phase.firstI, phase.steps, errorText(added, ulp)});
+            {phase.binade, ulp, sizeText(phase.size), phase.firstI, phase.steps, added, scaled(added, -ulp)});
     }
     return summary;
 }
 
 void showSummary(const SumSummary& summary)
 {
-    auto iOrNone = [](int i) { return i ? "i = " + std::to_string(i) : std::string("none"); };
     if (request.summaryOnly)
         showHeading();
     else
         std::printf("\n");
-    std::printf("terms added: %ld\n", summary.terms);
-    std::printf("first term absorbed: %s\n", iOrNone(summary.firstAbsorbed).c_str());
-    std::printf("last step that changes the sum: %s\n", iOrNone(summary.lastChange).c_str());
-    std::printf("terms absorbed: %ld\n", summary.absorbed);
-    if (summary.extended)
-        std::printf("steps that strict single precision would end elsewhere: %ld\n", summary.unlikeStrict);
-    std::printf("final sum: %s %e\n", bitsOf(summary.sum).c_str(), static_cast<double>(summary.sum));
-    std::printf("exact sum: %s (error below %s)\n", summary.exactSum.c_str(), summary.errorBound.c_str());
-    std::printf("error of the final sum: %s (ulp %s)\n", summary.error.c_str(),
-                powerOfTwo(summary.ulpExponent).c_str());
+    showSumFacts(summary);
     showPhases(summary);
 }
 
@@ -685,18 +657,10 @@ static void whatIfSum()
         }
         sum = next;
     }
-    auto iOrNone = [](int i) { return i ? "i = " + std::to_string(i) : std::string("none"); };
     std::printf("1/i for i = %d %s %d, what if added in %s precision\n", iAt(0),
                 request.decreasing ? "down to" : "up to", iAt(steps - 1), f.name);
-    std::printf("terms added: %ld\n", facts.terms);
-    std::printf("first term absorbed: %s\n", iOrNone(facts.firstAbsorbed).c_str());
-    std::printf("last step that changes the sum: %s\n", iOrNone(facts.lastChange).c_str());
-    std::printf("terms absorbed: %ld\n", facts.absorbed);
-    std::printf("final sum: %s %e\n", bitsText(sum).c_str(), asDouble(sum));
-    showExactSum(facts, -96);
-    Exact error = exactOf(sum) - exactCount(facts.exact, -96);
-    std::printf("error of the final sum: %s (ulp %s)\n", errorText(error, ulpExponent(sum)).c_str(),
-                powerOfTwo(ulpExponent(sum)).c_str());
+    // Not extended, so no count of steps unlike strict ones.
+    showSumFacts(summaryOf(facts, sum, -96));
 }
 
 int sumCommand(int argc, char** argv)
@@ -719,8 +683,8 @@ int sumCommand(int argc, char** argv)
         showRows(facts);
     endProgress();
     if (jsonOutput)
-        writeSumJson(summaryOf(facts));
+        writeSumJson(summaryOf(facts, storedSingle(facts.sum), -64));
     else if (!request.data)
-        showSummary(summaryOf(facts));
+        showSummary(summaryOf(facts, storedSingle(facts.sum), -64));
     return 0;
 }
