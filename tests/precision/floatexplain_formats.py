@@ -112,6 +112,16 @@ def nearest(name, x, bounded=True):
     return whole * unit * (1 if x > 0 else -1), rest == Fraction(1, 2)
 
 
+def digits(x):
+    """Every decimal digit of a dyadic fraction x: x * 10^k is whole once
+    k is the power of two of its denominator."""
+    places = x.denominator.bit_length() - 1
+    whole = abs(x) * 10 ** places
+    text = str(whole.numerator // whole.denominator).rjust(places + 1, "0")
+    text = (text[:-places] + "." + text[-places:]).rstrip("0").rstrip(".") if places else text
+    return ("-" if x < 0 else "") + text
+
+
 def encode(name, value):
     width, precision, top = FORMATS[name]
     negative = value < 0 or (value == 0 and math.copysign(1, value) < 0)
@@ -252,7 +262,7 @@ def check_what_ifs(tally, args):
         while nearest(name, total + nearest(name, Fraction(1, i))[0])[0] != total:
             total, i = nearest(name, total + nearest(name, Fraction(1, i))[0])[0], i + 1
         want = [f"first term absorbed: i = {i}", f"last step that changes the sum: i = {i - 1}",
-                "final sum: %04x %.6e" % (encode(name, total), total)]
+                "final sum: %04x = %s" % (encode(name, total), digits(total))]
         got, text = run(args, "sum", f"--format={name}")
         tally.check(f"sum --format={name} stalls at i = {i}", set(want) <= set(text.splitlines()), text)
     for name in ("half", "bfloat16", "double"):
