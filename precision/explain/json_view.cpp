@@ -194,11 +194,6 @@ Json singleJson(float x)
     return {{"bits", bitsOf(x)}, {"exact", exactText(x)}};
 }
 
-Json ulpsJson(const Exact& ulps)
-{
-    return fractionText(ulps);
-}
-
 }  // namespace
 
 void writeValueJson(const std::vector<ValueModel>& numbers)
@@ -245,7 +240,7 @@ void writeTenthsJson(const TenthsModel& m)
     out["tenth"] = singleJson(m.tenth);
     out["additions"] = additions;
     out["sum"] = singleJson(m.sum);
-    out["minusOne"] = {{"exact", fractionText(m.minusOne)}, {"ulps", ulpsJson(m.minusOneUlps)}};
+    out["minusOne"] = {{"exact", fractionText(m.minusOne)}, {"ulps", fractionText(m.minusOneUlps)}};
     out["equalsOne"] = m.equalsOne;
     out["roundedOnce"] = {{"times", m.times}, {"exact", fractionText(m.product)}, {"bits", bitsOf(m.once)}};
     writeJson(out);
@@ -261,7 +256,7 @@ void writeSumJson(const SumSummary& summary)
                           {"terms", phase.terms},
                           {"firstI", phase.firstI},
                           {"steps", phase.steps},
-                          {"errorAddedUlps", ulpsJson(phase.errorAddedUlps)}});
+                          {"errorAddedUlps", fractionText(phase.errorAddedUlps)}});
     Json out = document("sum");
     // As --from and --to give them, whatever the order.
     out["from"] = std::min(summary.first, summary.last);
@@ -282,7 +277,7 @@ void writeSumJson(const SumSummary& summary)
     std::snprintf(bound, sizeof bound, "%d.%de%d", exactSum.boundTenths / 10, exactSum.boundTenths % 10,
                   exactSum.boundExponent);
     out["exactSum"] = {{"value", decimal(exactSum.value, exactSum.places)}, {"errorBelow", bound}};
-    out["error"] = {{"ulps", ulpsJson(summary.errorUlps)}, {"ulp", {{"power", summary.ulpExponent}}}};
+    out["error"] = {{"ulps", fractionText(summary.errorUlps)}, {"ulp", {{"power", summary.ulpExponent}}}};
     out["phases"] = phases;
     writeJson(out);
 }
