@@ -156,6 +156,31 @@ struct TenthsModel {
 
 TenthsModel tenthsModel(float tenth, const std::vector<float>& sums, bool extended);
 
+// Which harmonic sum: i from `first` to `last` (either way round).
+struct SumHeading {
+    int first, last;
+    bool decreasing, extended, data;
+};
+
+// One step of a harmonic sum, as its table shows it.
+struct SumStep {
+    int i;
+    float sum;  // after the step
+    int ulpExponent;
+    float term;       // strict: 1/i as stored
+    Exact wideTerm;   // extended: 1/i to 64 bits
+    Rounding rounding;  // the sum's to single; `absorbed` where it stayed
+    std::optional<Rounding> toWide;  // extended: the sum to 64 bits
+};
+
+// A step for plotting: the exact sum so far and the sum's error in its
+// ulps, rounded to double.
+struct SumDataRow {
+    int i;
+    float sum;
+    double exactSum, errorUlps;
+};
+
 // Consecutive steps of a harmonic sum whose sums share a binade and whose
 // terms are of one size against its ulp.
 struct SumPhase {

@@ -294,86 +294,44 @@ Rounding stepRounding(const Exact& exact, float before, float sum)
     return rounding;
 }
 
-// A step's notes: at the end of a wide row, or on a line of their own
-// under a row that fits 80 columns.
-void showNotes(const std::string& note)
+// A step as part1's strict step or precisionx's extended one makes it,
+// each held against the sums' own.
+SumStep stepOf(int i, float before, float sum)
 {
-    if (!note.empty())
-        std::printf("          %s\n", note.c_str());
-}
-
-void showStrict(int i, float before, float sum, const std::string& note)
-{
-    // The term and the addition as part1's strict step makes them.
-    float term = 1.0f / static_cast<float>(i);
-    if (before + term != sum)
-        disagree("a strict step differs from the sums' own");
-    std::string rounding = roundingText(stepRounding(exactSingle(before) + exactSingle(term), before, sum), Width::table);
-    if (request.wide) {
-        printRow("%9d  %s %e  %s %e  %-6s  %-21s  %s", i, bitsOf(term).c_str(), static_cast<double>(term),
-                 bitsOf(sum).c_str(), static_cast<double>(sum), powerOfTwo(ulpExponent(sum)).c_str(),
-                 rounding.c_str(), note.c_str());
-        return;
+    SumStep step{};
+    step.i = i;
+    step.sum = sum;
+    step.ulpExponent = ulpExponent(sum);
+    if (!request.extended) {
+        step.term = 1.0f / static_cast<float>(i);
+        if (before + step.term != sum)
+            disagree("a strict step differs from the sums' own");
+        step.rounding = stepRounding(exactSingle(before) + exactSingle(step.term), before, sum);
+        return step;
     }
-    printRow("%8d  %e  %s %e  %-6s  %s", i, static_cast<double>(term), bitsOf(sum).c_str(),
-             static_cast<double>(sum), powerOfTwo(ulpExponent(sum)).c_str(), rounding.c_str());
-    showNotes(note);
-}
-
-void showExtended(int i, float before, float sum, const std::string& note)
-{
     // The two roundings of precisionx's step: the term and the sum to 64
     // bits, then the sum to single precision.
     Extended term = extendedDivide(1.0f, i);
     Extended wide = extendedAdd(before, term);
     if (toSingle(wide) != sum)
         disagree("an extended step differs from the sums' own");
-    Rounding toWide = roundingTo64(exactSingle(before) + exactExtended(term), exactExtended(wide), ulpExponent(sum));
-    std::string rounding = roundingText(stepRounding(exactExtended(wide), before, sum), Width::table);
-    if (request.wide) {
-        printRow("%9d  %s  %s %e  %-6s  %-26s  %-21s  %s", i, scientific(exactExtended(term), 20).c_str(),
-                 bitsOf(sum).c_str(), static_cast<double>(sum), powerOfTwo(ulpExponent(sum)).c_str(),
-                 roundingText(toWide, Width::table).c_str(), rounding.c_str(), note.c_str());
-        return;
-    }
-    // The term is left out: --wide shows it. Within 80 columns a tie of the
-    // 64-bit rounding is told below the row, with the notes.
-    printRow("%8d  %s %e  %-6s  %-13s  %s", i, bitsOf(sum).c_str(), static_cast<double>(sum),
-             powerOfTwo(ulpExponent(sum)).c_str(), roundingText(toWide, Width::ulps).c_str(), rounding.c_str());
-    std::string tie = toWide.tie ? "to 64 bits: " + roundingText(toWide, Width::table) : "";
-    showNotes(tie.empty() || note.empty() ? tie + note : tie + "; " + note);
+    step.wideTerm = exactExtended(term);
+    step.toWide = roundingTo64(exactSingle(before) + step.wideTerm, exactExtended(wide), step.ulpExponent);
+    step.rounding = stepRounding(exactExtended(wide), before, sum);
+    return step;
 }
 
-void showData(int i, float sum, Count cutSum)
+// --data's row: the exact sum so far and the error against it, rounded to
+// double for plotting.
+SumDataRow dataRowOf(int i, float sum, Count cutSum)
 {
     Exact exactSoFar = exactCount(cutSum, -64);
-    std::printf("%d\t%.9e\t%.13e\t%.6g\n", i, static_cast<double>(sum), toDouble(exactSoFar),
-                std::ldexp(toDouble(exactSingle(sum) - exactSoFar), -ulpExponent(sum)));
+    return {i, sum, toDouble(exactSoFar), std::ldexp(toDouble(exactSingle(sum) - exactSoFar), -ulpExponent(sum))};
 }
 
-void showHeading()
+SumHeading headingOf()
 {
-    std::printf("%s1/i for i = %d %s %d, %s\n", request.data ? "# " : "", iAt(0),
-                request.decreasing ? "down to" : "up to", iAt(request.high - request.low),
-                request.extended ? "each step to 64 bits, then to single" : "added in strict single precision");
-}
-
-void showTableHeading()
-{
-    if (request.every == 1)
-        std::printf("every step:\n\n");
-    else
-        std::printf("the first and last steps, every multiple of %d, and the notable ones:\n\n", request.every);
-    if (request.extended && request.wide)
-        printRow("%9s  %-25s  %-21s  %-6s  %-26s  %-21s", "i", "term 1/i to 64 bits", "sum after the step", "ulp",
-                 "sum to 64", "sum to single");
-    else if (request.extended)
-        printRow("%8s  %-21s  %-6s  %-13s  %s", "i", "sum after the step", "ulp", "sum to 64", "sum to single");
-    else if (request.wide)
-        printRow("%9s  %-21s  %-21s  %-6s  %-21s", "i", "term 1/i as stored", "sum after the step", "ulp",
-                 "rounding");
-    else
-        printRow("%8s  %-12s  %-21s  %-6s  %s", "i", "term 1/i", "sum after the step", "ulp", "rounding");
+    return {iAt(0), iAt(request.high - request.low), request.decreasing, request.extended, request.data};
 }
 
 // The first step whose i is a multiple of --every.
@@ -391,11 +349,9 @@ void showRow(const Facts& facts, long step, const Count& exactSoFar)
     auto note = facts.notes.find(step);
     const std::string& text = note == facts.notes.end() ? std::string() : note->second;
     if (request.data)
-        showData(i, sum, exactSoFar);
-    else if (request.extended)
-        showExtended(i, before, sum, text);
+        showDataRow(dataRowOf(i, sum, exactSoFar));
     else
-        showStrict(i, before, sum, text);
+        showStep(stepOf(i, before, sum), request.wide, text);
 }
 
 // The rows: the first and last steps, those whose i is a multiple of
@@ -404,11 +360,11 @@ void showRow(const Facts& facts, long step, const Count& exactSoFar)
 // whose exact sum so far takes every term.
 void showRows(const Facts& facts)
 {
-    showHeading();
+    showSumHeading(headingOf());
     if (request.data)
-        std::printf("# i\tsum\texact sum\terror in ulps\n");
+        showDataHeading();
     else
-        showTableHeading();
+        showTableHeading(request.every, request.extended, request.wide);
     long last = steps - 1;
     long multiple = firstMultiple();
     auto note = facts.notes.begin();
@@ -501,9 +457,9 @@ SumSummary summaryOf(const Facts& facts, Stored sum, int cut)
 void showSummary(const SumSummary& summary)
 {
     if (request.summaryOnly)
-        showHeading();
+        showSumHeading(headingOf());
     else
-        std::printf("\n");
+        showBlankLine();
     showSumFacts(summary);
     showPhases(summary);
 }
@@ -657,8 +613,7 @@ static void whatIfSum()
         }
         sum = next;
     }
-    std::printf("1/i for i = %d %s %d, what if added in %s precision\n", iAt(0),
-                request.decreasing ? "down to" : "up to", iAt(steps - 1), f.name);
+    showWhatIfHeading(headingOf(), f);
     // Not extended, so no count of steps unlike strict ones.
     showSumFacts(summaryOf(facts, sum, -96));
 }

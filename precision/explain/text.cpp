@@ -332,6 +332,86 @@ void showTenths(const TenthsModel& m, bool wide)
                 bitsOf(m.once).c_str());
 }
 
+void showSumHeading(const SumHeading& heading)
+{
+    std::printf("%s1/i for i = %d %s %d, %s\n", heading.data ? "# " : "", heading.first,
+                heading.decreasing ? "down to" : "up to", heading.last,
+                heading.extended ? "each step to 64 bits, then to single" : "added in strict single precision");
+}
+
+void showWhatIfHeading(const SumHeading& heading, const Format& format)
+{
+    std::printf("1/i for i = %d %s %d, what if added in %s precision\n", heading.first,
+                heading.decreasing ? "down to" : "up to", heading.last, format.name);
+}
+
+void showTableHeading(int every, bool extended, bool wide)
+{
+    if (every == 1)
+        std::printf("every step:\n\n");
+    else
+        std::printf("the first and last steps, every multiple of %d, and the notable ones:\n\n", every);
+    if (extended && wide)
+        printRow("%9s  %-25s  %-21s  %-6s  %-26s  %-21s", "i", "term 1/i to 64 bits", "sum after the step", "ulp",
+                 "sum to 64", "sum to single");
+    else if (extended)
+        printRow("%8s  %-21s  %-6s  %-13s  %s", "i", "sum after the step", "ulp", "sum to 64", "sum to single");
+    else if (wide)
+        printRow("%9s  %-21s  %-21s  %-6s  %-21s", "i", "term 1/i as stored", "sum after the step", "ulp",
+                 "rounding");
+    else
+        printRow("%8s  %-12s  %-21s  %-6s  %s", "i", "term 1/i", "sum after the step", "ulp", "rounding");
+}
+
+void showStep(const SumStep& step, bool wide, const std::string& notes)
+{
+    std::string rounding = roundingText(step.rounding, Width::table);
+    std::string ulp = powerOfTwo(step.ulpExponent);
+    auto sum = static_cast<double>(step.sum);
+    std::string below = notes;
+    if (!step.toWide) {
+        if (wide) {
+            printRow("%9d  %s %e  %s %e  %-6s  %-21s  %s", step.i, bitsOf(step.term).c_str(),
+                     static_cast<double>(step.term), bitsOf(step.sum).c_str(), sum, ulp.c_str(), rounding.c_str(),
+                     notes.c_str());
+            return;
+        }
+        printRow("%8d  %e  %s %e  %-6s  %s", step.i, static_cast<double>(step.term), bitsOf(step.sum).c_str(), sum,
+                 ulp.c_str(), rounding.c_str());
+    } else {
+        if (wide) {
+            printRow("%9d  %s  %s %e  %-6s  %-26s  %-21s  %s", step.i, scientific(step.wideTerm, 20).c_str(),
+                     bitsOf(step.sum).c_str(), sum, ulp.c_str(), roundingText(*step.toWide, Width::table).c_str(),
+                     rounding.c_str(), notes.c_str());
+            return;
+        }
+        // The term is left out: --wide shows it. Within 80 columns a tie of
+        // the 64-bit rounding is told below the row, with the notes.
+        printRow("%8d  %s %e  %-6s  %-13s  %s", step.i, bitsOf(step.sum).c_str(), sum, ulp.c_str(),
+                 roundingText(*step.toWide, Width::ulps).c_str(), rounding.c_str());
+        std::string tie = step.toWide->tie ? "to 64 bits: " + roundingText(*step.toWide, Width::table) : "";
+        below = tie.empty() || notes.empty() ? tie + notes : tie + "; " + notes;
+    }
+    // The notes of a row that fits 80 columns, on a line of their own.
+    if (!below.empty())
+        std::printf("          %s\n", below.c_str());
+}
+
+void showDataHeading()
+{
+    std::printf("# i\tsum\texact sum\terror in ulps\n");
+}
+
+void showDataRow(const SumDataRow& row)
+{
+    std::printf("%d\t%.9e\t%.13e\t%.6g\n", row.i, static_cast<double>(row.sum), row.exactSum, row.errorUlps);
+}
+
+void showBlankLine()
+{
+    std::putchar('\n');
+}
+
 void showSumFacts(const SumSummary& summary)
 {
     auto iOrNone = [](int i) { return i ? "i = " + std::to_string(i) : std::string("none"); };

@@ -9,6 +9,18 @@ void showValue(const ValueModel& x);
 void showOp(const OpModel& m);
 // `wide`: the full table, past 80 columns.
 void showTenths(const TenthsModel& m, bool wide);
+// A harmonic sum's heading, and another format's what-if's.
+void showSumHeading(const SumHeading& heading);
+void showWhatIfHeading(const SumHeading& heading, const Format& format);
+// The heading of its table of steps (`every`: the multiples shown), a row,
+// and the notes of the step below it or (`wide`) beside it.
+void showTableHeading(int every, bool extended, bool wide);
+void showStep(const SumStep& step, bool wide, const std::string& notes);
+// --data's heading and rows.
+void showDataHeading();
+void showDataRow(const SumDataRow& row);
+// The blank line between the table and the summary.
+void showBlankLine();
 // A sum's facts, from the terms added to the error of the final sum.
 void showSumFacts(const SumSummary& summary);
 // Its phases, with the error each adds.
