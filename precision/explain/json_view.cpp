@@ -189,9 +189,9 @@ Json document(const char* command)
     return {{"tool", "floatexplain"}, {"version", 1}, {"command", command}};
 }
 
-Json singleJson(float x)
+Json storedJson(Stored x)
 {
-    return {{"bits", bitsOf(x)}, {"exact", exactText(x)}};
+    return {{"bits", bitsText(x)}, {"exact", exactText(x)}};
 }
 
 }  // namespace
@@ -228,21 +228,21 @@ void writeTenthsJson(const TenthsModel& m)
 {
     Json additions = Json::array();
     for (const TenthAddition& a : m.additions) {
-        Json addition = {{"n", a.n}, {"before", bitsOf(a.before)}, {"sum", singleJson(a.sum)},
+        Json addition = {{"n", a.n}, {"before", bitsText(a.before)}, {"sum", storedJson(a.sum)},
                          {"ulp", powerJson(a.ulpExponent, a.ulp)}};
         addition["rounding"] = roundingJson(a.rounding);
-        addition["course"] = bitsOf(a.course);
+        addition["course"] = bitsText(a.course);
         addition["onCourse"] = a.onCourse;
         additions.push_back(addition);
     }
     Json out = document("tenths");
     out["arithmetic"] = "strict";
-    out["tenth"] = singleJson(m.tenth);
+    out["tenth"] = storedJson(m.tenth);
     out["additions"] = additions;
-    out["sum"] = singleJson(m.sum);
+    out["sum"] = storedJson(m.sum);
     out["minusOne"] = {{"exact", fractionText(m.minusOne)}, {"ulps", fractionText(m.minusOneUlps)}};
     out["equalsOne"] = m.equalsOne;
-    out["roundedOnce"] = {{"times", m.times}, {"exact", fractionText(m.product)}, {"bits", bitsOf(m.once)}};
+    out["roundedOnce"] = {{"times", m.times}, {"exact", fractionText(m.product)}, {"bits", bitsText(m.once)}};
     writeJson(out);
 }
 

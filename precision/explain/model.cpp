@@ -344,39 +344,74 @@ TenthsModel tenthsModel(float tenth, const std::vector<float>& sums, bool extend
 {
     TenthsModel m{};
     m.extended = extended;
-    m.tenth = tenth;
+    m.tenth = storedSingle(tenth);
     float before = 0;
     for (std::size_t k = 0; k < sums.size(); ++k) {
+        float sum = sums[k];
         TenthAddition addition{};
         addition.n = static_cast<int>(k + 1);
-        addition.before = before;
-        addition.sum = sums[k];
+        addition.before = storedSingle(before);
+        addition.sum = storedSingle(sum);
+        addition.printed = static_cast<double>(sum);
         addition.exact = exactSingle(before) + exactSingle(tenth);
-        addition.rounding = roundingToSingle(addition.exact, addition.sum);
-        addition.ulpExponent = ulpExponent(addition.sum);
+        addition.rounding = roundingToSingle(addition.exact, sum);
+        addition.ulpExponent = ulpExponent(sum);
         addition.ulp = exactDyadic(1, addition.ulpExponent);
         if (extended) {
             // precisionx's step: the sum to 64 bits first, then to single.
             Extended sum64 = extendedAdd(before, toExtended(tenth));
-            if (toSingle(sum64) != addition.sum)
+            if (toSingle(sum64) != sum)
                 disagree("an extended addition differs from part2's own");
             addition.toWide = roundingTo64(addition.exact, exactExtended(sum64), addition.ulpExponent);
         }
         // The single nearest n/10: where the sum would be if it stayed on
         // course for 1.
-        addition.course = static_cast<float>(addition.n) / 10.0f;
-        addition.onCourse = addition.sum == addition.course;
+        float course = static_cast<float>(addition.n) / 10.0f;
+        addition.course = storedSingle(course);
+        addition.onCourse = sum == course;
         m.additions.push_back(addition);
-        before = addition.sum;
+        before = sum;
     }
-    m.sum = sums.back();
-    m.minusOne = exactSingle(m.sum) - exactSingle(1.0f);
+    float sum = sums.back();
+    m.sum = storedSingle(sum);
+    m.minusOne = exactSingle(sum) - exactSingle(1.0f);
     m.oneUlpExponent = ulpExponent(1.0f);
     m.minusOneUlps = scaled(m.minusOne, -m.oneUlpExponent);
-    m.equalsOne = m.sum == 1.0f;
+    m.equalsOne = sum == 1.0f;
     m.times = sums.size();
     // Rounded once instead of at every step, ten tenths are 1.
     m.product = exactProduct(tenth, static_cast<float>(m.times));
-    m.once = tenth * static_cast<float>(m.times);
+    m.once = storedSingle(tenth * static_cast<float>(m.times));
+    return m;
+}
+
+TenthsModel tenthsWhatIf(const Format& f)
+{
+    TenthsModel m{};
+    m.tenth = nearestIn(f, exactDecimal(false, "1", -1));
+    Stored sum{&f, 0};
+    for (int n = 1; n <= 10; ++n) {
+        TenthAddition addition{};
+        addition.n = n;
+        addition.before = sum;
+        addition.exact = exactOf(sum) + exactOf(m.tenth);
+        sum = operateIn('+', sum, m.tenth);
+        addition.sum = sum;
+        addition.printed = asDouble(sum);
+        addition.rounding = roundingIn(addition.exact, sum);
+        addition.ulpExponent = ulpExponent(sum);
+        addition.ulp = exactDyadic(1, addition.ulpExponent);
+        addition.course = nearestIn(f, exactDecimal(false, std::to_string(n), -1));
+        addition.onCourse = addition.course.bits == sum.bits;
+        m.additions.push_back(addition);
+    }
+    m.sum = sum;
+    m.minusOne = exactOf(sum) - exactDyadic(1, 0);
+    m.oneUlpExponent = ulpAt(f, 0);
+    m.minusOneUlps = scaled(m.minusOne, -m.oneUlpExponent);
+    m.equalsOne = isZero(m.minusOne);
+    m.times = 10;
+    m.product = exactOf(m.tenth) * exactDyadic(10, 0);
+    m.once = nearestIn(f, m.product);
     return m;
 }

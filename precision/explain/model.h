@@ -130,31 +130,37 @@ OpModel opModel(char op, const Operand& a, const Operand& b, bool extended);
 // One of part2's additions of the tenth.
 struct TenthAddition {
     int n;
-    float before, sum;
-    Exact exact;  // before + tenth
+    Stored before, sum;
+    double printed;  // the sum, with %e
+    Exact exact;     // before + tenth
     Rounding rounding;
-    int ulpExponent;                 // of the sum
+    int ulpExponent;  // of the sum
     Exact ulp;
     std::optional<Rounding> toWide;  // extended: the sum to 64 bits
-    float course;                    // the single nearest n/10
+    Stored course;                   // the value nearest n/10
     bool onCourse;                   // sum == course
 };
 
 struct TenthsModel {
     bool extended;
-    float tenth;
+    Stored tenth;
     std::vector<TenthAddition> additions;
-    float sum;
+    Stored sum;
     Exact minusOne;  // sum - 1
     int oneUlpExponent;
     Exact minusOneUlps;  // in ulps of 1
     bool equalsOne;
-    std::size_t times;   // additions
-    Exact product;       // times * tenth
-    float once;          // rounded once
+    std::size_t times;  // additions
+    Exact product;      // times * tenth
+    Stored once;        // rounded once
 };
 
+// part2's additions, as its traced run made them (`sums`, after each).
 TenthsModel tenthsModel(float tenth, const std::vector<float>& sums, bool extended);
+// What if part2 had added in another format: ten additions of the
+// format's nearest 0.1, each rounded by the machine where it has the
+// format, else by the exact model.
+TenthsModel tenthsWhatIf(const Format& f);
 
 // Which harmonic sum: i from `first` to `last` (either way round).
 struct SumHeading {

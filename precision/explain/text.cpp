@@ -261,20 +261,19 @@ void showAddition(const TenthAddition& a, bool extended, bool wide)
 {
     std::string toWide = extended ? roundingText(*a.toWide, Width::table) : "";
     std::string note = a.onCourse ? "the single nearest " + tenthsText(a.n)
-                                  : "off course: the single nearest " + tenthsText(a.n) + " is " + bitsOf(a.course);
+                                  : "off course: the single nearest " + tenthsText(a.n) + " is " + bitsText(a.course);
     std::string error = roundingText(a.rounding, Width::ulps);
     std::string way = roundingText(a.rounding, Width::direction);
     std::string exact = decimal(a.exact);
     if (wide) {
         if (extended)
             toWide.resize(12, ' ');
-        printRow("%2d  %s  %-29s  %s%s %e  %-12s  %-17s  %s", a.n, bitsOf(a.before).c_str(), exact.c_str(),
-                 toWide.c_str(), bitsOf(a.sum).c_str(), static_cast<double>(a.sum), error.c_str(), way.c_str(),
-                 note.c_str());
+        printRow("%2d  %s  %-29s  %s%s %e  %-12s  %-17s  %s", a.n, bitsText(a.before).c_str(), exact.c_str(),
+                 toWide.c_str(), bitsText(a.sum).c_str(), a.printed, error.c_str(), way.c_str(), note.c_str());
         return;
     }
     // Within 80 columns: the course, and the rounding to 64 bits, below.
-    printRow("%2d  %-29s  %s  %-12s  %s", a.n, exact.c_str(), bitsOf(a.sum).c_str(), error.c_str(), way.c_str());
+    printRow("%2d  %-29s  %s  %-12s  %s", a.n, exact.c_str(), bitsText(a.sum).c_str(), error.c_str(), way.c_str());
     std::printf("    %s%s\n", extended ? ("to 64 bits: " + toWide + "; ").c_str() : "", note.c_str());
 }
 
@@ -314,7 +313,8 @@ void showOp(const OpModel& m)
 
 void showTenths(const TenthsModel& m, bool wide)
 {
-    std::printf("part2's additions of the tenth %s = %s,\n%s\n\n", bitsOf(m.tenth).c_str(), exactText(m.tenth).c_str(),
+    std::printf("part2's additions of the tenth %s = %s,\n%s\n\n", bitsText(m.tenth).c_str(),
+                exactText(m.tenth).c_str(),
                 m.extended ? "each with a 64-bit significand, stored in single precision"
                            : "in strict single precision");
     if (wide)
@@ -325,11 +325,37 @@ void showTenths(const TenthsModel& m, bool wide)
     for (const TenthAddition& addition : m.additions)
         showAddition(addition, m.extended, wide);
 
-    std::printf("\nthe sum: %s = %s\n", bitsOf(m.sum).c_str(), exactText(m.sum).c_str());
+    std::printf("\nthe sum: %s = %s\n", bitsText(m.sum).c_str(), exactText(m.sum).c_str());
     std::printf("sum - 1: %s (%s of 1)\n", decimal(m.minusOne).c_str(), errorText(m.minusOne, m.oneUlpExponent).c_str());
     std::printf("sum == 1.0f: %s\n", m.equalsOne ? "true" : "false");
     std::printf("%zu * tenth, exactly: %s, rounded once: %s\n", m.times, decimal(m.product).c_str(),
-                bitsOf(m.once).c_str());
+                bitsText(m.once).c_str());
+}
+
+void showTenthsWhatIf(const TenthsModel& m)
+{
+    // An exact value may be long (double's have some 55 digits): each has a
+    // line of its own.
+    const char* name = m.tenth.format->name;
+    std::printf("ten additions of the tenth, what if added in %s precision:\n", name);
+    std::printf("the tenth: %s\n  = %s\n\n", bitsText(m.tenth).c_str(), exactText(m.tenth).c_str());
+    printRow("%2s  %-16s  %-12s  %s", "n", "rounded", "error", "direction");
+    for (const TenthAddition& a : m.additions) {
+        printRow("%2d  %-16s  %-12s  %s", a.n, bitsText(a.sum).c_str(), roundingText(a.rounding, Width::ulps).c_str(),
+                 roundingText(a.rounding, Width::direction).c_str());
+        std::string nearest = std::string("the ") + name + " nearest " + tenthsText(a.n);
+        std::printf("    sum + tenth = %s\n    %s\n", decimal(a.exact).c_str(),
+                    a.onCourse ? nearest.c_str() : ("off course: " + nearest + " is " + bitsText(a.course)).c_str());
+    }
+    std::printf("\nthe sum: %s\n  = %s\n", bitsText(m.sum).c_str(), exactText(m.sum).c_str());
+    if (m.equalsOne)
+        std::printf("sum - 1: 0\n");
+    else
+        std::printf("sum - 1: %s\n  (%s of 1)\n", decimal(m.minusOne).c_str(),
+                    errorText(m.minusOne, m.oneUlpExponent).c_str());
+    std::printf("sum == 1: %s\n", m.equalsOne ? "true" : "false");
+    std::printf("10 * tenth, exactly:\n  %s\n  rounded once: %s\n", decimal(m.product).c_str(),
+                bitsText(m.once).c_str());
 }
 
 void showSumHeading(const SumHeading& heading)

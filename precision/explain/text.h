@@ -9,6 +9,8 @@ void showValue(const ValueModel& x);
 void showOp(const OpModel& m);
 // `wide`: the full table, past 80 columns.
 void showTenths(const TenthsModel& m, bool wide);
+// Another format's what-if, each exact value on a line of its own.
+void showTenthsWhatIf(const TenthsModel& m);
 // A harmonic sum's heading, and another format's what-if's.
 void showSumHeading(const SumHeading& heading);
 void showWhatIfHeading(const SumHeading& heading, const Format& format);
