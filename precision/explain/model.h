@@ -162,6 +162,23 @@ TenthsModel tenthsModel(float tenth, const std::vector<float>& sums, bool extend
 // format, else by the exact model.
 TenthsModel tenthsWhatIf(const Format& f);
 
+// One of part3's operations, as part3 made it, and its rounding.
+struct DistributiveStep {
+    const char* name;  // "a + b"
+    float x;
+    char op;
+    float y;
+    Exact exact;
+    float rounded;
+    Rounding rounding;
+};
+
+struct DistributiveModel {
+    float a, b;
+    std::vector<DistributiveStep> steps;
+    Exact lineDifference;  // Line 1 - Line 2
+};
+
 // Which harmonic sum: i from `first` to `last` (either way round).
 struct SumHeading {
     int first, last;

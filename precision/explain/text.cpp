@@ -277,7 +277,46 @@ void showAddition(const TenthAddition& a, bool extended, bool wide)
     std::printf("    %s%s\n", extended ? ("to 64 bits: " + toWide + "; ").c_str() : "", note.c_str());
 }
 
+// ---- distributive
+
+void showOperation(const DistributiveStep& step, bool wide)
+{
+    std::string operands = bitsOf(step.x) + " " + step.op + " " + bitsOf(step.y);
+    std::string error = roundingText(step.rounding, Width::ulps);
+    std::string way = roundingText(step.rounding, Width::direction);
+    auto rounded = static_cast<double>(step.rounded);
+    if (wide) {
+        printRow("%-16s  %-19s  %-30s  %s %-13e  %-12s  %s", step.name, operands.c_str(), decimal(step.exact).c_str(),
+                 bitsOf(step.rounded).c_str(), rounded, error.c_str(), way.c_str());
+        return;
+    }
+    // Within 80 columns: the rounding on a line of its own.
+    printRow("%-16s  %-19s  %s", step.name, operands.c_str(), decimal(step.exact).c_str());
+    // An exact operation has no direction to add.
+    bool exact = step.rounding.way == Rounding::Way::none;
+    std::printf("%18srounded to %s %e: %s%s%s\n", "", bitsOf(step.rounded).c_str(), rounded, error.c_str(),
+                exact ? "" : ", ", exact ? "" : way.c_str());
+}
+
 }  // namespace
+
+void showDistributive(const DistributiveModel& m, bool wide)
+{
+    std::printf("part3's operations in single precision:\na = %s = %s\nb = %s = %s\n\n", bitsOf(m.a).c_str(),
+                exactText(m.a).c_str(), bitsOf(m.b).c_str(), exactText(m.b).c_str());
+    if (wide)
+        printRow("%-16s  %-19s  %-30s  %-22s  %-12s  %s", "operation", "operands", "exact result",
+                 "rounded to single", "error", "direction");
+    else
+        printRow("%-16s  %-19s  %s", "operation", "operands", "exact result");
+    for (const DistributiveStep& step : m.steps)
+        showOperation(step, wide);
+
+    std::printf("\nLine 1 - Line 2 = %s\n", decimal(m.lineDifference).c_str());
+    for (const DistributiveStep& step : m.steps)
+        if (!isZero(step.rounding.error))
+            std::printf("%s rounded by %s\n", step.name, decimal(step.rounding.error).c_str());
+}
 
 void showValue(const ValueModel& x)
 {

@@ -11,6 +11,8 @@ void showOp(const OpModel& m);
 void showTenths(const TenthsModel& m, bool wide);
 // Another format's what-if, each exact value on a line of its own.
 void showTenthsWhatIf(const TenthsModel& m);
+// part3's operations (`wide`: the full table, past 80 columns).
+void showDistributive(const DistributiveModel& m, bool wide);
 // A harmonic sum's heading, and another format's what-if's.
 void showSumHeading(const SumHeading& heading);
 void showWhatIfHeading(const SumHeading& heading, const Format& format);
