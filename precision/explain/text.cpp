@@ -118,6 +118,16 @@ void showNeighbours(const ValueModel& x)
     }
 }
 
+void showValue(const ValueModel& x)
+{
+    printField("number", writtenText(x));
+    showStored(x);
+    printField("rounding", readingText(x));
+    if (x.wide)
+        showWide(*x.wide);
+    showNeighbours(x);
+}
+
 // ---- op
 
 // A rounding in the full width, or `none` where there was none.
@@ -318,14 +328,13 @@ void showDistributive(const DistributiveModel& m, bool wide)
             std::printf("%s rounded by %s\n", step.name, decimal(step.rounding.error).c_str());
 }
 
-void showValue(const ValueModel& x)
+void showValues(const std::vector<ValueModel>& values)
 {
-    printField("number", writtenText(x));
-    showStored(x);
-    printField("rounding", readingText(x));
-    if (x.wide)
-        showWide(*x.wide);
-    showNeighbours(x);
+    for (std::size_t n = 0; n < values.size(); ++n) {
+        if (n > 0)
+            std::putchar('\n');
+        showValue(values[n]);
+    }
 }
 
 void showOp(const OpModel& m)

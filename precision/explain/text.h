@@ -5,7 +5,11 @@
 
 #include "model.h"
 
-void showValue(const ValueModel& x);
+#include <string>
+#include <vector>
+
+// Each value's fields, a blank line between two.
+void showValues(const std::vector<ValueModel>& values);
 void showOp(const OpModel& m);
 // `wide`: the full table, past 80 columns.
 void showTenths(const TenthsModel& m, bool wide);

@@ -6,7 +6,6 @@
 #include "model.h"
 #include "text.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace {
@@ -35,10 +34,6 @@ int valueCommand(int argc, char** argv)
         writeValueJson(values);
         return 0;
     }
-    for (std::size_t n = 0; n < values.size(); ++n) {
-        if (n > 0)
-            std::putchar('\n');
-        showValue(values[n]);
-    }
+    showValues(values);
     return 0;
 }
