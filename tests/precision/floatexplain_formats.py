@@ -63,6 +63,11 @@ OPERATIONS = [
     # but to 8 bits it ties to 2^-126 (255.5 to the even 256). Its flags are
     # derived, tiny after rounding: no underflow.
     ("bfloat16", "0x3f92", "*", "0x0070", "0080", "inexact"),
+    # An exact zero sum is -0 only when both terms are -0 (a - b adds -b),
+    # where the machine does not compute the format either.
+    ("half", "-0", "+", "-0", "8000", "none"),
+    ("bfloat16", "-0", "-", "0", "8000", "none"),
+    ("half", "1", "-", "1", "0000", "none"),
     ("double", "0x1", "/", "2", "0000000000000000", "underflow, inexact"),
     ("double", "0x2", "*", "0.5", "0000000000000001", "none"),
     ("double", "0x7fefffffffffffff", "+", "0x7c90000000000000", "7ff0000000000000", "overflow, inexact"),  # 2^970
