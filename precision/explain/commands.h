@@ -37,7 +37,7 @@ enum OptionCode {
 };
 
 // --json, before the command or among the options of value, op, sum and
-// tenths: the model as one JSON document in place of the text (jsonview.h).
+// tenths: the model as one JSON document in place of the text (json_view.h).
 extern bool jsonOutput;
 // Whether `code` is --json's; if so, --json is on, in the layout asked for
 // (or refused: no library).

@@ -606,3 +606,17 @@ std::string digitsOf(const Exact& x, int significant)
     }
     return withSign(x, digits.whole, fraction) + (exhausted(digits) ? "" : "...");
 }
+
+std::string ratioText(const Exact& x)
+{
+    // The factors of two below 1 join the divisor.
+    Exact divisor = divisorOf(x);
+    Exact numerator = x * divisor;
+    int shift = numerator.exponent < 0 ? -numerator.exponent : 0;
+    return decimal(scaled(numerator, shift)) + "/" + decimal(scaled(divisor, shift));
+}
+
+std::string fractionText(const Exact& x)
+{
+    return endsInDecimal(x) ? decimal(x) : ratioText(x);
+}

@@ -79,3 +79,8 @@ std::string scientific(const Exact& x, int digits);
 // there, else cut off there and followed by "..." (never rounded, so a
 // value short of a half never shows as one).
 std::string digitsOf(const Exact& x, int significant);
+// x as p/q in lowest terms, whole p and q ("1/3", "1/5", "3/1");
+std::string ratioText(const Exact& x);
+// and as the JSON writes an exact value: decimal(x) where its digits end,
+// else ratioText(x).
+std::string fractionText(const Exact& x);

@@ -45,12 +45,6 @@ Rounding readingOf(const Operand& x);
 // (at a blank where there is one, else in the middle of the digits).
 void printField(const char* label, const std::string& text);
 
-// A value taken apart: bit pattern, sign, exponent, significand, class,
-// exact value and the value as the programs print it (%e).
-void showStored(Stored x);
-// Its neighbours and their distances, and its unit in the last place.
-void showNeighbours(Stored x);
-
 // The exact value of a value, all its digits ("inf", "nan", "-0" too).
 std::string exactText(Stored x);
 std::string exactText(float x);

@@ -26,6 +26,13 @@ std::string powerOfTwo(int exponent)
     return "2^" + std::to_string(exponent);
 }
 
+std::string binadeText(int exponent)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "[2^%d, 2^%d)", exponent, exponent + 1);
+    return text;
+}
+
 int ulpExponent(float x)
 {
     return ulpAt(singleFormat, x == 0 ? minExponent(singleFormat) : binadeOf(x));

@@ -12,6 +12,7 @@
 
 std::string bitsOf(float x);           // "3dcccccd"
 std::string powerOfTwo(int exponent);  // "2^-21"
+std::string binadeText(int exponent);  // "[2^2, 2^3)"
 
 // The exponent of x's power of two (x nonzero), and its unit in the last place.
 inline int binadeOf(float x)

@@ -11,9 +11,10 @@
 #include "flags.h"
 #include "format.h"
 #include "hooks.h"
-#include "jsonview.h"
+#include "json_view.h"
 #include "rounding.h"
 #include "show.h"
+#include "text.h"
 #include "traced.h"
 
 #include <cmath>
@@ -182,13 +183,6 @@ Size sizeOf(bool wholeUnits, bool overHalf)
     return wholeUnits ? Size::wholeUnits : overHalf ? Size::overHalf : Size::halfOrLess;
 }
 
-std::string binadeText(int exponent)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "[2^%d, 2^%d)", exponent, exponent + 1);
-    return text;
-}
-
 const char* sizeText(Size size)
 {
     switch (size) {
@@ -300,86 +294,44 @@ Rounding stepRounding(const Exact& exact, float before, float sum)
     return rounding;
 }
 
-// A step's notes: at the end of a wide row, or on a line of their own
-// under a row that fits 80 columns.
-void showNotes(const std::string& note)
+// A step as part1's strict step or precisionx's extended one makes it,
+// each held against the sums' own.
+SumStep stepOf(int i, float before, float sum)
 {
-    if (!note.empty())
-        std::printf("          %s\n", note.c_str());
-}
-
-void showStrict(int i, float before, float sum, const std::string& note)
-{
-    // The term and the addition as part1's strict step makes them.
-    float term = 1.0f / static_cast<float>(i);
-    if (before + term != sum)
-        disagree("a strict step differs from the sums' own");
-    std::string rounding = roundingText(stepRounding(exactSingle(before) + exactSingle(term), before, sum), Width::table);
-    if (request.wide) {
-        printRow("%9d  %s %e  %s %e  %-6s  %-21s  %s", i, bitsOf(term).c_str(), static_cast<double>(term),
-                 bitsOf(sum).c_str(), static_cast<double>(sum), powerOfTwo(ulpExponent(sum)).c_str(),
-                 rounding.c_str(), note.c_str());
-        return;
+    SumStep step{};
+    step.i = i;
+    step.sum = sum;
+    step.ulpExponent = ulpExponent(sum);
+    if (!request.extended) {
+        step.term = 1.0f / static_cast<float>(i);
+        if (before + step.term != sum)
+            disagree("a strict step differs from the sums' own");
+        step.rounding = stepRounding(exactSingle(before) + exactSingle(step.term), before, sum);
+        return step;
     }
-    printRow("%8d  %e  %s %e  %-6s  %s", i, static_cast<double>(term), bitsOf(sum).c_str(),
-             static_cast<double>(sum), powerOfTwo(ulpExponent(sum)).c_str(), rounding.c_str());
-    showNotes(note);
-}
-
-void showExtended(int i, float before, float sum, const std::string& note)
-{
     // The two roundings of precisionx's step: the term and the sum to 64
     // bits, then the sum to single precision.
     Extended term = extendedDivide(1.0f, i);
     Extended wide = extendedAdd(before, term);
     if (toSingle(wide) != sum)
         disagree("an extended step differs from the sums' own");
-    Rounding toWide = roundingTo64(exactSingle(before) + exactExtended(term), exactExtended(wide), ulpExponent(sum));
-    std::string rounding = roundingText(stepRounding(exactExtended(wide), before, sum), Width::table);
-    if (request.wide) {
-        printRow("%9d  %s  %s %e  %-6s  %-26s  %-21s  %s", i, scientific(exactExtended(term), 20).c_str(),
-                 bitsOf(sum).c_str(), static_cast<double>(sum), powerOfTwo(ulpExponent(sum)).c_str(),
-                 roundingText(toWide, Width::table).c_str(), rounding.c_str(), note.c_str());
-        return;
-    }
-    // The term is left out: --wide shows it. Within 80 columns a tie of the
-    // 64-bit rounding is told below the row, with the notes.
-    printRow("%8d  %s %e  %-6s  %-13s  %s", i, bitsOf(sum).c_str(), static_cast<double>(sum),
-             powerOfTwo(ulpExponent(sum)).c_str(), roundingText(toWide, Width::ulps).c_str(), rounding.c_str());
-    std::string tie = toWide.tie ? "to 64 bits: " + roundingText(toWide, Width::table) : "";
-    showNotes(tie.empty() || note.empty() ? tie + note : tie + "; " + note);
+    step.wideTerm = exactExtended(term);
+    step.toWide = roundingTo64(exactSingle(before) + step.wideTerm, exactExtended(wide), step.ulpExponent);
+    step.rounding = stepRounding(exactExtended(wide), before, sum);
+    return step;
 }
 
-void showData(int i, float sum, Count cutSum)
+// --data's row: the exact sum so far and the error against it, rounded to
+// double for plotting.
+SumDataRow dataRowOf(int i, float sum, Count cutSum)
 {
     Exact exactSoFar = exactCount(cutSum, -64);
-    std::printf("%d\t%.9e\t%.13e\t%.6g\n", i, static_cast<double>(sum), toDouble(exactSoFar),
-                std::ldexp(toDouble(exactSingle(sum) - exactSoFar), -ulpExponent(sum)));
+    return {i, sum, toDouble(exactSoFar), std::ldexp(toDouble(exactSingle(sum) - exactSoFar), -ulpExponent(sum))};
 }
 
-void showHeading()
+SumHeading headingOf()
 {
-    std::printf("%s1/i for i = %d %s %d, %s\n", request.data ? "# " : "", iAt(0),
-                request.decreasing ? "down to" : "up to", iAt(request.high - request.low),
-                request.extended ? "each step to 64 bits, then to single" : "added in strict single precision");
-}
-
-void showTableHeading()
-{
-    if (request.every == 1)
-        std::printf("every step:\n\n");
-    else
-        std::printf("the first and last steps, every multiple of %d, and the notable ones:\n\n", request.every);
-    if (request.extended && request.wide)
-        printRow("%9s  %-25s  %-21s  %-6s  %-26s  %-21s", "i", "term 1/i to 64 bits", "sum after the step", "ulp",
-                 "sum to 64", "sum to single");
-    else if (request.extended)
-        printRow("%8s  %-21s  %-6s  %-13s  %s", "i", "sum after the step", "ulp", "sum to 64", "sum to single");
-    else if (request.wide)
-        printRow("%9s  %-21s  %-21s  %-6s  %-21s", "i", "term 1/i as stored", "sum after the step", "ulp",
-                 "rounding");
-    else
-        printRow("%8s  %-12s  %-21s  %-6s  %s", "i", "term 1/i", "sum after the step", "ulp", "rounding");
+    return {iAt(0), iAt(request.high - request.low), request.decreasing, request.extended, request.data};
 }
 
 // The first step whose i is a multiple of --every.
@@ -397,11 +349,9 @@ void showRow(const Facts& facts, long step, const Count& exactSoFar)
     auto note = facts.notes.find(step);
     const std::string& text = note == facts.notes.end() ? std::string() : note->second;
     if (request.data)
-        showData(i, sum, exactSoFar);
-    else if (request.extended)
-        showExtended(i, before, sum, text);
+        showDataRow(dataRowOf(i, sum, exactSoFar));
     else
-        showStrict(i, before, sum, text);
+        showStep(stepOf(i, before, sum), request.wide, text);
 }
 
 // The rows: the first and last steps, those whose i is a multiple of
@@ -410,11 +360,11 @@ void showRow(const Facts& facts, long step, const Count& exactSoFar)
 // whose exact sum so far takes every term.
 void showRows(const Facts& facts)
 {
-    showHeading();
+    showSumHeading(headingOf());
     if (request.data)
-        std::printf("# i\tsum\texact sum\terror in ulps\n");
+        showDataHeading();
     else
-        showTableHeading();
+        showTableHeading(request.every, request.extended, request.wide);
     long last = steps - 1;
     long multiple = firstMultiple();
     auto note = facts.notes.begin();
@@ -448,10 +398,10 @@ void showRows(const Facts& facts)
 // less than cut = terms * 2^-64 below the true sum. It is shown to the
 // fewest decimal places whose rounding costs at most as much again, half a
 // unit of the last place <= cut, so that it is off by less than 2 * cut:
-// that bound is `errorBound`.
-std::string exactSumText(const Facts& facts, std::string& errorBound, int cut = -64)
+// that bound, rounded up to two digits, is the one shown.
+ExactSum exactSumOf(const Count& exact, long terms, int cut)
 {
-    Exact bound = exactDyadic(static_cast<std::uint64_t>(facts.terms), cut + 1);
+    Exact bound = exactDyadic(static_cast<std::uint64_t>(terms), cut + 1);
     auto power = [](int exponent) { return exactDecimal(false, "1", exponent); };
     // The fewest places: the first p with 10^-p <= bound (a binary fraction
     // is never a power of ten, so 10^-p < bound).
@@ -471,68 +421,46 @@ std::string exactSumText(const Facts& facts, std::string& errorBound, int cut = 
         rounded = 10;
         ++exponent;
     }
-    errorBound = std::to_string(rounded / 10) + "." + std::to_string(rounded % 10) + "e" + std::to_string(exponent);
-    return decimal(exactCount(facts.exact, cut), places);
+    return {roundedToPlaces(exactCount(exact, cut), places), places, rounded, exponent};
 }
 
-void showExactSum(const Facts& facts, int cut)
+// The summary's facts, as the text and --json show them. `cut` is where
+// each term of the exact sum was cut, as exactSumOf says.
+SumSummary summaryOf(const Facts& facts, Stored sum, int cut)
 {
-    std::string bound;
-    std::string sum = exactSumText(facts, bound, cut);
-    std::printf("exact sum: %s (error below %s)\n", sum.c_str(), bound.c_str());
-}
-
-// Each phase with the error its steps add to the sum: what the sum gained
-// beyond the exact terms it was given, in ulps of the phase's binade.
-void showPhases(const SumSummary& summary)
-{
-    std::printf("\nphases: in each binade of the sum, the terms as added against its ulp:\n"
-                "  1 ulp or more: roundings of either sign; 1/2 to 1 ulp: every step rounds up;\n"
-                "  1/2 ulp or less: absorbed, ties to even. The error a phase adds is the sum\n"
-                "  of its roundings: how far the sum moved beyond its terms.\n\n");
-    printRow("%-14s  %-6s  %-15s  %9s  %8s  %s", "binade", "ulp", "terms", "first i", "steps", "error added");
-    for (const SumPhase& phase : summary.phases)
-        printRow("%-14s  %-6s  %-15s  %9d  %8ld  %s", binadeText(phase.binade).c_str(),
-                 powerOfTwo(phase.ulpExponent).c_str(), phase.terms, phase.firstI, phase.steps,
-                 phase.errorAdded.c_str());
-}
-
-// The summary's facts, as the text and --json show them.
-SumSummary summaryOf(const Facts& facts)
-{
-    SumSummary summary{iAt(0), iAt(steps - 1), request.decreasing, request.extended, facts.terms,
-                       facts.firstAbsorbed, facts.lastChange, facts.absorbed, facts.unlikeStrict, facts.sum,
-                       "", "", "", ulpExponent(facts.sum), {}};
-    summary.exactSum = exactSumText(facts, summary.errorBound);
-    Exact error = exactSingle(facts.sum) - exactCount(facts.exact, -64);
-    summary.error = errorText(error, summary.ulpExponent);
+    SumSummary summary{};
+    summary.first = iAt(0);
+    summary.last = iAt(steps - 1);
+    summary.decreasing = request.decreasing;
+    summary.extended = request.extended;
+    summary.terms = facts.terms;
+    summary.firstAbsorbed = facts.firstAbsorbed;
+    summary.lastChange = facts.lastChange;
+    summary.absorbed = facts.absorbed;
+    summary.unlikeStrict = facts.unlikeStrict;
+    summary.sum = sum;
+    summary.printed = asDouble(sum);
+    summary.exactSum = exactSumOf(facts.exact, facts.terms, cut);
+    summary.ulpExponent = ulpExponent(sum);
+    summary.error = exactOf(sum) - exactCount(facts.exact, cut);
+    summary.errorUlps = scaled(summary.error, -summary.ulpExponent);
     for (const Phase& phase : facts.phases) {
         Exact moved = exactSingle(phase.after) - exactSingle(phase.before);
         Exact added = moved - (exactTerms(phase.termsAfter) - exactTerms(phase.termsBefore));
         int ulp = ulpExponent(phase.after);
         summary.phases.push_back(
-            {phase.binade, ulp, sizeText(phase.size), phase.firstI, phase.steps, errorText(added, ulp)});
+            {phase.binade, ulp, sizeText(phase.size), phase.firstI, phase.steps, added, scaled(added, -ulp)});
     }
     return summary;
 }
 
 void showSummary(const SumSummary& summary)
 {
-    auto iOrNone = [](int i) { return i ? "i = " + std::to_string(i) : std::string("none"); };
     if (request.summaryOnly)
-        showHeading();
+        showSumHeading(headingOf());
     else
-        std::printf("\n");
-    std::printf("terms added: %ld\n", summary.terms);
-    std::printf("first term absorbed: %s\n", iOrNone(summary.firstAbsorbed).c_str());
-    std::printf("last step that changes the sum: %s\n", iOrNone(summary.lastChange).c_str());
-    std::printf("terms absorbed: %ld\n", summary.absorbed);
-    if (summary.extended)
-        std::printf("steps that strict single precision would end elsewhere: %ld\n", summary.unlikeStrict);
-    std::printf("final sum: %s %e\n", bitsOf(summary.sum).c_str(), static_cast<double>(summary.sum));
-    std::printf("exact sum: %s (error below %s)\n", summary.exactSum.c_str(), summary.errorBound.c_str());
-    std::printf("error of the final sum: %s (ulp %s)\n", summary.error.c_str(),
-                powerOfTwo(summary.ulpExponent).c_str());
+        showBlankLine();
+    showSumFacts(summary);
     showPhases(summary);
 }
 
@@ -657,18 +585,9 @@ static void whatIfSum()
         }
         sum = next;
     }
-    auto iOrNone = [](int i) { return i ? "i = " + std::to_string(i) : std::string("none"); };
-    std::printf("1/i for i = %d %s %d, what if added in %s precision\n", iAt(0),
-                request.decreasing ? "down to" : "up to", iAt(steps - 1), f.name);
-    std::printf("terms added: %ld\n", facts.terms);
-    std::printf("first term absorbed: %s\n", iOrNone(facts.firstAbsorbed).c_str());
-    std::printf("last step that changes the sum: %s\n", iOrNone(facts.lastChange).c_str());
-    std::printf("terms absorbed: %ld\n", facts.absorbed);
-    std::printf("final sum: %s %e\n", bitsText(sum).c_str(), asDouble(sum));
-    showExactSum(facts, -96);
-    Exact error = exactOf(sum) - exactCount(facts.exact, -96);
-    std::printf("error of the final sum: %s (ulp %s)\n", errorText(error, ulpExponent(sum)).c_str(),
-                powerOfTwo(ulpExponent(sum)).c_str());
+    showWhatIfHeading(headingOf(), f);
+    // Not extended, so no count of steps unlike strict ones.
+    showSumFacts(summaryOf(facts, sum, -96));
 }
 
 int sumCommand(int argc, char** argv)
@@ -691,8 +610,8 @@ int sumCommand(int argc, char** argv)
         showRows(facts);
     endProgress();
     if (jsonOutput)
-        writeSumJson(summaryOf(facts));
+        writeSumJson(summaryOf(facts, storedSingle(facts.sum), -64));
     else if (!request.data)
-        showSummary(summaryOf(facts));
+        showSummary(summaryOf(facts, storedSingle(facts.sum), -64));
     return 0;
 }

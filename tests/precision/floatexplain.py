@@ -217,7 +217,9 @@ def check_passes(tally, args):
                         facts.get("first term absorbed") == (f"i = {absorbed[0]}" if absorbed else "none")
                         and facts.get("terms absorbed") == str(len(absorbed))
                         and facts.get("last step that changes the sum") == f"i = {changes[-1]}", str(facts))
-            tally.check(f"{label}: final sum", facts.get("final sum", "").split(" ")[0] == bits(final), str(facts))
+            # Every digit of the single stored.
+            tally.check(f"{label}: final sum", facts.get("final sum") == f"{bits(final)} = {exact_digits(Fraction(final))}",
+                        str(facts))
             shown, bound = re.match(r"(\S+) \(error below (\S+)\)", facts.get("exact sum", "0 (error below 0)")).groups()
             # Each term is cut below 2^-64 and the sum shown to half a digit
             # no larger than that: 2 * terms * 2^-64, rounded up to 2 digits.
@@ -269,7 +271,7 @@ def check_default_pass(tally, args):
         "first term absorbed": f"i = {2 ** 22}",
         "last step that changes the sum": f"i = {2 ** 22 - 1}",
         "terms absorbed": str(10 ** 7 - 2 ** 22 + 1),
-        "final sum": f"{bits(stalled)} {stalled:e}",
+        "final sum": f"{bits(stalled)} = {exact_digits(Fraction(stalled))}",
     }
     tally.check("default pass: the stall at 2^22", all(facts.get(k) == v for k, v in want.items()) and got.status == 0,
                 f"{facts}\n     want {want}")
@@ -421,7 +423,7 @@ terms added: 4
 first term absorbed: none
 last step that changes the sum: i = 4
 terms absorbed: 0
-final sum: 40055556 2.083333e+00
+final sum: 40055556 = 2.083333492279052734375
 exact sum: 2.0833333333333333333 (error below 4.4e-19)
 error of the final sum: +0.667 ulp (ulp 2^-22)
 

@@ -63,6 +63,11 @@ OPERATIONS = [
     # but to 8 bits it ties to 2^-126 (255.5 to the even 256). Its flags are
     # derived, tiny after rounding: no underflow.
     ("bfloat16", "0x3f92", "*", "0x0070", "0080", "inexact"),
+    # An exact zero sum is -0 only when both terms are -0 (a - b adds -b),
+    # where the machine does not compute the format either.
+    ("half", "-0", "+", "-0", "8000", "none"),
+    ("bfloat16", "-0", "-", "0", "8000", "none"),
+    ("half", "1", "-", "1", "0000", "none"),
     ("double", "0x1", "/", "2", "0000000000000000", "underflow, inexact"),
     ("double", "0x2", "*", "0.5", "0000000000000001", "none"),
     ("double", "0x7fefffffffffffff", "+", "0x7c90000000000000", "7ff0000000000000", "overflow, inexact"),  # 2^970
@@ -110,6 +115,16 @@ def nearest(name, x, bounded=True):
     if bounded and whole * unit >= Fraction(2) ** (top + 1):
         return (math.inf if x > 0 else -math.inf), False
     return whole * unit * (1 if x > 0 else -1), rest == Fraction(1, 2)
+
+
+def digits(x):
+    """Every decimal digit of a dyadic fraction x: x * 10^k is whole once
+    k is the power of two of its denominator."""
+    places = x.denominator.bit_length() - 1
+    whole = abs(x) * 10 ** places
+    text = str(whole.numerator // whole.denominator).rjust(places + 1, "0")
+    text = (text[:-places] + "." + text[-places:]).rstrip("0").rstrip(".") if places else text
+    return ("-" if x < 0 else "") + text
 
 
 def encode(name, value):
@@ -252,7 +267,7 @@ def check_what_ifs(tally, args):
         while nearest(name, total + nearest(name, Fraction(1, i))[0])[0] != total:
             total, i = nearest(name, total + nearest(name, Fraction(1, i))[0])[0], i + 1
         want = [f"first term absorbed: i = {i}", f"last step that changes the sum: i = {i - 1}",
-                "final sum: %04x %.6e" % (encode(name, total), total)]
+                "final sum: %04x = %s" % (encode(name, total), digits(total))]
         got, text = run(args, "sum", f"--format={name}")
         tally.check(f"sum --format={name} stalls at i = {i}", set(want) <= set(text.splitlines()), text)
     for name in ("half", "bfloat16", "double"):

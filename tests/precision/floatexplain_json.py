@@ -1,8 +1,10 @@
 """floatexplain --json: each document valid under the schema, and carrying
 the same facts as the text of the same command (bits, exact value, rounding
-direction, flags), read from both; the bits' place values against a hand
-derivation, the value they add up to against the exact one, and the reals
-that round to a value against the C library's rounding."""
+direction, flags), read from both; every exact number the text shows equal
+to the document's (the text's cut digits a prefix of it, its rounded errors
+in ulps within half their last digit); the bits' place values against a
+hand derivation, the value they add up to against the exact one, and the
+reals that round to a value against the C library's rounding."""
 
 import json
 import os
@@ -40,7 +42,15 @@ CASES = [
     (["value", "0x00000001"], {"class": "subnormal", "exact": "0." + str(5 ** 149).zfill(149)}),
     (["value", "0.1"], {"bits": "3dcccccd", "direction": "up", "errorUlps": "0.2", "flags": ["inexact"]}),
     (["value", "1"], {"class": "normal", "exponent": 0, "direction": "exact"}),
-    (["value", "inf"], {"class": "infinity", "exponent": None, "ulp": None}),
+    # The largest single is 2^128 - 2^104, its ulp 2^104: from halfway to
+    # 2^128 on, 2^128 - 2^103, the reals round to an infinity (the tie too:
+    # the largest's significand is odd).
+    (["value", "inf"], {"class": "infinity", "exponent": None, "ulp": None,
+                        "interval": {"low": str(2 ** 128 - 2 ** 103), "high": None, "lowIncluded": True,
+                                     "highIncluded": True}}),
+    (["value", "0x7f7fffff"], {"class": "normal", "exponent": 127,
+                               "interval": {"low": str(2 ** 128 - 2 ** 104 - 2 ** 103), "high": str(2 ** 128 - 2 ** 103),
+                                            "lowIncluded": False, "highIncluded": False}}),
     (["value", "nan"], {"class": "nan", "interval": None, "below": None, "rounding": None}),
     (["value", "-0"], {"bits": "80000000", "class": "zero", "sign": 1}),
     # 0.1f * 10 = 1 + 2^-26, an eighth of the ulp 2^-23 above 1.
@@ -58,13 +68,22 @@ CASES = [
                                                 "flags": ["inexact"], "flagsSource": "derived"}),
     (["tenths"], {}),
     (["sum", "--summary", "--to", "3000"], {}),
+    # More of the numbers both show: digits cut off (1/3), a subnormal, an
+    # overflow with no error to count, a sum that rounds at a power of two,
+    # double's long digits, and a decreasing sum's phases.
+    (["value", "1/3", "1e-45", "1e39", "-3.4028235e38"], {}),
+    (["op", "1", "/", "3"], {}),
+    (["op", "16777216", "+", "3"], {"bits": "4b800002", "direction": "up"}),
+    (["op", "3e38", "*", "10"], {"class": "infinity", "flags": ["overflow", "inexact"]}),
+    (["op", "0.1", "+", "0.2", "-f", "double"], {"bits": "3fd3333333333334"}),
+    (["sum", "--summary", "--from", "1", "--to", "100", "--decreasing"], {}),
 ]
 REFUSED = [["distributive"], ["sum", "--to", "3000"], ["value", "--extended", "1"], ["tenths", "-f", "half"]]
 
 
 def text_facts(arguments, text):
-    """What the text says, in the document's terms."""
-    shown = fields(text)
+    """What the text says, in the document's terms (of the first value)."""
+    shown = fields(text.split("\n\n")[0])
     if arguments[0] == "op":
         result = shown.get("rounded") or shown["result"]
         flags = [] if shown["flags"] == "none" else [FLAG_NAMES[f] for f in shown["flags"].split(", ")]
@@ -81,6 +100,170 @@ def text_facts(arguments, text):
         return {"bits": re.search(r"^the sum: (\w+)", text, re.M).group(1)}
     return {"bits": re.search(r"^final sum: (\w+)", text, re.M).group(1),
             "terms": int(re.search(r"^terms added: (\d+)", text, re.M).group(1))}
+
+
+def exact(text):
+    """A number the text shows with every digit (blanks left by wrapping
+    dropped), or the text itself where it is none (inf, nan)."""
+    text = text.replace(" ", "")
+    return Fraction(text) if re.fullmatch(r"-?\d+(\.\d+)?(/\d+)?", text) else text
+
+
+def agrees(shown, value):
+    """Whether a number as the text shows it is the exact value: equal when
+    every digit is shown; cut off after its last digit ("0.333..."), never
+    rounded; rounded ("+0.0579", "-1254945", "+2.27e-13") within a unit of
+    its last digit."""
+    shown = shown.replace(" ", "").removesuffix("ulp")
+    if value is None:
+        return False
+    value = Fraction(value)
+    if shown == "exact":
+        return value == 0
+    if shown.endswith("..."):
+        digits = shown[:-3]
+        places = len(digits.partition(".")[2])
+        cut = abs(value) * 10 ** places
+        return (value < 0) == digits.startswith("-") and Fraction(cut.numerator // cut.denominator, 10 ** places) \
+            == abs(Fraction(digits))
+    # Every digit, or rounded (or, near a value that would look exact, cut)
+    # at the last one shown.
+    mantissa, _, power = shown.partition("e")
+    places = len(mantissa.partition(".")[2]) - int(power or 0)
+    return abs(Fraction(shown.lstrip("+")) - value) < Fraction(10) ** -places
+
+
+def rounding_numbers(text, rounding):
+    """A rounding in the full width against the document's: "up, by +E (+U
+    ulp)", "none: ..." or "up, to infinity: ..."."""
+    wrong = []
+    match = re.match(r"(up|down), by ([-+\d. ]+?(?:\.\.\.)?) \(([-+\d.e]+(?:\.\.\.)?) ulp\)", text)
+    if text.startswith("none"):
+        wrong += [] if rounding["errorUlps"] in ("0", None) and rounding["error"] in ("0", None) else [text]
+    elif "to infinity" in text:
+        wrong += [] if rounding["error"] is None and rounding["errorUlps"] is None else [text]
+    elif not match or not agrees(match.group(2), rounding["error"]) or not agrees(match.group(3),
+                                                                                  rounding["errorUlps"]):
+        wrong.append(f"{text} against {rounding}")
+    return wrong
+
+
+def value_numbers(shown, value):
+    """A value's fields against its document."""
+    wrong = []
+    if "exact value" in shown and exact(shown["exact value"]) != exact(value["exact"]):
+        wrong.append(f"exact value {shown['exact value']} against {value['exact']}")
+    if shown["as printed"] != value["printed"]:
+        wrong.append(f"as printed {shown['as printed']} against {value['printed']}")
+    if "ulp" in shown:
+        power, digits = re.match(r"2\^(-?\d+) = (.*)", shown["ulp"]).groups()
+        if [int(power), exact(digits)] != [value["ulp"]["power"], Fraction(value["ulp"]["value"])]:
+            wrong.append(f"ulp {shown['ulp']} against {value['ulp']}")
+    for label, key in (("next down", "below"), ("next up", "above")):
+        if label not in shown:
+            continue
+        near = re.match(r"(\w+) = ([^(]*)", shown[label])
+        got = [near.group(1), exact(near.group(2))] if near else None
+        want = value[key] and [value[key]["bits"], exact(value[key]["exact"])]
+        if got != want:
+            wrong.append(f"{label} {shown[label]} against {value[key]}")
+    if value["rounding"] and shown["rounding"][:2] in ("up", "do", "no"):
+        wrong += rounding_numbers(shown["rounding"], value["rounding"])
+    return wrong
+
+
+def op_numbers(arguments, shown, document):
+    wrong = []
+    for name in ("a", "b"):
+        stored = re.search(r"stored as (\w+) = ([-\d. ]+|-?inf|nan)", shown[name])
+        if [stored.group(1), exact(stored.group(2))] != [document[name]["bits"], exact(document[name]["exact"])]:
+            wrong.append(f"{name}: {shown[name]} against {document[name]['exact']}")
+    result = shown[f"a {arguments[2]} b"]
+    if document["exact"] is None:  # a NaN
+        return wrong
+    quotient = re.match(r"(\S+)/(\S+) = (.*)", result)
+    if quotient:
+        got = Fraction(quotient.group(1)) / Fraction(quotient.group(2))
+        digits_right = agrees(quotient.group(3), document["exact"])
+    else:
+        got, digits_right = exact(result.split(", exactly")[0]), True
+    if got != exact(document["exact"]) or not digits_right:
+        wrong.append(f"a {arguments[2]} b: {result} against {document['exact']}")
+    rounded = re.match(r"(\w+) = (.*) \((\S+)\)$", shown["rounded"])
+    value = document["result"]
+    if [rounded.group(1), exact(rounded.group(2)), rounded.group(3)] != [value["bits"], exact(value["exact"]),
+                                                                         value["printed"]]:
+        wrong.append(f"rounded {shown['rounded']} against {value['bits']} = {value['exact']}")
+    if "ulp" in shown and shown["ulp"] != f"2^{value['ulp']['power']}":
+        wrong.append(f"ulp {shown['ulp']} against {value['ulp']}")
+    return wrong + rounding_numbers(shown["rounding"], value["rounding"])
+
+
+TENTHS_ROW = re.compile(r"^ ?(\d+)  (\S+)\s+([0-9a-f]{8})  (exact|\S+ ulp)\s+(\S.*)$")
+
+
+def tenths_numbers(text, document):
+    wrong = []
+    rows = [TENTHS_ROW.match(line).groups() for line in text.splitlines() if TENTHS_ROW.match(line)]
+    if len(rows) != len(document["additions"]):
+        return [f"{len(rows)} rows against {len(document['additions'])} additions"]
+    for (n, before_and_tenth, bits, error, _), addition in zip(rows, document["additions"]):
+        rounding = addition["rounding"]
+        if [int(n), Fraction(before_and_tenth), bits] != [addition["n"], Fraction(rounding["exact"]),
+                                                          addition["sum"]["bits"]] \
+                or not agrees(error, rounding["errorUlps"]):
+            wrong.append(f"row {n}: {before_and_tenth} {bits} {error} against {addition}")
+    the_sum = re.search(r"^the sum: (\w+) = (\S+)$", text, re.M).groups()
+    if [the_sum[0], exact(the_sum[1])] != [document["sum"]["bits"], exact(document["sum"]["exact"])]:
+        wrong.append(f"the sum {the_sum}")
+    off, ulps = re.search(r"^sum - 1: (\S+) \((\S+) ulp of 1\)$", text, re.M).groups()
+    if exact(off) != Fraction(document["minusOne"]["exact"]) or not agrees(ulps, document["minusOne"]["ulps"]):
+        wrong.append(f"sum - 1: {off} ({ulps}) against {document['minusOne']}")
+    times, product, once = re.search(r"^(\d+) \* tenth, exactly: (\S+), rounded once: (\w+)$", text, re.M).groups()
+    want = document["roundedOnce"]
+    if [int(times), exact(product), once] != [want["times"], Fraction(want["exact"]), want["bits"]]:
+        wrong.append(f"rounded once {times} {product} {once} against {want}")
+    return wrong
+
+
+PHASE_ROW = re.compile(r"^\[2\^(-?\d+), 2\^-?\d+\) +2\^(-?\d+) +.*?(\d+) +(\d+)  (exact|\S+ ulp)$")
+
+
+def sum_numbers(text, document):
+    wrong = []
+    final = re.search(r"^final sum: (\w+) = (\S+)$", text, re.M)
+    if not final or [final.group(1), exact(final.group(2))] != [document["sum"]["bits"],
+                                                                exact(document["sum"]["exact"])]:
+        wrong.append(f"final sum {final and final.group(0)} against {document['sum']}")
+    exact_sum = re.search(r"^exact sum: (\S+) \(error below (\S+)\)$", text, re.M).groups()
+    if list(exact_sum) != [document["exactSum"]["value"], document["exactSum"]["errorBelow"]]:
+        wrong.append(f"exact sum {exact_sum} against {document['exactSum']}")
+    error, power = re.search(r"^error of the final sum: (.*) \(ulp 2\^(-?\d+)\)$", text, re.M).groups()
+    if not agrees(error, document["error"]["ulps"]) or int(power) != document["error"]["ulp"]["power"]:
+        wrong.append(f"error {error} (2^{power}) against {document['error']}")
+    rows = [PHASE_ROW.match(line).groups() for line in text.splitlines() if PHASE_ROW.match(line)]
+    if len(rows) != len(document["phases"]):
+        return wrong + [f"{len(rows)} phases against {len(document['phases'])}"]
+    for (binade, ulp, first, steps, added), phase in zip(rows, document["phases"]):
+        if [int(binade), int(ulp), int(first), int(steps)] != [phase["binade"], phase["ulp"]["power"],
+                                                                phase["firstI"], phase["steps"]] \
+                or not agrees(added, phase["errorAddedUlps"]):
+            wrong.append(f"phase {binade} {first} {added} against {phase}")
+    return wrong
+
+
+def numbers_wrong(arguments, text, document):
+    """Where the text and the document show different numbers."""
+    if arguments[0] == "value":
+        texts = text.split("\n\n")
+        return [problem for part, value in zip(texts, document["values"])
+                for problem in value_numbers(fields(part), value)] + (
+            [] if len(texts) == len(document["values"]) else ["not one text per value"])
+    if arguments[0] == "op":
+        return op_numbers(arguments, fields(text), document)
+    if arguments[0] == "tenths":
+        return tenths_numbers(text, document)
+    return sum_numbers(text, document)
 
 
 def json_facts(arguments, document):
@@ -165,6 +348,9 @@ def main():
         shown = text_facts(arguments, text)
         wrong = {k: (facts.get(k), v) for k, v in list(shown.items()) + list(want.items()) if facts.get(k) != v}
         tally.check(f"{label}: the text's facts and the expected ones", not wrong, str(wrong))
+        problems = numbers_wrong(arguments, text, document)
+        tally.check(f"{label}: the same exact numbers in the text and the document", not problems,
+                    "\n     ".join(problems[:4]))
         values = [document[k] for k in ("a", "b", "result") if k in document] + document.get("values", [])
         for value in values:
             problem = places_wrong(value) or interval_wrong(value)

@@ -486,6 +486,13 @@ def check_extended_values(tally, args):
     # ulp as a single is 2^-25, the ulp the error is shown in.
     tally.check("value --extended 1/3: its error",
                 check_rounding(shown.get("itserror", ""), Fraction(1, 3), wide, False) == "", shown.get("itserror"))
+    # op makes the same quotient as precisionx does: to 64 bits as above,
+    # and the error of that rounding shown apart from the store's.
+    got, text = run(args, "op", "--extended", "1", "/", "3")
+    shown = fields(text)
+    tally.check("op --extended 1 / 3: to 64 bits, and its error", got.status == 0
+                and Fraction(shown.get("to64bits", "0")) == wide
+                and check_rounding(shown.get("itserror", ""), Fraction(1, 3), wide, False) == "", str(shown))
     # 1 + 2^-64 is halfway between 1 and 1 + 2^-63 (its last bit odd): the
     # tie goes down, to 1; 1 + 3 * 2^-64, between that odd one and the even
     # 1 + 2^-62, goes up.
