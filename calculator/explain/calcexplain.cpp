@@ -83,6 +83,7 @@ std::vector<GrammarTrees> treesOf(const Explained& explained)
 void explainLine(std::string_view line, Explained& explained)
 {
     explained.line = line;
+    explained.text = line.substr(0, line.find('\n'));
     for (int g = 0; g < 3; ++g)
         explained.outcomes[g] = runBoth(g, line);
     const Outcome(&outcomes)[3] = explained.outcomes;

@@ -226,7 +226,7 @@ void writeJsonLine(const Explained& explained)
 {
     openDocument();
     jsonOpen('{');
-    member("line", explained.line.substr(0, explained.line.find('\n')));
+    member("line", explained.text);
     jsonKey("agree");
     jsonBool(explained.agree);
     jsonKey("grammars");

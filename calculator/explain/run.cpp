@@ -111,7 +111,7 @@ Answer run(int g, bool traced, std::string_view line, const Settings& settings)
     std::FILE* input = newMemoryFile("line");
     std::FILE* output = newMemoryFile("output");
     std::FILE* result = newMemoryFile("result");
-    Answer answer{false, 0, {}, 0, {}};
+    Answer answer{false, 0, {}, false, {}, 0, {}};
     Recording recording{nullptr, EventsKept::none, false};
     if (traced) {
         recording.file = newMemoryFile("model");
@@ -137,6 +137,8 @@ Answer run(int g, bool traced, std::string_view line, const Settings& settings)
         answer.accepted = true;
     } else if (status == 1 && std::strncmp(text, "parse error", 11) == 0) {
         answer.message = text;
+        answer.parseError = true;
+        answer.detail = text + 11;
     } else {
         answer.message = status < 0 ? "crashed with signal " + std::to_string(-status)
                                     : "failed with exit status " + std::to_string(status);

@@ -18,6 +18,8 @@ struct Answer {
     bool accepted;
     int value;
     std::string message;  // the program's own error line, without its newline
+    bool parseError;      // the message is "parse error", and detail what follows it
+    std::string detail;
     long column;          // 1-based: the character at which it stopped
     // Traced runs only: what the trace recorded (model.h), its file open
     // for the events.
@@ -43,6 +45,7 @@ struct Outcome {
 // it together. The views format this and nothing else.
 struct Explained {
     std::string_view line;  // with its newline, if it has one
+    std::string_view text;  // without it
     Outcome outcomes[3];
     bool agree;  // the same value, or all reject the line
     // Equal values can hide different groupings (1+2+3 in calcrec and

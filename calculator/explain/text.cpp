@@ -169,8 +169,8 @@ void showOutcome(int g, const Explained& explained, const Settings& settings)
             std::printf("... = %d\n", verdict.value);
         else
             showGrouping(outcome.traced.model, verdict.value);
-    } else if (verdict.message.rfind("parse error", 0) == 0 && verdict.column > 0) {
-        std::string_view detail = std::string_view(verdict.message).substr(std::strlen("parse error"));
+    } else if (verdict.parseError && verdict.column > 0) {
+        const std::string& detail = verdict.detail;
         std::printf("parse error at column %ld%.*s\n", verdict.column, static_cast<int>(detail.size()), detail.data());
         echoLine(explained.line, verdict.column, echoIndent);
         if (detail.empty())

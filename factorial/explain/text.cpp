@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int width = 80;
-
 std::string called(int n)
 {
     return "fact(" + std::to_string(n) + ") called";
@@ -80,12 +78,12 @@ Layout layOut(const Build& b)
         for (std::size_t k = 0; k < depths.size(); ++k) {
             int d = depths[k];
             int left = indent(d, levels) + (d > levels ? markers[static_cast<std::size_t>(d)] : 0) + lefts[k];
-            fits = fits && left <= width;
+            fits = fits && left <= textWidth;
             if (rights[k])
                 column = std::max(column, left + 2);
         }
         for (std::size_t k = 0; k < depths.size(); ++k)
-            fits = fits && column + rights[k] <= width;
+            fits = fits && column + rights[k] <= textWidth;
         if (fits || levels == 0)
             return {levels, column};
     }
@@ -170,21 +168,6 @@ void printListing(const Listing& listing)
 }
 
 }  // namespace
-
-std::vector<std::string> wrapped(const std::string& text)
-{
-    std::vector<std::string> lines{""};
-    std::size_t at = 0;
-    while (at < text.size()) {
-        std::size_t end = std::min(text.find(' ', at), text.size());
-        std::string word = text.substr(at, end - at);
-        if (!lines.back().empty() && lines.back().size() + 1 + word.size() > static_cast<std::size_t>(width))
-            lines.emplace_back();
-        lines.back() += (lines.back().empty() ? "" : " ") + word;
-        at = end + 1;
-    }
-    return lines;
-}
 
 std::string address(std::uintptr_t frame)
 {
