@@ -25,7 +25,7 @@ std::vector<std::pair<std::string, std::string>> given;
 // then the empty entry. Made again when another command is read.
 const CommandSpec* tableOf = nullptr;
 std::vector<option> table;
-std::vector<const OptionSpec*> specs;  // the spec of each entry of `table`
+std::vector<const OptionSpec*> descriptions;  // what each entry of `table` is
 std::string letters;                   // getopt's letters, after "+:"
 
 void makeTable(const CommandSpec* command)
@@ -34,21 +34,21 @@ void makeTable(const CommandSpec* command)
         return;
     tableOf = command;
     table.clear();
-    specs.clear();
+    descriptions.clear();
     letters.clear();
-    auto add = [](const OptionSpec& spec) {
+    auto add = [](const OptionSpec& described) {
         static const int kinds[] = {no_argument, required_argument, optional_argument};
-        table.push_back({spec.name, kinds[static_cast<int>(spec.takes)], nullptr, spec.code});
-        specs.push_back(&spec);
-        if (spec.letter)
-            letters += std::string(1, spec.letter) + (spec.takes == Takes::required   ? ":"
-                                                      : spec.takes == Takes::optional ? "::"
+        table.push_back({described.name, kinds[static_cast<int>(described.takes)], nullptr, described.code});
+        descriptions.push_back(&described);
+        if (described.letter)
+            letters += std::string(1, described.letter) + (described.takes == Takes::required   ? ":"
+                                                      : described.takes == Takes::optional ? "::"
                                                                                       : "");
     };
-    for (const OptionSpec& spec : command->options)
-        add(spec);
-    for (const OptionSpec& spec : generalSpecs)
-        add(spec);
+    for (const OptionSpec& described : command->options)
+        add(described);
+    for (const OptionSpec& described : generalSpecs)
+        add(described);
     table.push_back({});
 }
 
@@ -128,13 +128,13 @@ std::string listText(const std::vector<const char*>& items, const char* last, bo
     return text;
 }
 
-// The value given to `spec` (optarg), checked against its list: optarg is
+// The value given to `described` (optarg), checked against its list: optarg is
 // left pointing at the value it names, in full. What the refusals compare.
-std::string takeValue(const OptionSet& set, const OptionSpec& spec)
+std::string takeValue(const OptionSet& set, const OptionSpec& described)
 {
-    std::vector<const char*> values = listed(spec.values);
+    std::vector<const char*> values = listed(described.values);
     if (!optarg)
-        return spec.bare ? spec.bare : "";
+        return described.bare ? described.bare : "";
     if (values.empty())
         return optarg;
     std::vector<std::size_t> found = namedBy(values, optarg);
@@ -142,10 +142,10 @@ std::string takeValue(const OptionSet& set, const OptionSpec& spec)
         optarg = const_cast<char*>(values[found[0]]);
         return optarg;
     }
-    if (spec.badValue)
-        usageError(set.tool->program, std::string(spec.badValue) + " " + quoted(optarg));
+    if (described.badValue)
+        usageError(set.tool->program, std::string(described.badValue) + " " + quoted(optarg));
     usageError(set.tool->program, std::string(found.empty() ? "invalid" : "ambiguous") + " argument " +
-                                      quoted(optarg) + " for " + quoted(std::string("--") + spec.name) +
+                                      quoted(optarg) + " for " + quoted(std::string("--") + described.name) +
                                       "\nValid arguments are " + listText(values, "and", true) + ".");
 }
 
@@ -254,10 +254,10 @@ int readOption(int argc, char** argv, const OptionSet& set, std::vector<char*>& 
             continue;
         }
         if (entry < 0)  // a letter: getopt_long says no entry
-            for (std::size_t n = 0; n < specs.size(); ++n)
-                if (specs[n]->letter == code)
+            for (std::size_t n = 0; n < descriptions.size(); ++n)
+                if (descriptions[n]->letter == code)
                     entry = static_cast<int>(n);
-        const OptionSpec& spec = *specs[static_cast<std::size_t>(entry)];
+        const OptionSpec& described = *descriptions[static_cast<std::size_t>(entry)];
         if (code == helpSpec.code) {
             std::fputs(set.help().c_str(), stdout);
             std::exit(0);
@@ -270,7 +270,7 @@ int readOption(int argc, char** argv, const OptionSet& set, std::vector<char*>& 
             writeOptionsJson(*set.tool);
             std::exit(0);
         }
-        given.emplace_back(spec.name, takeValue(set, spec));
+        given.emplace_back(described.name, takeValue(set, described));
         return code;
     }
     checkRefusals(set, operands.size());
@@ -280,15 +280,15 @@ int readOption(int argc, char** argv, const OptionSet& set, std::vector<char*>& 
 std::string optionLines(std::span<const OptionSpec> options, HelpLayout layout)
 {
     std::string text;
-    for (const OptionSpec& spec : options) {
-        std::string left = spec.letter ? std::string("  -") + spec.letter + ", " : layout.letterColumn ? "      " : "  ";
-        left += std::string("--") + spec.name;
-        if (spec.takes == Takes::required)
-            left += std::string(" ") + spec.placeholder;
-        else if (spec.takes == Takes::optional)
-            left += std::string("[=") + spec.placeholder + "]";
+    for (const OptionSpec& described : options) {
+        std::string left = described.letter ? std::string("  -") + described.letter + ", " : layout.letterColumn ? "      " : "  ";
+        left += std::string("--") + described.name;
+        if (described.takes == Takes::required)
+            left += std::string(" ") + described.placeholder;
+        else if (described.takes == Takes::optional)
+            left += std::string("[=") + described.placeholder + "]";
         left += left.size() < layout.column ? std::string(layout.column - left.size(), ' ') : "  ";
-        std::string_view help = spec.help;
+        std::string_view help = described.help;
         for (std::size_t at = 0; at < help.size();) {
             std::size_t end = std::min(help.find('\n', at), help.size());
             text += (at == 0 ? left : std::string(layout.column, ' ')) + std::string(help.substr(at, end - at)) + "\n";

@@ -51,27 +51,27 @@ void add(std::string& items, const std::string& item)
     items += item;
 }
 
-std::string optionJson(const OptionSpec& spec)
+std::string optionJson(const OptionSpec& described)
 {
     static const char* const kinds[] = {"none", "required", "optional"};
     std::string values;
-    for (const char* value : spec.values)
+    for (const char* value : described.values)
         if (value)
             add(values, jsonText(value));
     std::string help;
-    std::string_view lines = spec.help;
+    std::string_view lines = described.help;
     for (std::size_t at = 0; at < lines.size();) {
         std::size_t end = std::min(lines.find('\n', at), lines.size());
         add(help, jsonText(lines.substr(at, end - at)));
         at = end + 1;
     }
     std::string out;
-    add(out, "{\"name\":" + optionName(spec.name));
-    add(out, "\"letter\":" + (spec.letter ? jsonText(std::string(1, '-') + spec.letter) : std::string("null")));
-    add(out, std::string("\"value\":\"") + kinds[static_cast<int>(spec.takes)] + "\"");
-    add(out, "\"placeholder\":" + orNull(spec.placeholder));
+    add(out, "{\"name\":" + optionName(described.name));
+    add(out, "\"letter\":" + (described.letter ? jsonText(std::string(1, '-') + described.letter) : std::string("null")));
+    add(out, std::string("\"value\":\"") + kinds[static_cast<int>(described.takes)] + "\"");
+    add(out, "\"placeholder\":" + orNull(described.placeholder));
     add(out, "\"values\":[" + values + "]");
-    add(out, "\"bare\":" + orNull(spec.bare));
+    add(out, "\"bare\":" + orNull(described.bare));
     add(out, "\"help\":[" + help + "]}");
     return out;
 }
@@ -79,15 +79,15 @@ std::string optionJson(const OptionSpec& spec)
 std::string optionsJson(std::span<const OptionSpec> options)
 {
     std::string items;
-    for (const OptionSpec& spec : options)
-        add(items, optionJson(spec));
+    for (const OptionSpec& described : options)
+        add(items, optionJson(described));
     return "[" + items + "]";
 }
 
 bool takes(const CommandSpec& command, const char* option)
 {
     return std::any_of(command.options.begin(), command.options.end(),
-                       [&](const OptionSpec& spec) { return std::strcmp(spec.name, option) == 0; });
+                       [&](const OptionSpec& described) { return std::strcmp(described.name, option) == 0; });
 }
 
 // One rule for each value it refuses, in the commands it names or else in
@@ -136,8 +136,8 @@ void writeOptionsJson(const ToolSpec& tool)
         add(commands, "{\"name\":" + jsonText(command.name) + ",\"options\":" + optionsJson(command.options) + "}");
     std::string before;
     if (tool.beforeCommand)
-        for (const OptionSpec& spec : tool.beforeCommand->options)
-            add(before, optionName(spec.name));
+        for (const OptionSpec& described : tool.beforeCommand->options)
+            add(before, optionName(described.name));
     std::string document;
     add(document, "{\"tool\":" + jsonText(tool.program));
     add(document, "\"version\":1");

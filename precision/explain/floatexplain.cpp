@@ -131,9 +131,9 @@ const ToolSpec tool{"floatexplain", commandSpecs, refusals, &beforeCommand};
 std::string commandLines(const CommandSpec& command)
 {
     std::vector<OptionSpec> options;
-    for (const OptionSpec& spec : command.options)
-        if (spec.code != jsonCode)
-            options.push_back(spec);
+    for (const OptionSpec& described : command.options)
+        if (described.code != jsonCode)
+            options.push_back(described);
     return optionLines(options, {17, false});
 }
 
@@ -190,8 +190,8 @@ std::string fullName(const std::string& name)
 {
     std::vector<const char*> names;
     for (const CommandSpec& command : commandSpecs)
-        for (const OptionSpec& spec : command.options)
-            names.push_back(spec.name);
+        for (const OptionSpec& described : command.options)
+            names.push_back(described.name);
     std::vector<std::size_t> found = namedBy(names, name);
     return found.size() == 1 ? names[found[0]] : "";
 }
@@ -201,8 +201,8 @@ std::string owners(const std::string& name)
 {
     std::vector<std::string> names;
     for (const CommandSpec& command : commandSpecs) {
-        for (const OptionSpec& spec : command.options)
-            if (name == spec.name)
+        for (const OptionSpec& described : command.options)
+            if (name == described.name)
                 names.push_back(command.name);
     }
     std::string text;
@@ -326,8 +326,8 @@ int main(int argc, char** argv)
         if (std::strcmp(argv[first], command.name) != 0)
             continue;
         bool json = false;
-        for (const OptionSpec& spec : command.options)
-            json = json || spec.code == jsonCode;
+        for (const OptionSpec& described : command.options)
+            json = json || described.code == jsonCode;
         if (jsonOutput && !json)
             usageError("--json is not an option of", command.name);
         return runners[n](argc - first, argv + first);

@@ -269,8 +269,7 @@ void writeSumJson(const SumSummary& summary)
     out["sum"] = {{"bits", bitsText(summary.sum)}, {"exact", exactText(summary.sum)}, {"printed", printed}};
     const ExactSum& exactSum = summary.exactSum;
     char bound[32];
-    std::snprintf(bound, sizeof bound, "%d.%de%d", exactSum.boundTenths / 10, exactSum.boundTenths % 10,
-                  exactSum.boundExponent);
+    std::snprintf(bound, sizeof bound, "%d.%de%d", exactSum.boundDigit, exactSum.boundTenth, exactSum.boundExponent);
     out["exactSum"] = {{"value", decimal(exactSum.value, exactSum.places)}, {"errorBelow", bound}};
     out["error"] = {{"ulps", fractionText(summary.errorUlps)}, {"ulp", {{"power", summary.ulpExponent}}}};
     out["phases"] = phases;

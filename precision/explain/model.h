@@ -221,7 +221,8 @@ struct SumPhase {
 struct ExactSum {
     Exact value;
     int places;
-    int boundTenths, boundExponent;
+    // The bound on its error, d.t times 10^exponent, rounded up.
+    int boundDigit, boundTenth, boundExponent;
 };
 
 // The summary of a harmonic sum, as `sum` finds it.

@@ -421,7 +421,7 @@ ExactSum exactSumOf(const Count& exact, long terms, int cut)
         rounded = 10;
         ++exponent;
     }
-    return {roundedToPlaces(exactCount(exact, cut), places), places, rounded, exponent};
+    return {roundedToPlaces(exactCount(exact, cut), places), places, rounded / 10, rounded % 10, exponent};
 }
 
 // The summary's facts, as the text and --json show them. `cut` is where

@@ -501,7 +501,7 @@ void showSumFacts(const SumSummary& summary)
     std::printf("%s%s%s\n", sum.c_str(), sum.size() + 3 + exact.size() > 80 ? "\n  = " : " = ", exact.c_str());
     const ExactSum& exactSum = summary.exactSum;
     std::printf("exact sum: %s (error below %d.%de%d)\n", decimal(exactSum.value, exactSum.places).c_str(),
-                exactSum.boundTenths / 10, exactSum.boundTenths % 10, exactSum.boundExponent);
+                exactSum.boundDigit, exactSum.boundTenth, exactSum.boundExponent);
     std::printf("error of the final sum: %s (ulp %s)\n", errorText(summary.error, summary.ulpExponent).c_str(),
                 powerOfTwo(summary.ulpExponent).c_str());
 }
