@@ -12,7 +12,6 @@ import urllib.parse
 
 sys.path.insert(0, os.path.dirname(__file__))
 from browser import blackbox, check_axe_here, run_checks, wait_for  # noqa: E402
-from selenium.webdriver.common.action_chains import ActionChains  # noqa: E402
 from selenium.webdriver.common.by import By  # noqa: E402
 from selenium.webdriver.common.keys import Keys  # noqa: E402
 
@@ -235,13 +234,10 @@ def check_listings(tally, page, args):
     tally.check("sparc64's plain fact holds save", any(r["op"] == "save" for r in sparc["rows"]))
     for k, pane in enumerate(page.driver.find_elements(By.CSS_SELECTOR, "#listings .listing-pane")):
         line = pane.find_element(By.XPATH, ".//li[contains(@class, 'listing-line')][normalize-space(.)='10 return 1;']")
-        # Moving onto the line may scroll it first, and a loaded machine can
-        # leave the pointer over the line before: point again until it is marked.
-        for _ in range(3):
-            ActionChains(page.driver).move_to_element(line).perform()
-            got = page.driver.execute_script(PANES)[k]
-            if got["line"] == "return 1;":
-                break
+        # Focus, as the keyboard gives it: a pointer moved there can leave the
+        # side again when the page scrolls under it, and that unmarks it.
+        page.driver.execute_script("arguments[0].focus()", line)
+        got = page.driver.execute_script(PANES)[k]
         marked = [r["text"] for r in got["rows"] if r["marked"]]
         want = [r["text"] for r in got["rows"] if r["under"] == "fact.cpp:10"]
         tally.check(f"x86-64 and sparc64 side {k}: `return 1;` marks its line and its instructions",
