@@ -5,9 +5,10 @@
 // and where in a document each answer lies, never the answers.
 import { hasProgram } from "./programs.js";
 import { writeParams } from "./address.js";
+import { tracePoints } from "./lesson-trace.js";
 
 const stepKeys = ["question", "run", "from", "ask", "path", "each", "choices", "equals", "contains",
-                  "sameAs", "why"];
+                  "sameAs", "why", "points"];
 const lessonKeys = ["lesson", "title", "intro", "steps"];
 // Keys by which a file would carry its own answers: such a file is refused,
 // since an answer typed into a lesson could disagree with the programs.
@@ -52,8 +53,12 @@ export function readLesson(text) {
     keysOf(step, stepKeys, at);
     for (const key of ["question", "run", "ask", "path", "why"]) needText(step, key, at);
     for (const key of ["from", "each", "choices"]) needText(step, key, at, true);
-    if (!["number", "yesno", "choice"].includes(step.ask))
-      throw new Error(`Step ${at + 1} asks "${step.ask}": "ask" is "number", "yesno" or "choice".`);
+    if (!["number", "yesno", "choice", "trace"].includes(step.ask))
+      throw new Error(`Step ${at + 1} asks "${step.ask}": "ask" is "number", "yesno", "choice" or "trace".`);
+    if (("points" in step) !== (step.ask === "trace") ||
+        (step.ask === "trace" && !(Number.isInteger(step.points) && step.points >= 1 && step.points <= 6)))
+      throw new Error(`Step ${at + 1}: "ask": "trace" goes with "points", how many points of the parse to ask ` +
+                      "about (1 to 6).");
     const run = runState(step.run).get("run");
     if (!hasProgram(run)) throw new Error(`Step ${at + 1} runs "${run}", which the page does not have.`);
     jsonCommand(step.from || step.run, at);
@@ -162,7 +167,13 @@ export async function answerOf(step, runJson) {
   for (const key of ["each", "choices"])
     if (key in step && !Array.isArray(pick(doc, step[key]))) throw new Error(`"${step[key]}" is no list`);
   let value;
-  if (step.ask === "yesno") {
+  let points = [];
+  if (step.ask === "trace") {
+    if (!Array.isArray(found)) throw new Error(`"${step.path}" is no list of a parse's events`);
+    points = tracePoints(found, step.points);
+    if (!points.length) throw new Error(`"${step.path}" holds no point where the parse decides what comes next`);
+    value = points.map((point) => point.answer);
+  } else if (step.ask === "yesno") {
     if ("equals" in step) value = canonical(found) === canonical(step.equals);
     else if ("contains" in step) value = Array.isArray(found) && found.map(canonical).includes(canonical(step.contains));
     else if ("sameAs" in step) {
@@ -177,11 +188,12 @@ export async function answerOf(step, runJson) {
     value = "each" in step ? (Array.isArray(found) ? found : []).map(canonical) : canonical(found);
   }
   const labels = "each" in step ? pick(doc, step.each) : [];
-  const text = Array.isArray(value)
-    ? (step.ask === "choice" ? value.join(", ") || "none of them" : value.map((item, at) => `${labels[at]} ${item}`).join(", "))
-    : value;
+  const text = step.ask === "trace" ? value.map((item, at) => `at point ${at + 1} it ${item}`).join("; ")
+    : Array.isArray(value)
+      ? (step.ask === "choice" ? value.join(", ") || "none of them" : value.map((item, at) => `${labels[at]} ${item}`).join(", "))
+      : value;
   const why = fillWhy(step.why, doc);
-  return { value, text, why, labels, choices: step.ask === "choice" ? pick(doc, step.choices) : [] };
+  return { value, text, why, labels, points, choices: step.ask === "choice" ? pick(doc, step.choices) : [] };
 }
 
 // fillWhy: a why with its {path}s filled from the document. A part written

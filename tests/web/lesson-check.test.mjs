@@ -55,7 +55,7 @@ test("a lesson file refused, with the reason for its writer", () => {
                    [lesson(step({ answer: "5" })), /writes an answer into the file \("answer"\)/],
                    [lesson(step({ Expected: "5" })), /writes an answer/],
                    [lesson(step({ colour: "red" })), /"colour", which a lesson does not know/],
-                   [lesson(step({ ask: "maybe" })), /"ask" is "number", "yesno" or "choice"/],
+                   [lesson(step({ ask: "maybe" })), /"ask" is "number", "yesno", "choice" or "trace"/],
                    [lesson(step({ run: "run=nothing" })), /runs "nothing", which the page does not have/],
                    [lesson(step({ equals: "5" })), /"equals" belongs to a yes-or-no question/],
                    [lesson(step({ ask: "yesno", equals: "5", contains: "5" })), /both "equals" and "contains"/],
