@@ -7,8 +7,28 @@ import { readLesson, runState, jsonCommand, answerOf, questionFrom, predictedNum
 import { longestAddress, writeLesson, readLessonAddress, askName, writeParams } from "./address.js";
 import { restore, run, stop, isRunning, controlsAddress } from "./page.js";
 import { runWhole } from "./run-tool.js";
+import { startDraft } from "./lesson-draft.js";
 
 const lesson = { doc: null, name: "", step: 0, holdsAddress: false, answered: false };
+
+// What "Your own lesson" offers to start from: one step, in the file's form.
+const template = `{
+  "title": "My lesson",
+  "intro": "A line read by two grammars.",
+  "steps": [
+    {
+      "question": "What does calcloop print for 10-3-2?",
+      "run": "run=calcloop&line=10-3-2",
+      "from": "run=calcexplain&line=10-3-2",
+      "ask": "number",
+      "path": "lines.0.grammars.0.value",
+      "why": "calcloop groups it as {lines.0.grammars.0.grouping}."
+    }
+  ]
+}
+`;
+const cannotAsk = "Questions are made from a calculator's or calcexplain's line, " +
+  "floatexplain value or op, or factexplain N.";
 const lessonElement = (id) => document.getElementById(id);
 
 // The lessons built into the page (web/lessons/*.json, packed at build time).
@@ -142,6 +162,7 @@ function showProgress() {
   const right = done.filter((kept) => kept.matched).length;
   lessonElement("lesson-progress").textContent =
     `Answered ${done.length} of ${steps.length}, ${right} right.`;
+  showAllSteps();
   const summary = lessonElement("lesson-summary");
   const finished = done.length === steps.length && lesson.step === steps.length - 1;
   summary.hidden = !finished;
@@ -156,6 +177,31 @@ function showProgress() {
   const heading = document.createElement("h3");
   heading.textContent = `End of the lesson: ${right} of ${steps.length} right`;
   summary.replaceChildren(heading, list);
+}
+
+// showAllSteps: every step of the lesson at once, each with the student's
+// prediction and verdict once answered (never an answer not yet earned),
+// and a button to go to it.
+function showAllSteps() {
+  const list = lessonElement("lesson-all-steps");
+  if (list.hidden || !lesson.doc) return list.replaceChildren();
+  const work = readWork();
+  const items = lesson.doc.steps.map((step, at) => {
+    const item = document.createElement("li");
+    const kept = work[at];
+    const state = !kept ? "not answered yet"
+      : `${kept.matched ? "right" : "not this time"}${kept.said !== undefined ? `; you predicted ${kept.said}` : ""}`;
+    const go = Object.assign(document.createElement("button"), { type: "button", className: "quiet",
+                                                                  textContent: `Step ${at + 1}` });
+    if (at === lesson.step) go.setAttribute("aria-current", "step");
+    go.addEventListener("click", () => { lesson.step = at; showStep(true); focusPrediction(); });
+    item.append(go, ` ${step.question} (${state})`);
+    if (kept) item.dataset.matched = kept.matched;
+    return item;
+  });
+  const ordered = document.createElement("ol");
+  ordered.append(...items);
+  list.replaceChildren(ordered);
 }
 
 function lessonText(text) {
@@ -179,6 +225,21 @@ function predictionFields(step, answer) {
     return label;
   };
   if (step.ask === "yesno") return [input("radio", "predict", "yes", "yes"), input("radio", "predict", "no", "no")];
+  if (step.ask === "trace") {
+    // Each point: the trace just before it, then the moves to pick from.
+    return answer.points.map((point, at) => {
+      const group = document.createElement("fieldset");
+      group.className = "trace-point";
+      const legend = document.createElement("legend");
+      legend.textContent = `Point ${at + 1}: what does it do next?`;
+      const before = document.createElement("ol");
+      before.className = "trace-before";
+      before.start = point.skipped + 1;
+      before.append(...point.before.map((line) => Object.assign(document.createElement("li"), { textContent: line })));
+      group.append(legend, before, ...point.choices.map((choice) => input("radio", `predict-${at}`, choice, choice)));
+      return group;
+    });
+  }
   if (step.ask === "choice") {
     // A choice may be 0 or "": only the box added last means "none of them".
     const boxes = [...answer.choices.map(String), null].map((choice) =>
@@ -209,6 +270,10 @@ function prediction() {
   if (step.ask === "choice") {
     const checked = [...place.querySelectorAll("input:checked")].map((box) => box.value);
     return checked.length ? checked.filter(Boolean).sort() : null;
+  }
+  if (step.ask === "trace") {
+    const picks = [...place.querySelectorAll(".trace-point")].map((point) => point.querySelector("input:checked")?.value ?? null);
+    return picks.length && !picks.includes(null) ? picks : null;
   }
   const values = [...place.querySelectorAll("input")].map((field) => predictedNumber(field.value));
   if (!values.length || values.includes(null)) return null;
@@ -250,7 +315,7 @@ async function showAnswer(predicted, fresh) {
       : `Not this time: you predicted ${said}; the answer is ${answer.text}.`;
     lessonElement("why").textContent = answer.why;
     const work = readWork();
-    work[shown] = { fields, matched };
+    work[shown] = { fields, matched, said };
     keepWork(work);
     showProgress();
   } catch (error) {
@@ -354,7 +419,8 @@ async function drawWorksheet() {
     const item = document.createElement("li");
     const room = lessonText("Your prediction:");
     room.className = "room";
-    const options = lessonText(step.ask === "yesno" ? "Circle one: yes / no" : "");
+    const options = Object.assign(document.createElement("div"),
+                                  { textContent: step.ask === "yesno" ? "Circle one: yes / no" : "" });
     options.className = "offered";
     item.append(lessonText(step.question), options, room);
     questions.append(item);
@@ -368,6 +434,10 @@ async function drawWorksheet() {
       if (lesson.doc !== doc) return;
       if (step.ask === "choice")
         offered[at].textContent = `Circle any: ${[...answer.choices.map(String), "none of them"].join(" / ")}`;
+      if (step.ask === "trace") {
+        offered[at].replaceChildren(...answer.points.map((point, k) =>
+          lessonText(`Point ${k + 1}, after: ${point.before.join("; ")}. Circle one: ${point.choices.join(" / ")}`)));
+      }
       const said = lessonText(`${step.question} `);
       const strong = document.createElement("strong");
       strong.textContent = answer.text;
@@ -445,10 +515,16 @@ export function startLessons(addressAtOpen) {
   lessonElement("step-back").addEventListener("click", () => { lesson.step -= 1; showStep(true); focusPrediction(); });
   lessonElement("lesson-print").addEventListener("click", printWorksheet);
   lessonElement("make-question").addEventListener("click", () => {
-    if (!openQuestion(new URLSearchParams(controlsAddress()), true))
-      lessonElement("lesson-error").textContent = "Questions are made from a calculator's or calcexplain's line, " +
-        "floatexplain value or op, or factexplain N.";
-    else lessonElement("lesson-error").textContent = "";
+    lessonElement("lesson-error").textContent = openQuestion(new URLSearchParams(controlsAddress()), true) ? "" : cannotAsk;
+  });
+  startDraft({ controlsAddress, open: openOwn,
+               say: (made) => { lessonElement("lesson-error").textContent = made ? "" : cannotAsk; } });
+  lessonElement("lesson-text").value ||= template;
+  lessonElement("lesson-all").addEventListener("click", () => {
+    const list = lessonElement("lesson-all-steps");
+    list.hidden = !list.hidden;
+    lessonElement("lesson-all").setAttribute("aria-expanded", String(!list.hidden));
+    showAllSteps();
   });
   lessonElement("lesson-own").addEventListener("click", () => {
     const panel = lessonElement("lesson-load");

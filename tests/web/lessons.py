@@ -41,6 +41,18 @@ class Native:
 
 yes = lambda ok: "yes" if ok else "no"  # noqa: E731
 
+
+def moves(events, count):
+    """A driven parse's points, modelled here: among the rules entered and
+    characters matched just after a return, a match or a computation, count
+    of them spread evenly (the middle of each of count equal parts)."""
+    at = [i for i, e in enumerate(events) if i and e["event"] in ("enter", "match")
+          and events[i - 1]["event"] in ("return", "match", "compute")]
+    taken = min(count, len(at))
+    picked = sorted({at[(2 * k + 1) * len(at) // (2 * taken)] for k in range(taken)})
+    return ",".join(f"enters {events[i]['rule']}" if events[i]["event"] == "enter" else f"matches '{events[i]['char']}'"
+                    for i in picked)
+
 # Each shipped step's answer, as the test reads it from the native programs:
 # a number, "yes" or "no", or a comma-joined list (each grammar's value, or
 # the grammars chosen).
@@ -48,6 +60,7 @@ ANSWERS = {
     "grammars": [
         lambda n: n.value("calcloop", "10-3-2"),
         lambda n: n.value("calcminusrec", "10-3-2"),
+        lambda n: moves(n.json("calcexplain", "7-2-1")["lines"][0]["grammars"][1]["events"], 3),
         lambda n: ",".join(g for g in CALCULATORS if n.value(g, "8-4-2") == "2"),
         lambda n: ",".join(n.value(g, "2*3-4*5") for g in CALCULATORS),
         lambda n: yes(len({n.value(g, "2*3+4") for g in CALCULATORS}) == 1),
@@ -106,6 +119,9 @@ def wrong(answer, kind, choices):
     """A prediction that differs from the answer."""
     if kind == "yesno":
         return yes(answer == "no")
+    if kind == "trace":
+        first, *rest = answer.split(",")
+        return ",".join([next(c for c in choices if c != first), *rest])
     if kind == "choice":
         return "" if answer else choices[0]
     values = answer.split(",")
@@ -118,6 +134,16 @@ def predict(driver, kind, prediction, choices):
     keys = driver.switch_to.active_element.send_keys
     if kind == "yesno":
         keys(Keys.SPACE if prediction == "yes" else Keys.ARROW_RIGHT)
+    elif kind == "trace":
+        # Each point's moves are one group of radio buttons: Space takes the
+        # first, an arrow the next, Tab goes on to the next point.
+        groups = driver.execute_script(TRACE_CHOICES)
+        for at, pick in enumerate(prediction.split(",")):
+            if at:
+                driver.switch_to.active_element.send_keys(Keys.TAB)
+            driver.switch_to.active_element.send_keys(Keys.SPACE)
+            for _ in range(groups[at].index(pick)):
+                driver.switch_to.active_element.send_keys(Keys.ARROW_RIGHT)
     elif kind == "choice":
         ticked = set(prediction.split(",")) if prediction else {""}
         for at, choice in enumerate(choices + [""]):
@@ -135,6 +161,10 @@ def predict(driver, kind, prediction, choices):
         raise AssertionError("Tab after the prediction does not reach Reveal; the fields hold " + driver.execute_script(
             "return [...document.querySelectorAll('#prediction input')].map((field) => field.value).join(';')"))
     driver.switch_to.active_element.send_keys(Keys.ENTER)
+
+
+TRACE_CHOICES = """return [...document.querySelectorAll('#prediction .trace-point')].map((point) =>
+    [...point.querySelectorAll('input')].map((box) => box.value))"""
 
 
 def check_walks(tally, page, args):
@@ -189,6 +219,7 @@ def check_refused(tally, page, args):
     lesson = {"title": "Typed", "steps": [{"question": "fact(4)?", "run": "run=factexplain&n=4", "ask": "number",
                                            "path": "builds.0.result", "why": "-", "answer": 24}]}
     page.press("#lesson-own", Keys.ENTER, wait=False)
+    page.element("lesson-text").clear()  # the template a teacher starts from
     page.element("lesson-text").send_keys(json.dumps(lesson))
     page.press("#lesson-open", Keys.ENTER, wait=False)
     error = page.element("lesson-error").text
@@ -327,7 +358,8 @@ def check_print(tally, page, args):
     native = Native(args.bin)
     # As the page words them: a list comma-separated, each value after its grammar.
     answers = [", ".join(f"{g} {v}" for g, v in zip(CALCULATORS, answer(native).split(",")))
-               if "each" in step else answer(native).replace(",", ", ")
+               if "each" in step else "; ".join(f"at point {k + 1} it {m}" for k, m in enumerate(answer(native).split(",")))
+               if step["ask"] == "trace" else answer(native).replace(",", ", ")
                for step, answer in zip(steps, ANSWERS["grammars"])]
     flat = lambda text: " ".join(text.split())  # noqa: E731
     for paper, width, height in (("A4", 8.27, 11.69), ("Letter", 8.5, 11)):
@@ -339,7 +371,8 @@ def check_print(tally, page, args):
                                    check=True).stdout.rstrip("\f").split("\f")
         before, last = flat(" ".join(pages[:-1])), flat(pages[-1])
         offered = ["Circle any: " + " / ".join([*CALCULATORS, "none of them"]) if step["ask"] == "choice"
-                   else "Circle one: yes / no" for step in steps if step["ask"] != "number"]
+                   else "Circle one: yes / no" for step in steps if step["ask"] in ("choice", "yesno")]
+        offered += [f"Point {k + 1}, after:" for step in steps if step["ask"] == "trace" for k in range(step["points"])]
         tally.check(f"{paper}: a name and date line, each choice and yes / no with its question",
                     "Name:" in before and "Date:" in before and all(flat(o) in before for o in offered),
                     f"{offered} in {before!r}")
@@ -351,19 +384,69 @@ def check_print(tally, page, args):
                     f"missing {missing} in {last!r}")
 
 
+def check_course(tally, page, args):
+    """All steps at once, the own-lesson panel's template, and a lesson
+    gathered from runs: edited, linked, saved as a file, kept."""
+    open_at(page, args.web, "#lesson=grammars")
+    want = ANSWERS["grammars"][0](Native(args.bin))
+    predict(page.driver, "number", want, [])
+    wait_for(page.driver, "return document.getElementById('verdict').dataset.answer !== undefined")
+    page.wait()
+    page.element("lesson-all").click()
+    items = page.driver.execute_script("return [...document.querySelectorAll('#lesson-all-steps li')].map((li) => li.textContent)")
+    steps = lesson_file(args, "grammars")["steps"]
+    tally.check("all steps: each question, step 1 right with its prediction, the others not yet answered",
+                len(items) == len(steps) and f"(right; you predicted {want})" in items[0]
+                and all(item.endswith("(not answered yet)") and step["question"] in item
+                        for item, step in zip(items[1:], steps[1:])), items)
+    page.driver.execute_script("document.querySelectorAll('#lesson-all-steps button')[3].click()")
+    tally.check("all steps: a step's button goes to it", page.element("lesson-where").text == f"Step 4 of {len(steps)}")
+    # The template in the own-lesson panel opens as it stands.
+    page.element("lesson-own").click()
+    page.element("lesson-open").click()
+    wait_for(page.driver, "return document.getElementById('lesson-title').textContent === 'My lesson' || "
+                          "document.getElementById('lesson-error').textContent.startsWith('Step')")
+    tally.check("the own-lesson panel's template opens", page.element("lesson-error").text == "",
+                page.element("lesson-error").text)
+    # Two runs gathered, the first question's words changed.
+    for address in ("#run=calcexplain&line=7-2-1", "#run=factexplain&n=5"):
+        page.open(args.web, address)
+        page.element("add-question").click()
+    field = page.driver.execute_script("return document.querySelector('#my-lesson-steps input')")
+    field.clear()
+    field.send_keys("How does each grammar read 7-2-1?", Keys.TAB)
+    link, file = (page.element(f"my-lesson-{which}").get_attribute("href") for which in ("link", "file"))
+    file_text = urllib.parse.unquote(file.removeprefix("data:application/json;charset=utf-8,"))
+    held = json.loads(urllib.parse.parse_qs(urllib.parse.urlsplit(link).fragment.replace("+", "%2B"))["lessontext"][0])
+    tally.check("my lesson: two questions, the first as edited, the same in its link and its file",
+                [s["question"] for s in held["steps"]] == ["How does each grammar read 7-2-1?", "What does fact(5) return?"]
+                and json.loads(file_text) == held, f"{held} {file_text}")
+    page.driver.refresh()
+    page.element("my-lesson-open").click()
+    wait_for(page.driver, "return document.getElementById('lesson-title').textContent === 'My lesson'")
+    tally.check("my lesson kept across a reload, and opened", page.element("question").text ==
+                "How does each grammar read 7-2-1?", page.element("question").text)
+
+
 def check_axe(tally, page, args):
-    """A revealed step: no WCAG 2.1 A or AA violation."""
-    open_at(page, args.web, "#lesson=grammars&step=3")
-    page.press("#prediction input", Keys.SPACE, wait=False)
+    """A revealed step of a driven parse, with every step listed and a
+    gathered lesson shown: no WCAG 2.1 A or AA violation."""
+    open_at(page, args.web, "#lesson=grammars&step=3", wait=False)
+    wait_for(page.driver, "return document.querySelector('#prediction .trace-point input')")
+    page.driver.execute_script("""document.querySelectorAll('#prediction .trace-point').forEach((point) =>
+        point.querySelector('input').click())""")
     page.element("reveal").click()
     wait_for(page.driver, "return document.getElementById('verdict').dataset.answer !== undefined")
     page.wait()
+    page.element("lesson-all").click()
+    page.element("add-question").click()
     browser.check_axe_here(tally, page, args, "a lesson step")
 
 
 def main():
     browser.run_checks(blackbox.arguments(options), (check_schema, check_walks, check_refused, check_link, check_kept,
-                                                      check_question, check_large, check_print, check_axe))
+                                                      check_question, check_large, check_print, check_course,
+                                                      check_axe))
 
 
 if __name__ == "__main__":
