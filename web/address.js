@@ -128,5 +128,5 @@ export function withListing(hash, view) {
     state.set("listing", sideText(view.sides[0]));
     if (view.sides.length > 1) state.set("beside", sideText(view.sides[1]));
   }
-  return state.toString();
+  return writeParams(state);
 }

@@ -4,7 +4,9 @@
 // running the companion in the page when the step is shown.
 import shipped from "page-data/lessons.js";
 import { readLesson, runState, jsonCommand, answerOf, questionFrom, predictedNumber, matches } from "./lesson-check.js";
-import { longestAddress, writeLesson, readLessonAddress, askName, writeParams } from "./address.js";
+import { longestAddress, writeLesson, readLessonAddress, askName, writeParams, withListing, readListing }
+  from "./address.js";
+import { follow as followListing, listingState } from "./listing-panel.js";
 import { restore, run, stop, isRunning, controlsAddress } from "./page.js";
 import { runWhole } from "./run-tool.js";
 import { startDraft } from "./lesson-draft.js";
@@ -302,6 +304,11 @@ async function showAnswer(predicted, fresh) {
   document.body.classList.remove("lesson-asking");
   if (isRunning()) stop();
   run();
+  // A step whose run names a listing opens it with the answer.
+  if (runState(step.run).has("listing")) {
+    followListing("#" + step.run);
+    placeAddress(false);
+  }
   const verdict = lessonElement("verdict");
   try {
     const answer = await answerFor(step);
@@ -333,8 +340,10 @@ export function lessonAddress() {
   return writeLesson(lesson);
 }
 
+// placeAddress: the step's address, with the listing view's part while
+// the view is open, as the page's own addresses keep it.
 function placeAddress(push) {
-  const address = "#" + lessonAddress();
+  const address = "#" + withListing(lessonAddress(), listingState());
   if (address === location.hash || address.length > longestAddress) return;
   if (push) history.pushState({ lesson: true }, "", address);
   else history.replaceState({ lesson: true }, "", address);
@@ -537,9 +546,13 @@ export function startLessons(addressAtOpen) {
   });
   lessonElement("lesson-open").addEventListener("click", () => openOwn(lessonElement("lesson-text").value));
   for (const kind of ["input", "change", "submit", "click"]) lessonElement("controls").addEventListener(kind, release, true);
+  // Opening the machine code is looking on purpose, as using the controls is.
+  lessonElement("show-listings").addEventListener("click", release, true);
   // With no address, the page opens on the first lesson's first step.
   if (!openAddress(addressAtOpen) && !new URLSearchParams(addressAtOpen.slice(1)).has("run") && shippedLessons().length)
     openLesson(readLesson(shipped[shippedLessons()[0]]), shippedLessons()[0], 0, false);
+  // Opened on a listing and no lesson: the listing was asked for.
+  if (readListing(addressAtOpen) && !readLessonAddress(addressAtOpen)) release();
   // Opened on a run: no step is shown until a lesson is picked.
   if (!lesson.doc) {
     const none = choice.querySelector("option[value='']");

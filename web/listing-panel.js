@@ -46,8 +46,9 @@ function close() {
   element("listings-view").replaceChildren();
 }
 
-// What an address says: the view opened as it holds, or closed.
-function follow(hash) {
+// follow: what an address says: the view opened as it holds, or closed.
+// A lesson's step follows its run's address so when it is revealed.
+export function follow(hash) {
   const view = readListing(hash);
   if (!view) {
     if (shown) close();

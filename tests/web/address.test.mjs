@@ -84,6 +84,9 @@ test("the listing view's state in an address", () => {
     assert.equal(withListing("#run=fact&" + address, null), "run=fact");
   }
   assert.equal(readListing("#run=fact"), null);
+  // The run beside it reads back as it was: a blank stays a blank, a '+' a plus.
+  for (const view of [null, { compare: "" }])
+    assert.match(withListing("#run=calcloop&line=2%203%2B4", view), /^run=calcloop&line=2%203%2B4(&listing=)?$/);
   // A side that is not program.build.target opens the view's own choice.
   assert.deepEqual(readListing("#listing=fact.plain&beside=a.b.c"), { compare: "" });
 });
