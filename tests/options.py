@@ -119,7 +119,11 @@ def check_export(tally, bin_dir, tool, validator, json_built):
         tally.check(f"{tool} --help: {option['name']}", len(named) >= 1 and all(
             line in lines for line in rest), f"{first!r} {rest!r}")
     # Every refusal, in every command it names; the first rule that holds
-    # there (in the table's order) is the one said.
+    # there (in the table's order) is the one said. Where the programs run
+    # slowly, each refusal is run in the first command it names.
+    if blackbox.slow():
+        blackbox.not_run(f"{tool}'s refusals run in each command after the first",
+                         "the programs run slowly here; the native builds run them all")
     for rule in table["refusals"]:
         for command in rule["commands"]:
             taken = options[command]
@@ -133,6 +137,8 @@ def check_export(tally, bin_dir, tool, validator, json_built):
             said = next(r for r in table["refusals"] if holds(r, command, given, operands))
             label = f"{tool} {' '.join(arguments + operands)}"
             tally.check(f"{label}: its own rule is the first that holds", said is rule, said["message"])
+            if blackbox.slow() and command != rule["commands"][0]:
+                continue
             message = said["message"] if json_built or "--json" not in given else NO_JSON
             want = f"{tool}: {message}\nTry '{tool} --help' for more information.\n".encode()
             got = blackbox.run(bin_dir, tool, arguments=arguments + operands)
