@@ -46,5 +46,6 @@ python3 "$tests/docs/links.py" $(find "$root/usr/share/doc/teaching-programs" -n
 
 echo "== the black-box tests against the extracted programs"
 # The build's own list of them, each pointed at the package's programs; all
-# but the disassembly check, which needs the symbols stripping removed.
-PROGRAM_BIN=$bin ctest --test-dir "$build" -L black-box -LE symbols --output-on-failure
+# but the disassembly check, which needs the symbols stripping removed. As
+# many at once as the machine has cores, as the build's own test step runs.
+PROGRAM_BIN=$bin ctest --test-dir "$build" -L black-box -LE symbols --output-on-failure --parallel "$(nproc)"
