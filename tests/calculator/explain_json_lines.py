@@ -66,7 +66,7 @@ def main():
     with open(args.schema) as schema_file:
         validator = jsonschema.Draft202012Validator(json.load(schema_file))
     # Once some 300 KiB a line were held: a hundred lines show it.
-    many = blackbox.fewer(400, 100, "lines for --json")
+    many = blackbox.fewer(150, 100, "lines for --json")
     lines = generate(many)
 
     peaks = {}
