@@ -100,9 +100,10 @@ export function typedNumbers(step, at, inputs = inputsOf(step)) {
     const words = typeof value === "number" ? String(value) : String(value).replace(/\{[^{}]*\}/g, " ");
     const typed = (words.match(numberPattern) || []).find((number) => !allowed.has(numberKey(number)));
     if (typed === undefined) continue;
-    const inputs = allowed.size ? ` (its inputs are ${[...allowed].join(", ")})` : "";
+    const whose = at === null ? "its steps' inputs" : "its inputs";
+    const inputs = allowed.size ? ` (${whose} are ${[...allowed].join(", ")})` : "";
     throw new Error(`${at === null ? "The lesson" : `Step ${at + 1}`}: its "${key}" types the number ${typed}, which is ` +
-                    `not one of its inputs${inputs}. Take it from the document as a {path}, or leave it out.`);
+                    `not one of ${whose}${inputs}. Take it from the document as a {path}, or leave it out.`);
   }
 }
 
