@@ -377,9 +377,10 @@ def to_bits(x, bits):
 
 
 # --extended, precisionx's reading and operations: to a 64-bit significand,
-# then stored as a single. (arguments after --json, the exact value read or
-# computed)
-EXTENDED = [(["value", "--extended", "0.1"], Fraction(1, 10)), (["value", "--extended", "16777217"], 16777217),
+# then stored as a single; a number that reading does not reach (past the
+# singles' range, an infinity) stored as single precision reads it. (arguments
+# after --json; for value, each number's exact value, None where not reached)
+EXTENDED = [(["value", "--extended", "0.1", "16777217", "1e39", "inf"], [Fraction(1, 10), 16777217, None, None]),
             (["op", "--extended", "0.1", "+", "0.2"], None), (["op", "--extended", "1", "/", "3"], None),
             (["op", "--extended", "16777216", "+", "1"], None)]
 
@@ -389,16 +390,19 @@ def check_extended(tally, args, validator):
         document = json.loads(blackbox.run(args.bin, "floatexplain", arguments=["--json", *arguments]).stdout)
         errors = [e.message[:200] for e in validator.iter_errors(document)]
         if arguments[0] == "value":
-            wide, strict = document["values"][0]["extended"], document["values"][0]
-            exact_value = Fraction(written)
+            cases = [(value["extended"], value, Fraction(exact) if exact is not None else None, "stored")
+                     for value, exact in zip(document["values"], written)]
         else:
-            wide, strict = document["extended"], document["result"]
-            exact_value = Fraction(document["exact"])
-        stored = to_bits(to_bits(exact_value, 64), 24)
-        tally.check(f"{' '.join(arguments)}: 64 bits, then 24, and whether that is the strict single",
-                    not errors and Fraction(wide["wide"]) == to_bits(exact_value, 64)
-                    and Fraction(wide["stored" if arguments[0] == "value" else "result"]["exact"]) == stored
-                    and wide["same"] == (stored == Fraction(strict["exact"])), errors or wide)
+            cases = [(document["extended"], document["result"], Fraction(document["exact"]), "result")]
+        for wide, strict, exact_value, key in cases:
+            if exact_value is None:
+                right = wide["wide"] is None and wide[key]["bits"] == strict["bits"] and wide["same"]
+            else:
+                stored = to_bits(to_bits(exact_value, 64), 24)
+                right = Fraction(wide["wide"]) == to_bits(exact_value, 64) and Fraction(wide[key]["exact"]) == stored \
+                    and wide["same"] == (stored == Fraction(strict["exact"]))
+            tally.check(f"{' '.join(arguments)}, {strict['input'] or 'the result'}: 64 bits, then 24, and whether "
+                        "that is the strict single", not errors and right, errors or wide)
 
 
 def main():
