@@ -70,10 +70,46 @@ export function readLesson(text) {
       needText(step.sameAs, "path", at);
       if (step.sameAs.run !== undefined) jsonCommand(step.sameAs.run, at);
     }
+    typedNumbers(step, at);
     if ((step.ask === "choice") !== ("choices" in step)) throw new Error(`Step ${at + 1}: "choices" goes with "ask": "choice".`);
     if ("each" in step && step.ask !== "number") throw new Error(`Step ${at + 1}: "each" goes with "ask": "number".`);
   });
+  // The intro may name any step's inputs.
+  if (doc.intro !== undefined) typedNumbers({ intro: doc.intro }, null, doc.steps.flatMap(inputsOf));
   return doc;
+}
+
+// A number as a lesson may type it: digits with a decimal point, thousands'
+// commas or an exponent (0.1, 10,000,000, 1e39), or hexadecimal (0x3f800000).
+// Digits inside a word are part of a name (precision2, bfloat16, i686), and
+// numbers in words (ten, one) are words.
+const numberPattern = /(?<![\p{L}\d_])(?:0x[0-9a-f]+|\d+(?:,\d{3})*(?:\.\d+)?(?:e[+-]?\d+)?)(?![\p{L}\d_])/giu;
+const numberKey = (text) => decimal(text) ?? text.toLowerCase();
+
+// The texts of a step's runs: its run, its from, and its sameAs's run.
+function inputsOf(step) {
+  return [step.run, step.from, step.sameAs?.run].filter((address) => typeof address === "string")
+    .flatMap((address) => [...runState(address)].filter(([key]) => key !== "run").map(([, value]) => value));
+}
+
+// typedNumbers: refuses a step (or, at null, the lesson's intro) that types
+// a number in an answer rule (equals, contains) or an explanation (why,
+// intro), other than the numbers of its own inputs: a number a program
+// computes comes from its document, as a {path}, so that it cannot go stale.
+export function typedNumbers(step, at, inputs = inputsOf(step)) {
+  const allowed = new Set(inputs.flatMap((text) => text.match(numberPattern) || []).map(numberKey));
+  const texts = [["why", step.why], ["intro", step.intro], ["equals", step.equals], ["contains", step.contains]];
+  for (const [key, value] of texts) {
+    if (value === undefined || value === null || typeof value === "boolean") continue;
+    // A {path} is filled from the document: its digits are indices, no facts.
+    const words = typeof value === "number" ? String(value) : String(value).replace(/\{[^{}]*\}/g, " ");
+    const typed = (words.match(numberPattern) || []).find((number) => !allowed.has(numberKey(number)));
+    if (typed === undefined) continue;
+    const whose = at === null ? "its steps' inputs" : "its inputs";
+    const inputs = allowed.size ? ` (${whose} are ${[...allowed].join(", ")})` : "";
+    throw new Error(`${at === null ? "The lesson" : `Step ${at + 1}`}: its "${key}" types the number ${typed}, which is ` +
+                    `not one of ${whose}${inputs}. Take it from the document as a {path}, or leave it out.`);
+  }
 }
 
 // runState: a step's run as the controls take it. A '+' in it is a plus,
@@ -264,4 +300,34 @@ export function predictedNumber(text) {
 // matches: whether a prediction in canonical words is the answer's value.
 export function matches(predicted, value) {
   return JSON.stringify(predicted) === JSON.stringify(value);
+}
+
+// stepProblems: what in a step names nothing in the documents its runs
+// give (runJson as for answerOf), as a list of sentences, empty when every
+// path holds: the answer's path, each and choices, sameAs's path, the why's
+// {path}s outside [[...]], and a choice's answers among its choices.
+export async function stepProblems(step, runJson) {
+  const problems = [];
+  let answer;
+  try {
+    answer = await answerOf(step, runJson);
+  } catch (error) {
+    return [error.message];
+  }
+  const doc = await runJson(step.from || step.run);
+  const outside = step.why.replace(/\[\[(.*?)\]\]/g, "");
+  for (const [, path] of outside.matchAll(/\{([^{}]+)\}/g))
+    if (pick(doc, path) === undefined) problems.push(`the why's {${path}} names nothing`);
+  if (step.sameAs) {
+    const other = step.sameAs.run ? await runJson(step.sameAs.run) : doc;
+    if (pick(other, step.sameAs.path) === undefined) problems.push(`sameAs's "${step.sameAs.path}" names nothing`);
+  }
+  if (step.ask === "choice") {
+    const choices = answer.choices.map(String);
+    const stray = answer.value.filter((value) => !choices.includes(value));
+    if (stray.length) problems.push(`the answer ${stray.join(", ")} is not among the choices ${choices.join(", ")}`);
+  }
+  if ("each" in step && answer.labels.length !== answer.value.length)
+    problems.push(`"each" names ${answer.labels.length} labels for ${answer.value.length} answers`);
+  return problems;
 }

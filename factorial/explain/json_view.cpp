@@ -86,6 +86,8 @@ Json build(const Build& b)
         events.push_back(event(e));
     j["events"] = events;
     j["listing"] = listing(*b.listing);
+    j["selfCalls"] = b.selfCalls;
+    j["backBranches"] = b.backBranches;
     return j;
 }
 

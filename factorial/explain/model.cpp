@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <span>
 #include <string_view>
 
 namespace {
@@ -132,7 +133,13 @@ std::string frameNote(const Build& b)
 Build run(const char* name, const char* title, const char* flags, const Listing& listing, bool seesProducts,
           int (*fact)(int), int n, std::optional<int> baseLine)
 {
-    Build b{name, title, flags, &listing, seesProducts, 0, 0, {}, false, {}, {}, {}, {}, ""};
+    Build b{name, title, flags, &listing, 0, 0, seesProducts, 0, 0, {}, false, {}, {}, {}, {}, ""};
+    // The listing's marks, as the formatter that wrote it set them.
+    for (const ListingRow& row : std::span(listing.rows, listing.size)) {
+        std::string_view note = row.note;
+        b.selfCalls += note == "calls itself";
+        b.backBranches += note.starts_with("back to ");
+    }
     b.framesMeasured = framesVisible(fact);
     std::size_t calls = static_cast<std::size_t>(n > 0 ? n : 0) + 1;
     Trace trace;

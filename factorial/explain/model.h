@@ -47,6 +47,8 @@ struct Build {
     const char* title;  // as the text heads it
     const char* flags;
     const Listing* listing;  // fact's machine code in this build
+    int selfCalls;           // its instructions that call fact itself
+    int backBranches;        // its branches back to an earlier instruction (a loop)
     bool seesProducts;       // the copy has a hook after the recursive call
     int result;
     std::size_t calls;

@@ -3,6 +3,7 @@
 // program-wide variables), each rounding measured exactly.
 
 #include "commands.h"
+#include "json_view.h"
 #include "model.h"
 #include "precision.h"
 #include "show.h"
@@ -24,8 +25,9 @@ DistributiveStep step(const char* name, float x, char op, float y, const Exact& 
 
 int distributiveCommand(int argc, char** argv)
 {
-    while (nextOption(argc, argv, distributiveOptions) != -1)
-        wide = true;  // the only option it has
+    for (int code; (code = nextOption(argc, argv, distributiveOptions)) != -1;)
+        if (!readJsonOption(code))
+            wide = true;
     noMoreArguments(argc, argv);
     runQuietly(part3);
     // After part3, d holds Line 1 and e Line 2; s and t hold a*10 and b*10,
@@ -36,7 +38,7 @@ int distributiveCommand(int argc, char** argv)
     const float ten = 10.0f;
     if (a + b != c || a * ten != s || b * ten != t || c * ten != d || s + t != e)
         disagree("part3's variables do not hold the operations expected of them");
-    DistributiveModel model{a, b, {}, exactSingle(d) - exactSingle(e)};
+    DistributiveModel model{a, b, {}, exactSingle(d) - exactSingle(e), d == e};
     model.steps = {
         step("a + b", a, '+', b, exactSingle(a) + exactSingle(b), c),
         step("a*10", a, '*', ten, exactProduct(a, ten), s),
@@ -44,6 +46,9 @@ int distributiveCommand(int argc, char** argv)
         step("Line1: (a+b)*10", c, '*', ten, exactProduct(c, ten), d),
         step("Line2: a*10+b*10", s, '+', t, exactSingle(s) + exactSingle(t), e),
     };
-    showDistributive(model, wide);
+    if (jsonOutput)
+        writeDistributiveJson(model);
+    else
+        showDistributive(model, wide);
     return 0;
 }

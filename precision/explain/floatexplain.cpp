@@ -81,7 +81,7 @@ const OptionSpec tenthsList[] = {
      .help = "what if part 2 had added the tenth in half, bfloat16 or double"},
     jsonSpec,
 };
-const OptionSpec distributiveList[] = {wideSpec};
+const OptionSpec distributiveList[] = {wideSpec, jsonSpec};
 const OptionSpec numberList[] = {
     {.name = "extended", .code = extendedCode, .help = "also as precisionx: to a 64-bit significand, then stored"},
     {.name = formatSpec.name, .code = formatSpec.code, .letter = formatSpec.letter, .takes = formatSpec.takes,
@@ -102,8 +102,7 @@ const CommandSpec beforeCommand{"", beforeList};
 
 // The same pair says the same in every command that takes both. Another
 // --format is a what-if in sum and tenths, a summary or a table of its own;
-// precisionx's extended arithmetic stores in single precision only; the
-// documents show strict single precision.
+// precisionx's extended arithmetic stores in single precision only.
 constexpr std::array<const char*, 4> otherFormats{"half", "bfloat16", "double"};
 const Refusal refusals[] = {
     {.option = "extended", .when = When::with, .other = "format", .values = otherFormats,
@@ -116,8 +115,6 @@ const Refusal refusals[] = {
      .commands = {"sum"}, .message = "another --format shows its own what-if, not --every:"},
     {.option = "data", .when = When::with, .other = "format", .values = otherFormats,
      .commands = {"sum"}, .message = "another --format shows its own what-if, not --data:"},
-    {.option = "json", .when = When::with, .other = "extended",
-     .message = "--json is strict single precision: --extended is in the text alone"},
     {.option = "summary", .when = When::with, .other = "data",
      .message = "--summary shows no steps, --data only steps: give one of them"},
     {.option = "every", .when = When::with, .other = "summary",
@@ -160,7 +157,7 @@ std::string usage()
            commandLines(commandSpecs[0]) + "Options of tenths:\n" + commandLines(commandSpecs[1]) +
            "Options of distributive:\n" + commandLines(commandSpecs[2]) + "Options of value and op:\n" +
            commandLines(commandSpecs[3]) +
-           "Option of value, op, tenths and sum (with --summary), also before the command:\n" +
+           "Option of every command (sum with --summary), also before the command:\n" +
            optionLines(beforeList, {17, false}) + "\n" + optionLines(generalSpecs, {17, false}) +
            "\n"
            "Examples:\n"

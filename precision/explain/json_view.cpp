@@ -142,6 +142,11 @@ const char* classText(ValueClass c)
     return "nan";
 }
 
+Json storedJson(Stored x)
+{
+    return {{"bits", bitsText(x)}, {"exact", exactText(x)}};
+}
+
 // A value taken apart in its format.
 Json valueJson(const ValueModel& x)
 {
@@ -176,17 +181,21 @@ Json valueJson(const ValueModel& x)
     value["interval"] = intervalJson(x.interval);
     value["rounding"] = readingJson(x);
     value["flags"] = flagsJson(x.flags);
+    // --extended: as precisionx reads it, to a 64-bit significand and then
+    // stored; a number outside that reading's reach is stored as it is.
+    if (x.wide) {
+        bool rounded = x.wide->kind == WideReading::Kind::rounded;
+        value["extended"] = {{"wide", rounded ? Json(fractionText(x.wide->wide)) : Json(nullptr)},
+                             {"toWide", rounded ? roundingJson(x.wide->rounding) : Json(nullptr)},
+                             {"stored", storedJson(storedSingle(x.wide->stored))},
+                             {"same", x.wide->same}};
+    }
     return value;
 }
 
 Json document(const char* command)
 {
     return {{"tool", "floatexplain"}, {"version", 1}, {"command", command}};
-}
-
-Json storedJson(Stored x)
-{
-    return {{"bits", bitsText(x)}, {"exact", exactText(x)}};
 }
 
 }  // namespace
@@ -216,6 +225,20 @@ void writeOpJson(const OpModel& m)
     out["flagsSource"] = m.flagsSource == FlagsSource::machine ? "machine" : "derived";
     if (m.invalid)
         out["invalid"] = m.invalid;
+    // --extended: precisionx's result beside the strict one; an operation
+    // that rounds goes to 64 bits first, then to single precision.
+    if (m.extendedArithmetic) {
+        Json extended = {{"result", storedJson(m.extended ? storedSingle(m.extended->stored) : m.result.stored)},
+                         {"strict", storedJson(m.strict)},
+                         {"same", m.extended ? m.extended->same : bitsText(m.strict) == bitsText(m.result.stored)}};
+        if (m.extended) {
+            extended["wide"] = fractionText(m.extended->wide);
+            extended["toWide"] = roundingJson(m.extended->toWide);
+            extended["store"] = roundingJson(m.extended->store);
+            extended["flags"] = flagsJson(m.extended->flags);
+        }
+        out["extended"] = extended;
+    }
     writeJson(out);
 }
 
@@ -231,7 +254,7 @@ void writeTenthsJson(const TenthsModel& m)
         additions.push_back(addition);
     }
     Json out = document("tenths");
-    out["arithmetic"] = "strict";
+    out["arithmetic"] = m.extended ? "extended" : "strict";
     out["tenth"] = storedJson(m.tenth);
     out["additions"] = additions;
     out["sum"] = storedJson(m.sum);
@@ -276,6 +299,26 @@ void writeSumJson(const SumSummary& summary)
     writeJson(out);
 }
 
+void writeDistributiveJson(const DistributiveModel& m)
+{
+    Json steps = Json::array();
+    for (const DistributiveStep& step : m.steps)
+        steps.push_back({{"name", step.name},
+                         {"x", storedJson(storedSingle(step.x))},
+                         {"op", std::string(1, step.op)},
+                         {"y", storedJson(storedSingle(step.y))},
+                         {"exact", fractionText(step.exact)},
+                         {"result", storedJson(storedSingle(step.rounded))},
+                         {"rounding", roundingJson(step.rounding)}});
+    Json out = document("distributive");
+    out["a"] = storedJson(storedSingle(m.a));
+    out["b"] = storedJson(storedSingle(m.b));
+    out["steps"] = steps;
+    out["lineDifference"] = fractionText(m.lineDifference);
+    out["sameLines"] = m.sameLines;
+    writeJson(out);
+}
+
 #else
 
 // Never called: readJsonOption refused --json.
@@ -283,5 +326,6 @@ void writeValueJson(const std::vector<ValueModel>&) {}
 void writeOpJson(const OpModel&) {}
 void writeTenthsJson(const TenthsModel&) {}
 void writeSumJson(const SumSummary&) {}
+void writeDistributiveJson(const DistributiveModel&) {}
 
 #endif

@@ -14,3 +14,4 @@ void writeValueJson(const std::vector<ValueModel>& values);
 void writeOpJson(const OpModel& m);
 void writeTenthsJson(const TenthsModel& m);
 void writeSumJson(const SumSummary& summary);
+void writeDistributiveJson(const DistributiveModel& m);

@@ -143,6 +143,9 @@ WideReading wideReading(const Operand& x)
 {
     WideReading reading{};
     reading.read = singleValue(x.stored);
+    // Not rounded to 64 bits: stored as single precision reads it.
+    reading.stored = reading.read;
+    reading.same = true;
     if (!std::isfinite(reading.read) && x.kind != Operand::Kind::decimal) {
         reading.kind = WideReading::Kind::asSingle;
         return reading;

@@ -177,6 +177,7 @@ struct DistributiveModel {
     float a, b;
     std::vector<DistributiveStep> steps;
     Exact lineDifference;  // Line 1 - Line 2
+    bool sameLines;        // Line 1 and Line 2 are one single
 };
 
 // Which harmonic sum: i from `first` to `last` (either way round).

@@ -93,6 +93,12 @@ def check_document(tally, label, document, text, n, args):
     tally.check(f"{label}: n, and both results n! mod 2^32",
                 document["n"] == n and plain["result"] == opt["result"] == factorial32(n))
     tally.check(f"{label}: plain, a frame per call", plain["frames"] == calls and plain["framesMeasured"])
+    # The plain build's recursion is a call of itself; the optimiser makes it
+    # a loop: no such call, a branch back. Each count is its listing's marks.
+    marks = [[sum(row.get("note", "").startswith(mark) for row in build["listing"]) for mark in ("calls itself", "back to ")]
+             for build in (plain, opt)]
+    tally.check(f"{label}: self-calls and branches back counted", marks == [[b["selfCalls"], b["backBranches"]] for b in (
+        plain, opt)] and marks[0][0] >= 1 and marks[1][0] == 0 and marks[1][1] >= 1 and marks[0][1] == 0, marks)
     tally.check(f"{label}: optimised, {'no frames seen' if args.wasm else 'one frame'}",
                 (opt["frames"], opt["framesMeasured"]) == ((None, False) if args.wasm else (1, True)))
     # The text's numbers, line by line, are the document's.

@@ -77,8 +77,12 @@ CASES = [
     (["op", "3e38", "*", "10"], {"class": "infinity", "flags": ["overflow", "inexact"]}),
     (["op", "0.1", "+", "0.2", "-f", "double"], {"bits": "3fd3333333333334"}),
     (["sum", "--summary", "--from", "1", "--to", "100", "--decreasing"], {}),
+    # precisionx's arithmetic, named in the documents that it makes.
+    (["tenths", "--extended"], {"arithmetic": "extended"}),
+    (["sum", "--summary", "--extended", "--to", "3000"], {"arithmetic": "extended"}),
+    (["distributive"], {}),
 ]
-REFUSED = [["distributive"], ["sum", "--to", "3000"], ["value", "--extended", "1"], ["tenths", "-f", "half"]]
+REFUSED = [["sum", "--to", "3000"], ["tenths", "-f", "half"], ["value", "-f", "half", "--extended", "1"]]
 
 
 def text_facts(arguments, text):
@@ -98,6 +102,9 @@ def text_facts(arguments, text):
                 else "exact"}
     if arguments[0] == "tenths":
         return {"bits": re.search(r"^the sum: (\w+)", text, re.M).group(1)}
+    if arguments[0] == "distributive":
+        return {"bits": re.findall(r"rounded to (\w+)", text),
+                "lineDifference": re.search(r"^Line 1 - Line 2 = (\S+)$", text, re.M).group(1)}
     return {"bits": re.search(r"^final sum: (\w+)", text, re.M).group(1),
             "terms": int(re.search(r"^terms added: (\d+)", text, re.M).group(1))}
 
@@ -263,7 +270,29 @@ def numbers_wrong(arguments, text, document):
         return op_numbers(arguments, fields(text), document)
     if arguments[0] == "tenths":
         return tenths_numbers(text, document)
+    if arguments[0] == "distributive":
+        return distributive_numbers(document)
     return sum_numbers(text, document)
+
+
+def distributive_numbers(document):
+    """Each operation redone exactly on its operands as stored, and rounded
+    to the nearest single (its exact result has at most 28 significant bits,
+    so the double that float() makes of it is exact); the lines' difference
+    and whether they are one single, from those results."""
+    wrong = []
+    steps = document["steps"]
+    for step in steps:
+        x, y = Fraction(step["x"]["exact"]), Fraction(step["y"]["exact"])
+        result = x + y if step["op"] == "+" else x * y
+        if Fraction(step["exact"]) != result or rounded_bits("f", result) != step["result"]["bits"] \
+                or Fraction(step["result"]["exact"]) != Fraction(struct.unpack(">f", bytes.fromhex(
+                    step["result"]["bits"]))[0]):
+            wrong.append(f"{step['name']}: {step}")
+    line1, line2 = (Fraction(step["result"]["exact"]) for step in steps[3:])
+    if Fraction(document["lineDifference"]) != line1 - line2 or document["sameLines"] != (line1 == line2):
+        wrong.append(f"the lines: {document['lineDifference']}, {document['sameLines']}")
+    return wrong
 
 
 def json_facts(arguments, document):
@@ -275,8 +304,11 @@ def json_facts(arguments, document):
                      flags=document.get("flags", value["flags"]), flagsSource=document.get("flagsSource"))
         return facts
     if arguments[0] == "tenths":
-        return {"bits": document["sum"]["bits"]}
-    return {"bits": document["sum"]["bits"], "terms": document["terms"]}
+        return {"bits": document["sum"]["bits"], "arithmetic": document["arithmetic"]}
+    if arguments[0] == "distributive":
+        return {"bits": [step["result"]["bits"] for step in document["steps"]],
+                "lineDifference": document["lineDifference"]}
+    return {"bits": document["sum"]["bits"], "terms": document["terms"], "arithmetic": document["arithmetic"]}
 
 
 def places_wrong(value):
@@ -330,6 +362,49 @@ def interval_wrong(value):
     return ""
 
 
+def to_bits(x, bits):
+    """x rounded to `bits` significant bits, to nearest, ties to even (x in
+    the normal range of the format)."""
+    if x == 0:
+        return x
+    size = abs(x)
+    exponent = size.numerator.bit_length() - size.denominator.bit_length()
+    exponent -= Fraction(2) ** exponent > size
+    scaled = size * Fraction(2) ** (bits - 1 - exponent)
+    whole, rest = divmod(scaled.numerator, scaled.denominator)
+    whole += 2 * rest > scaled.denominator or (2 * rest == scaled.denominator and whole % 2)
+    return (1 if x > 0 else -1) * whole / Fraction(2) ** (bits - 1 - exponent)
+
+
+# --extended, precisionx's reading and operations: to a 64-bit significand,
+# then stored as a single; a number that reading does not reach (past the
+# singles' range, an infinity) stored as single precision reads it. (arguments
+# after --json; for value, each number's exact value, None where not reached)
+EXTENDED = [(["value", "--extended", "0.1", "16777217", "1e39", "inf"], [Fraction(1, 10), 16777217, None, None]),
+            (["op", "--extended", "0.1", "+", "0.2"], None), (["op", "--extended", "1", "/", "3"], None),
+            (["op", "--extended", "16777216", "+", "1"], None)]
+
+
+def check_extended(tally, args, validator):
+    for arguments, written in EXTENDED:
+        document = json.loads(blackbox.run(args.bin, "floatexplain", arguments=["--json", *arguments]).stdout)
+        errors = [e.message[:200] for e in validator.iter_errors(document)]
+        if arguments[0] == "value":
+            cases = [(value["extended"], value, Fraction(exact) if exact is not None else None, "stored")
+                     for value, exact in zip(document["values"], written)]
+        else:
+            cases = [(document["extended"], document["result"], Fraction(document["exact"]), "result")]
+        for wide, strict, exact_value, key in cases:
+            if exact_value is None:
+                right = wide["wide"] is None and wide[key]["bits"] == strict["bits"] and wide["same"]
+            else:
+                stored = to_bits(to_bits(exact_value, 64), 24)
+                right = Fraction(wide["wide"]) == to_bits(exact_value, 64) and Fraction(wide[key]["exact"]) == stored \
+                    and wide["same"] == (stored == Fraction(strict["exact"]))
+            tally.check(f"{' '.join(arguments)}, {strict['input'] or 'the result'}: 64 bits, then 24, and whether "
+                        "that is the strict single", not errors and right, errors or wide)
+
+
 def main():
     args = blackbox.arguments(lambda parser: parser.add_argument("--schema", required=True))
     with open(args.schema) as schema_file:
@@ -351,10 +426,11 @@ def main():
         problems = numbers_wrong(arguments, text, document)
         tally.check(f"{label}: the same exact numbers in the text and the document", not problems,
                     "\n     ".join(problems[:4]))
-        values = [document[k] for k in ("a", "b", "result") if k in document] + document.get("values", [])
+        values = [document[k] for k in ("a", "b", "result") if arguments[0] == "op"] + document.get("values", [])
         for value in values:
             problem = places_wrong(value) or interval_wrong(value)
             tally.check(f"{label}: places and interval of {value['bits']}", not problem, problem)
+    check_extended(tally, args, validator)
     for arguments in REFUSED:
         got = blackbox.run(args.bin, "floatexplain", arguments=["--json", *arguments])
         tally.check(f"--json {' '.join(arguments)}: refused", got.status == 2 and not got.stdout, str(got))

@@ -2,7 +2,7 @@
 // the path language, and answers worked out from a document.
 import { test } from "node:test";
 import assert from "node:assert/strict";
-import { readLesson, jsonCommand, pick, decimal, canonical, predictedNumber, answerOf, questionFrom }
+import { readLesson, jsonCommand, pick, decimal, canonical, predictedNumber, answerOf, questionFrom, stepProblems }
   from "../../web/lesson-check.js";
 
 // A document shaped as calcexplain's for 10-3-2: one grammar rejects it.
@@ -109,4 +109,54 @@ test("a question made of a run is a step a lesson takes", () => {
   }
   for (const address of ["run=prodshow", "run=calcexplain&line=1&help=", "run=floatexplain&command=sum", "run=factexplain&n=%20"])
     assert.equal(questionFrom(new URLSearchParams(address)), null, address);
+});
+
+test("a number typed in an answer rule or an explanation, unless an input of the step", () => {
+  const fact = (fields) => step({ run: "run=factexplain&n=13", path: "builds.0.result", ...fields });
+  const yesno = (fields) => fact({ ask: "yesno", ...fields });
+  const refused = [
+    [fact({ why: "An int holds at most 2147483647." }), /Step 1: its "why" types the number 2147483647.*inputs are 13/],
+    [yesno({ equals: "6227020800" }), /its "equals" types the number 6227020800/],
+    [yesno({ equals: 0 }), /its "equals" types the number 0/],
+    [yesno({ path: "flags", contains: "1e39" }), /its "contains" types the number 1e39/],
+    [fact({ why: "It has 32 factors of 2 (17 + 8 + 4 + 2 + 1)." }), /the number 32/],
+    [fact({ why: "A 32-bit int." }), /the number 32/],
+    [fact({ why: "Its bits are 0x3f800000." }), /the number 0x3f800000/],
+    [fact({ why: "Up to 10,000,000 terms." }), /the number 10,000,000/],
+    [fact({ why: "fact(12) is {builds.0.result}" }), /the number 12/],
+    [step({ run: "run=floatexplain&command=value&X=0.1", path: "values.0.exact", why: "Not 0.10000001." }), /0\.10000001/],
+  ];
+  for (const [asked, reason] of refused) assert.throws(() => readLesson(lesson(asked)), reason, asked.why ?? asked.equals);
+  assert.throws(() => readLesson(JSON.stringify({ title: "T", intro: "A single holds 24 bits.", steps: [step()] })),
+                /The lesson: its "intro" types the number 24/);
+  const taken = [
+    step({ why: "calcloop reads 10-3-2 as {lines.0.grammars.0.grouping}: 10 first, then 3, then 2." }),
+    step({ run: "run=calcloop&line=10-3-2", from: "run=calcexplain&line=10-3-2", why: "Not 10." }),
+    fact({ why: "fact(13) wraps; {builds.0.events.27.product.exact} is 13! exactly." }),
+    step({ ask: "yesno", run: "run=floatexplain&command=op&A=0.1&OP=%2B&B=0.2", path: "result.bits",
+           sameAs: { run: "run=floatexplain&command=value&X=0.3", path: "values.0.bits" }, why: "0.1 + 0.2 against 0.30." }),
+    step({ run: "run=floatexplain&command=value&X=1e39&format=bfloat16", path: "values.0.exact",
+           why: "bfloat16, precision2 and i686 are names; 1E39 is the input, and ten is a word." }),
+  ];
+  for (const asked of taken) assert.doesNotThrow(() => readLesson(lesson(asked)), asked.why);
+  assert.doesNotThrow(() => readLesson(JSON.stringify({ title: "T", intro: "From 13 on, and 10-3-2.",
+                                                        steps: [step(), fact()] })));
+});
+
+test("a step's paths against its documents: what names nothing is said", async () => {
+  const runJson = async (address) => (address.includes("X=0.5") ? { values: [{ bits: "3f000000" }] } : parse);
+  const problems = [
+    [step({ why: "{lines.0.line} and {lines.0.nothing}, [[{lines.0.nowhere}]]" }), ["the why's {lines.0.nothing} names nothing"]],
+    [step({ ask: "yesno", path: "lines.0.line", sameAs: { run: "run=floatexplain&command=value&X=0.5", path: "values.0.bytes" } }),
+     ['sameAs\'s "values.0.bytes" names nothing']],
+    [step({ ask: "choice", choices: "lines.0.grammars.*.value", path: "lines.0.grammars.*.grammar" }),
+     ["the answer calcloop, calcminusrec, calcrec is not among the choices 5, 9, null"]],
+    [step({ path: "lines.0.nothing.value" }), [/names nothing in calcexplain's answer/]],
+    [step({ each: "lines.0.grammars.*.grammar", path: "lines.0.grammars.*.value", why: "[[{x}]] {lines.0.line}" }), []],
+  ];
+  for (const [asked, want] of problems) {
+    const got = await stepProblems(asked, runJson);
+    assert.equal(got.length, want.length, JSON.stringify(got));
+    want.forEach((problem, at) => (problem instanceof RegExp ? assert.match(got[at], problem) : assert.equal(got[at], problem)));
+  }
 });
