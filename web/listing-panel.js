@@ -57,10 +57,6 @@ export function follow(hash) {
   }
 }
 
-// showListingOf: the view as a run's address says (a lesson's step revealed
-// with "listing=" in its run opens it; one without closes it).
-export const showListingOf = (address) => follow("#" + address);
-
 // startListingPanel: the button wired, and the view as the address the
 // page opened at says (read before the page writes its own state there).
 export function startListingPanel(addressAtOpen) {

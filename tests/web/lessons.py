@@ -9,6 +9,7 @@ import json
 import math
 import os
 import re
+import shlex
 import subprocess
 import tempfile
 import urllib.parse
@@ -43,6 +44,12 @@ class Native:
 
     def fact(self, n, build=0):
         return self.json("factexplain", str(n))["builds"][build]
+
+    def page_json(self, program, *arguments):
+        """What the page's own WebAssembly build says, where it differs from
+        the native one (its stack is the engine's)."""
+        command = [*shlex.split(ARGS.emulator), os.path.join(ARGS.wasm_bin, program + ".js"), "--json", *arguments]
+        return json.loads(subprocess.run(command, capture_output=True, check=True).stdout)
 
 
 yes = lambda ok: "yes" if ok else "no"  # noqa: E731
@@ -129,6 +136,8 @@ ANSWERS = {
         # Whether a grammar's expr, below command, calls expr.
         *(lambda n, g=g: yes("expr" in [rule["rule"] for rule in n.json("calcexplain", "1+2+3+4")["lines"][0][
             "grammars"][g]["rules"]["children"][0]["children"]]) for g in (0, 2)),
+        lambda n: yes(n.page_json("calcexplain", "(" * 2000 + "1" + ")" * 2000)["lines"][0]["grammars"][0][
+            "verdict"] == "value"),
     ],
     # Counted from each build's listing, where the formatter marks each row.
     "machine": [
@@ -148,12 +157,17 @@ def lesson_file(args, name):
         return json.load(f)
 
 
+ARGS = None  # the command line, for what the page's own build says
+
+
 def options(parser):
     parser.add_argument("--web", required=True, help="the built page's folder")
     parser.add_argument("--chromium", required=True)
     parser.add_argument("--chromedriver", required=True)
     parser.add_argument("--axe", required=True, help="axe-core's script, axe.min.js")
     parser.add_argument("--lessons", required=True, help="the shipped lessons' folder, web/lessons")
+    parser.add_argument("--wasm-bin", required=True, help="the page's programs, as WebAssembly")
+    parser.add_argument("--emulator", required=True, help="the command that runs them (Node and web/run-node.js)")
 
 
 def open_at(page, web, address, wait=True):
@@ -500,7 +514,9 @@ def check_axe(tally, page, args):
 
 
 def main():
-    browser.run_checks(blackbox.arguments(options), (check_schema, check_walks, check_refused, check_link, check_kept,
+    global ARGS
+    ARGS = blackbox.arguments(options)
+    browser.run_checks(ARGS, (check_schema, check_walks, check_refused, check_link, check_kept,
                                                       check_question, check_large, check_print, check_course,
                                                       check_axe))
 
