@@ -230,7 +230,7 @@ void writeOpJson(const OpModel& m)
     if (m.extendedArithmetic) {
         Json extended = {{"result", storedJson(m.extended ? storedSingle(m.extended->stored) : m.result.stored)},
                          {"strict", storedJson(m.strict)},
-                         {"same", m.extended ? m.extended->same : bitsText(m.strict) == bitsText(m.result.stored)}};
+                         {"same", m.extendedSame}};
         if (m.extended) {
             extended["wide"] = fractionText(m.extended->wide);
             extended["toWide"] = roundingJson(m.extended->toWide);

@@ -324,6 +324,7 @@ OpModel opModel(char op, const Operand& a, const Operand& b, bool extended)
     m.invalid = invalidCase(op, a.stored, b.stored);
     if (m.special) {
         specialOp(m, a, b, machine, raised, extended);
+        m.extendedSame = m.extended ? m.extended->same : m.strict.bits == m.result.stored.bits;
         return m;
     }
     Exact exact = exactResult(op, a.stored, b.stored);
@@ -340,6 +341,7 @@ OpModel opModel(char op, const Operand& a, const Operand& b, bool extended)
         disagree("the machine's result is not the value nearest the exact one");
     m.flags = m.flagsSource == FlagsSource::machine ? raised : roundingFlags(exact, nearest);
     m.result = storedModel(nearest, roundingIn(exact, nearest), m.flags);
+    m.extendedSame = m.extended && m.extended->same;
     return m;
 }
 

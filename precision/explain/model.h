@@ -123,6 +123,7 @@ struct OpModel {
     bool extendedArithmetic;  // --extended
     std::optional<ExtendedOp> extended;
     Stored strict;
+    bool extendedSame;  // --extended: precisionx's single is the strict one
 };
 
 OpModel opModel(char op, const Operand& a, const Operand& b, bool extended);
