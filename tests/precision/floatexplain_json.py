@@ -311,6 +311,14 @@ def json_facts(arguments, document):
     return {"bits": document["sum"]["bits"], "terms": document["terms"], "arithmetic": document["arithmetic"]}
 
 
+def fraction_wrong(value):
+    """The fraction field from the bits, in as many hex digits as its bits
+    need, leading zeros kept (1.0's is 000000)."""
+    width = value["format"]["significandBits"] - 1
+    want = format(int(value["bits"], 16) & ((1 << width) - 1), f"0{(width + 3) // 4}x")
+    return "" if value["fractionField"] == want else f"fraction field {value['fractionField']}, not {want}"
+
+
 def places_wrong(value):
     """The places against the format and the hand derivation, and the value
     they add up to against the exact one."""
@@ -428,8 +436,8 @@ def main():
                     "\n     ".join(problems[:4]))
         values = [document[k] for k in ("a", "b", "result") if arguments[0] == "op"] + document.get("values", [])
         for value in values:
-            problem = places_wrong(value) or interval_wrong(value)
-            tally.check(f"{label}: places and interval of {value['bits']}", not problem, problem)
+            problem = places_wrong(value) or interval_wrong(value) or fraction_wrong(value)
+            tally.check(f"{label}: places, interval and fraction of {value['bits']}", not problem, problem)
     check_extended(tally, args, validator)
     for arguments in REFUSED:
         got = blackbox.run(args.bin, "floatexplain", arguments=["--json", *arguments])
